@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs, idempotently, what a fresh Debian 12 machine lacks to build the
+# Windows programs and run their tests under Wine.
+set -euo pipefail
+
+need_root() { if [ "$(id -u)" -ne 0 ]; then echo "sudo"; fi; }
+SUDO=$(need_root)
+
+packages=(
+  cmake make ninja-build g++-mingw-w64-i686 mingw-w64-i686-dev
+  wine wine32:i386 xvfb xauth x11-apps imagemagick
+  tcl dpkg-dev python3 gcc-multilib sqlite3 googletest
+  unixodbc:i386 libsqliteodbc:i386 tdsodbc:i386 odbcinst
+  iproute2 util-linux fonts-liberation
+)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  stale=1
+fi
+
+# deb-src for the suite, so that SQLite's own source package can be fetched.
+if ! grep -rqs -E '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null; then
+  suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' "$suite" \
+    | $SUDO tee /etc/apt/sources.list.d/halvex-src.sources >/dev/null
+  stale=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ] || [ -n "${stale:-}" ]; then
+  $SUDO apt-get update -qq
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+echo "setup: all packages present"

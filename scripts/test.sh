@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what is missing, builds, and runs every test
+# program under Wine inside a loopback-only network namespace.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+bash "$root/scripts/setup.sh"
+BUILD_DIR=$build bash "$root/scripts/build.sh"
+export HALVEX_RIG_DIR=$build/rig
+rc=0
+bash "$root/scripts/in-rig-netns.sh" bash -c '
+  . "$0/scripts/rig-env.sh"
+  trap rig_stop EXIT
+  cd "$1" && ctest --output-on-failure -j"$(nproc)" "${@:2}"
+' "$root" "$build" "$@" || rc=$?
+exit $rc

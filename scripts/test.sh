@@ -11,6 +11,6 @@ rc=0
 bash "$root/scripts/in-rig-netns.sh" bash -c '
   . "$0/scripts/rig-env.sh"
   trap rig_stop EXIT
-  cd "$1" && ctest --output-on-failure -j"$(nproc)" "${@:2}"
+  cd "$1" && ctest --output-on-failure -j"${JOBS:-$(nproc)}" "${@:2}"
 ' "$root" "$build" "$@" || rc=$?
 exit $rc

@@ -1,0 +1,1 @@
+// Anchor of the framework library; the classes live in their own files.

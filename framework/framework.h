@@ -1,0 +1,3 @@
+// Umbrella header of the framework layer: include this, not the family headers.
+#pragma once
+#include <windows.h>

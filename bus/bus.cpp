@@ -1,0 +1,1 @@
+// Anchor of the bus library; the layer lives in its own files.

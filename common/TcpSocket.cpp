@@ -1,0 +1,156 @@
+#include "common/TcpSocket.h"
+#include <stdio.h>
+#include <string.h>
+
+CSocketAddress::CSocketAddress()
+{
+    memset(static_cast<sockaddr_in*>(this), 0, sizeof(sockaddr_in));
+    sin_family = AF_INET;
+}
+
+CSocketAddress::CSocketAddress(ULONG addressHostOrder, USHORT portHostOrder)
+    : CSocketAddress()
+{
+    sin_addr.s_addr = htonl(addressHostOrder);
+    sin_port = htons(portHostOrder);
+}
+
+const char* CSocketAddress::DottedDecimal() const
+{
+    return inet_ntoa(sin_addr);
+}
+
+CTcpSocketException::CTcpSocketException(const char* label)
+    : CTcpSocketException(label, WSAGetLastError())
+{
+}
+
+CTcpSocketException::CTcpSocketException(const char* label, int code) : m_code(code)
+{
+    lstrcpynA(m_label, label, sizeof(m_label));
+}
+
+BOOL CTcpSocketException::GetErrorMessage(LPSTR text, UINT size, PUINT) const
+{
+    if (text == NULL || size == 0)
+        return TRUE;
+    char scratch[200];
+    if (m_code != 0)
+        snprintf(scratch, sizeof(scratch), "%s error #%d", m_label, m_code);
+    else
+        snprintf(scratch, sizeof(scratch), "%s error", m_label);
+    lstrcpynA(text, scratch, (int)size);
+    return TRUE;
+}
+
+void CTcpSocket::Create(int type)
+{
+    SOCKET s = socket(AF_INET, type, 0);
+    if (s == INVALID_SOCKET)
+        throw new CTcpSocketException("Create");
+    m_hSocket = s;
+}
+
+void CTcpSocket::Bind(const CSocketAddress& address)
+{
+    if (bind(m_hSocket, reinterpret_cast<const sockaddr*>(&address), sizeof(sockaddr_in)) == SOCKET_ERROR)
+        throw new CTcpSocketException("Bind");
+}
+
+void CTcpSocket::Listen()
+{
+    if (listen(m_hSocket, 5) == SOCKET_ERROR)
+        throw new CTcpSocketException("Listen");
+}
+
+BOOL CTcpSocket::Accept(CTcpSocket& connected, CSocketAddress& peer)
+{
+    int length = sizeof(sockaddr_in);
+    SOCKET s = accept(m_hSocket, reinterpret_cast<sockaddr*>(&peer), &length);
+    if (s == INVALID_SOCKET) {
+        int code = WSAGetLastError();
+        // Windows reports the close of the listening socket as WSAEINTR, Wine
+        // as an aborted operation; a handle closed before the call started
+        // gives WSAENOTSOCK. All of them mean: stop listening.
+        if (code == WSAEINTR || code == WSA_OPERATION_ABORTED || code == WSAENOTSOCK)
+            return FALSE;
+        throw new CTcpSocketException("Accept", code);
+    }
+    connected.m_hSocket = s;
+    return TRUE;
+}
+
+void CTcpSocket::Close()
+{
+    if (closesocket(m_hSocket) == SOCKET_ERROR)
+        throw new CTcpSocketException("Close");
+    m_hSocket = 0;
+}
+
+void CTcpSocket::Connect(const CSocketAddress& address)
+{
+    if (connect(m_hSocket, reinterpret_cast<const sockaddr*>(&address), sizeof(sockaddr_in)) == SOCKET_ERROR)
+        throw new CTcpSocketException("Connect");
+}
+
+int CTcpSocket::Send(const char* data, int length, int timeoutSeconds)
+{
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(m_hSocket, &set);
+    timeval timeout = { timeoutSeconds, 0 };
+    if (select(0, NULL, &set, NULL, &timeout) == 0)
+        throw new CTcpSocketException("Send timeout");
+    int sent = send(m_hSocket, data, length, 0);
+    if (sent == SOCKET_ERROR)
+        throw new CTcpSocketException("Send");
+    return sent;
+}
+
+int CTcpSocket::Receive(char* buffer, int size, int timeoutSeconds)
+{
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(m_hSocket, &set);
+    timeval timeout = { timeoutSeconds, 0 };
+    if (select(0, &set, NULL, NULL, &timeout) == 0)
+        throw new CTcpSocketException("Receive timeout");
+    int received = recv(m_hSocket, buffer, size, 0);
+    if (received == SOCKET_ERROR)
+        throw new CTcpSocketException("Receive");
+    return received;
+}
+
+int CTcpSocket::Write(const char* data, int length, int timeoutSeconds)
+{
+    int done = 0;
+    while (done < length)
+        done += Send(data + done, length - done, timeoutSeconds);
+    return length;
+}
+
+int CTcpSocket::Cleanup()
+{
+    if (m_hSocket == 0)
+        return 0;
+    int result = closesocket(m_hSocket);
+    m_hSocket = 0;
+    return result;
+}
+
+CSocketAddress CTcpSocket::GetHostByName(const char* host, USHORT port)
+{
+    CSocketAddress address;
+    address.sin_port = htons(port);
+    // A dotted text needs no name look-up.
+    unsigned long dotted = inet_addr(host);
+    if (dotted != INADDR_NONE || strcmp(host, "255.255.255.255") == 0) {
+        address.sin_addr.s_addr = dotted;
+        return address;
+    }
+    hostent* entry = gethostbyname(host);
+    if (entry == NULL || entry->h_addrtype != AF_INET || entry->h_addr_list[0] == NULL)
+        throw new CTcpSocketException("GetHostByName");
+    memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof(address.sin_addr));
+    return address;
+}

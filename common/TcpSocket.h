@@ -1,0 +1,61 @@
+// Blocking IPv4 TCP socket with per-call send and receive time-outs.
+// Every failing operation throws a CTcpSocketException by pointer; the
+// catcher owns it and calls Delete().
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+// An IPv4 socket address: family, port (network order), address, zero padding.
+class CSocketAddress : public sockaddr_in
+{
+public:
+    CSocketAddress();
+    CSocketAddress(ULONG addressHostOrder, USHORT portHostOrder);
+    // Dotted-decimal text of the address.
+    const char* DottedDecimal() const;
+    USHORT Port() const { return ntohs(sin_port); }
+};
+
+class CTcpSocketException
+{
+public:
+    // Takes the thread's last Windows Sockets error at construction.
+    explicit CTcpSocketException(const char* label);
+    CTcpSocketException(const char* label, int code);
+    virtual ~CTcpSocketException() {}
+    virtual BOOL GetErrorMessage(LPSTR text, UINT size, PUINT helpContext = NULL) const;
+    void Delete() { delete this; }
+
+    const char* Label() const { return m_label; }
+    int Code() const { return m_code; }
+
+private:
+    char m_label[32];
+    int m_code;
+};
+
+class CTcpSocket
+{
+public:
+    CTcpSocket() : m_hSocket(0) {}
+    // The owner closes the handle with Close or Cleanup; destruction does not.
+    virtual ~CTcpSocket() {}
+
+    void Create(int type = SOCK_STREAM);
+    void Bind(const CSocketAddress& address);
+    void Listen();
+    // FALSE when the listening socket was closed by another thread.
+    BOOL Accept(CTcpSocket& connected, CSocketAddress& peer);
+    void Close();
+    void Connect(const CSocketAddress& address);
+    int Send(const char* data, int length, int timeoutSeconds);
+    int Receive(char* buffer, int size, int timeoutSeconds);
+    int Write(const char* data, int length, int timeoutSeconds);
+    int Cleanup();
+    static CSocketAddress GetHostByName(const char* host, USHORT port);
+
+    SOCKET Handle() const { return m_hSocket; }
+
+private:
+    SOCKET m_hSocket;
+};

@@ -1,0 +1,160 @@
+#include "server/services/ReportingForwarder.h"
+
+#include <sqlite3.h>
+#include <cstdio>
+#include <cstdlib>
+
+CReportingForwarder::CReportingForwarder(IReportingLink& link, const ReportingHooks& hooks,
+                                         const std::string& bufferPath)
+    : m_link(link), m_hooks(hooks), m_bufferPath(bufferPath), m_connected(false)
+{
+}
+
+CReportingForwarder::~CReportingForwarder()
+{
+    m_buffer.Close();
+}
+
+void CReportingForwarder::Log(int image, UINT id) const
+{
+    if (m_hooks.log)
+        m_hooks.log(image, id);
+}
+
+bool CReportingForwarder::UseDatabase() const
+{
+    return m_hooks.useDatabase && m_hooks.useDatabase();
+}
+
+void CReportingForwarder::Start()
+{
+    m_buffer.Open(m_bufferPath.c_str());
+    m_buffer.DirectStatement(CreateBufferTable); // fails harmlessly when it exists
+    Connect();
+}
+
+void CReportingForwarder::Shutdown()
+{
+    Disconnect();
+    m_buffer.Close();
+}
+
+void CReportingForwarder::Disconnect()
+{
+    Log(1, IDS_DB_DISCONNECTED);
+    m_connected = false;
+    m_link.Close();
+}
+
+void CReportingForwarder::Connect()
+{
+    Disconnect();
+    if (!UseDatabase())
+        return;
+    m_connected = m_link.Open(m_hooks.connectionString ? m_hooks.connectionString() : "");
+    Log(m_connected ? 1 : 0, m_connected ? IDS_DB_CONNECTED : IDS_DB_UNABLE_TO_CONNECT);
+}
+
+void CReportingForwarder::Reconnect()
+{
+    if (!UseDatabase() || m_connected)
+        return;
+    m_link.Close();
+    Log(1, IDS_DB_TRYING_TO_CONNECT);
+    m_connected = m_link.Open(m_hooks.connectionString ? m_hooks.connectionString() : "");
+    Log(m_connected ? 1 : 0, m_connected ? IDS_DB_CONNECTED : IDS_DB_UNABLE_TO_CONNECT);
+}
+
+bool CReportingForwarder::ExecStoredProcedure(const BufferedRegistration& r)
+{
+    m_statement = FormatStoredProcedureCall(r);
+    return m_link.Execute(m_statement);
+}
+
+bool CReportingForwarder::InsertIntoBuffer(const BufferedRegistration& r)
+{
+    Log(2, IDS_DB_WRITING_TO_BUFFER);
+    const std::string sql = FormatBufferInsert(r);
+    // The buffer may have been unavailable when it was opened (or lost since):
+    // one fresh open before the registration is given up.
+    bool ok = m_buffer.DirectStatement(sql.c_str()) == SQLITE_OK;
+    if (!ok && m_buffer.Open(m_bufferPath.c_str()) == SQLITE_OK) {
+        m_buffer.DirectStatement(CreateBufferTable);
+        ok = m_buffer.DirectStatement(sql.c_str()) == SQLITE_OK;
+    }
+    if (!ok)
+        Log(0, IDS_DB_UNABLE_TO_WRITE);
+    return ok;
+}
+
+void CReportingForwarder::OnRegistration(const BufferedRegistration& r)
+{
+    if (!UseDatabase())
+        return;
+    if (m_connected) {
+        if (ExecStoredProcedure(r))
+            return;
+        Disconnect();
+        InsertIntoBuffer(r);
+        Log(0, IDS_DB_UNABLE_TO_WRITE);
+        return;
+    }
+    InsertIntoBuffer(r);
+}
+
+int CReportingForwarder::CountRows(SQLite::Database& db) const
+{
+    SQLite::TablePtr t = db.Query("select count(*) as N from tblRegBC");
+    if (!t || !t->ResetRow())
+        return 0;
+    const char* n = t->GetValue("N");
+    return n ? atoi(n) : 0;
+}
+
+void CReportingForwarder::Flush(const std::atomic<bool>& keepGoing)
+{
+    if (!UseDatabase() || !m_connected)
+        return;
+    SQLite::Database db;
+    if (db.Open(m_bufferPath.c_str()) != SQLITE_OK)
+        return;
+    if (!db.BeginTransaction())
+        return;
+    SQLite::TablePtr rows = db.Query("select * from tblRegBC order by RegID");
+    if (rows && rows->ResetRow()) {
+        if (m_hooks.bufferCount)
+            m_hooks.bufferCount(rows->GetRowCount());
+        Log(1, IDS_DB_EMPTYING_BUFFER);
+        do {
+            if (!keepGoing.load())
+                break;
+            int port = 0, deviceId = 0, year = 0;
+            const char* regId = rows->GetValue("RegID");
+            const char* portText = rows->GetValue("nCommPort");
+            const char* idText = rows->GetValue("nTermID");
+            const char* yearText = rows->GetValue("nYear");
+            const char* raw = rows->GetValue("strRawData");
+            if (!regId || !portText || !idText || !yearText || !raw)
+                break;
+            sscanf(portText, "%d", &port);
+            sscanf(idText, "%d", &deviceId);
+            sscanf(yearText, "%d", &year);
+            BufferedRegistration r;
+            // A row that no longer decodes stays where it is, like a refused one.
+            if (!m_hooks.rebuild || !m_hooks.rebuild(port, deviceId, raw, year, r))
+                break;
+            if (!ExecStoredProcedure(r))
+                break;
+            std::string del = "delete from tblRegBC where RegID = '";
+            del += SQLite::EscapeText(regId) + "'";
+            // A row that cannot be deleted would be sent again by the next
+            // flush; stop here so that at most this one row is repeated.
+            if (db.DirectStatement(del.c_str()) != SQLITE_OK)
+                break;
+        } while (rows->MoveNext());
+        if (m_hooks.bufferCount)
+            m_hooks.bufferCount(CountRows(db));
+    }
+    db.CommitTransaction();
+    db.Close();
+}

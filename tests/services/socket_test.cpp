@@ -1,0 +1,182 @@
+// The blocking socket over loopback: closes, time-outs, long writes, and the
+// listener close that ends the server's accept loop.
+#include "common/TcpSocket.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct WinsockEnvironment : ::testing::Environment {
+    void SetUp() override { WSADATA data; ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data)); }
+    void TearDown() override { WSACleanup(); }
+};
+const auto* const g_winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
+
+std::string MessageOf(const CTcpSocketException* e, UINT size = 256)
+{
+    std::vector<char> text(size, 'x');
+    EXPECT_TRUE(e->GetErrorMessage(text.data(), size));
+    return text.data();
+}
+
+// A listening socket on 127.0.0.1 with a system-chosen port.
+struct Listener {
+    CTcpSocket socket;
+    USHORT port = 0;
+    Listener()
+    {
+        socket.Create();
+        socket.Bind(CSocketAddress(INADDR_LOOPBACK, 0));
+        socket.Listen();
+        sockaddr_in bound = {};
+        int length = sizeof(bound);
+        getsockname(socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
+        port = ntohs(bound.sin_port);
+    }
+    ~Listener() { socket.Cleanup(); }
+};
+
+// A connected pair of sockets over loopback.
+struct Pair {
+    Listener listener;
+    CTcpSocket client, server;
+    Pair()
+    {
+        client.Create();
+        client.Connect(CSocketAddress(INADDR_LOOPBACK, listener.port));
+        CSocketAddress peer;
+        EXPECT_TRUE(listener.socket.Accept(server, peer));
+        EXPECT_STREQ("127.0.0.1", peer.DottedDecimal());
+    }
+    ~Pair() { client.Cleanup(); server.Cleanup(); }
+};
+
+TEST(TcpSocket, ReceiveReturnsZeroWhenPeerClosed)
+{
+    Pair pair;
+    pair.client.Write("abc", 3, 10);
+    pair.client.Close();
+    EXPECT_EQ(0u, pair.client.Handle());
+    char buffer[16];
+    int total = 0, got;
+    while ((got = pair.server.Receive(buffer + total, sizeof(buffer) - total, 10)) > 0)
+        total += got;
+    EXPECT_EQ(0, got);
+    EXPECT_EQ(std::string("abc"), std::string(buffer, total));
+}
+
+TEST(TcpSocket, ReceiveTimesOutWithLabelAndNoCode)
+{
+    Pair pair;
+    WSASetLastError(0);
+    char buffer[16];
+    try {
+        pair.server.Receive(buffer, sizeof(buffer), 1);
+        FAIL() << "no time-out";
+    } catch (CTcpSocketException* e) {
+        EXPECT_STREQ("Receive timeout", e->Label());
+        EXPECT_EQ("Receive timeout error", MessageOf(e));
+        e->Delete();
+    }
+}
+
+TEST(TcpSocket, WriteOfLongTextToSlowReaderDeliversEverything)
+{
+    Pair pair;
+    int small = 4096;
+    setsockopt(pair.client.Handle(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&small), sizeof(small));
+    std::string text(3 * 1024 * 1024, '\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = char('A' + i % 23);
+    std::string received;
+    std::thread reader([&] {
+        char chunk[1024];
+        int got;
+        int calls = 0;
+        while ((got = pair.server.Receive(chunk, sizeof(chunk), 60)) > 0) {
+            received.append(chunk, got);
+            if (++calls % 256 == 0)
+                Sleep(1); // a slow reader keeps the sender's buffer full
+        }
+    });
+    EXPECT_EQ((int)text.size(), pair.client.Write(text.data(), (int)text.size(), 60));
+    pair.client.Close();
+    reader.join();
+    EXPECT_TRUE(received == text) << "received " << received.size() << " bytes";
+}
+
+TEST(TcpSocket, AcceptReturnsFalseWhenListenerClosedByAnotherThread)
+{
+    Listener listener;
+    HANDLE entered = CreateEventA(NULL, TRUE, FALSE, NULL);
+    BOOL result = TRUE;
+    bool threw = false;
+    std::thread acceptor([&] {
+        CTcpSocket connected;
+        CSocketAddress peer;
+        SetEvent(entered);
+        try {
+            result = listener.socket.Accept(connected, peer);
+        } catch (CTcpSocketException* e) {
+            threw = true;
+            ADD_FAILURE() << MessageOf(e);
+            e->Delete();
+        }
+    });
+    WaitForSingleObject(entered, INFINITE);
+    Sleep(200); // let the thread block in accept; a close before that counts the same
+    listener.socket.Close();
+    acceptor.join();
+    CloseHandle(entered);
+    EXPECT_FALSE(threw);
+    EXPECT_FALSE(result);
+}
+
+TEST(TcpSocket, ConnectRefusedCarriesCode)
+{
+    USHORT port;
+    {
+        Listener unused;
+        port = unused.port;
+    }
+    CTcpSocket socket;
+    socket.Create();
+    try {
+        socket.Connect(CSocketAddress(INADDR_LOOPBACK, port));
+        FAIL() << "connected to a closed port";
+    } catch (CTcpSocketException* e) {
+        EXPECT_STREQ("Connect", e->Label());
+        EXPECT_EQ(WSAECONNREFUSED, e->Code());
+        EXPECT_EQ("Connect error #10061", MessageOf(e));
+        EXPECT_EQ("Connect e", MessageOf(e, 10));
+        e->Delete();
+    }
+    EXPECT_EQ(0, socket.Cleanup());
+}
+
+TEST(TcpSocket, CleanupWithoutHandleDoesNothing)
+{
+    CTcpSocket socket;
+    EXPECT_EQ(0, socket.Cleanup());
+    EXPECT_EQ(0u, socket.Handle());
+}
+
+TEST(TcpSocket, GetHostByNameOfDottedTextNeedsNoLookUp)
+{
+    CSocketAddress address = CTcpSocket::GetHostByName("10.0.0.7", 65002);
+    EXPECT_STREQ("10.0.0.7", address.DottedDecimal());
+    EXPECT_EQ(65002, address.Port());
+    EXPECT_EQ(AF_INET, address.sin_family);
+}
+
+TEST(TcpSocket, GetHostByNameOfOwnHostGivesAnIPv4Address)
+{
+    char name[1025] = {};
+    ASSERT_EQ(0, gethostname(name, 1024));
+    CSocketAddress address = CTcpSocket::GetHostByName(name, 65000);
+    EXPECT_NE(0u, address.sin_addr.s_addr);
+}
+
+} // namespace

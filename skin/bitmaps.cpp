@@ -1,9 +1,11 @@
 #include "skin/drawing.h"
+#include "framework/framework.h"
 #include <vector>
 
+// A language DLL replaces the resource module; every load follows it.
 HINSTANCE SkinGetResourceHandle()
 {
-    return GetModuleHandleA(nullptr);
+    return AfxGetResourceHandle();
 }
 
 HBITMAP MakeMaskBitmap(HBITMAP bitmap, COLORREF transparent)

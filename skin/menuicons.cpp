@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+IMPLEMENT_DYNAMIC(CSkinMenuIcons, CObject)
+
 namespace {
 std::vector<CSkinMenuIcons*>* g_stores = nullptr;
 DWORD g_lastRefresh = 0;

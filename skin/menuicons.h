@@ -1,16 +1,15 @@
 // Icon stores: the toolbar images that menu items show, with a shaded and a
 // disabled variant of each (image 3i normal, 3i+1 shaded, 3i+2 disabled).
 #pragma once
-#include <windows.h>
+#include "framework/framework.h"
 #include <commctrl.h>
 #include <vector>
 
-class CSkinMenuIcons {
+class CSkinMenuIcons : public CObject {
+    DECLARE_DYNAMIC(CSkinMenuIcons)
 public:
     CSkinMenuIcons();
-    virtual ~CSkinMenuIcons();
-    CSkinMenuIcons(const CSkinMenuIcons&) = delete;
-    CSkinMenuIcons& operator=(const CSkinMenuIcons&) = delete;
+    ~CSkinMenuIcons() override;
 
     virtual int FindIcon(UINT id) const;   // 3i of the last entry with the id, or -1
     virtual BOOL Reload();

@@ -1,7 +1,7 @@
 #include "skin/skinlib.h"
 #include "skin/menutheme.h"
 #include "skin/testhooks.h"
-#include <new>
+#include "framework/framework.h"
 #include <vector>
 
 // Defined with the theme classes: the theme object of one draw mode id.
@@ -87,9 +87,26 @@ PFN_IsThemeActive GetIsThemeActiveEntry() { return State().isThemeActive; }
 PFN_GradientFill GetGradientFillEntry() { return State().gradientFill; }
 HHOOK GetMenuHookHandle() { return State().hook; }
 
+static HMENU g_menuBeingOpened = nullptr;
+static ULONG_PTR g_hotMenuBarItem = 0;
+
+HMENU GetMenuBeingOpened() { return g_menuBeingOpened; }
+void SetMenuBeingOpened(HMENU menu) { g_menuBeingOpened = menu; }
+ULONG_PTR GetHotMenuBarItem() { return g_hotMenuBarItem; }
+void SetHotMenuBarItem(ULONG_PTR data) { g_hotMenuBarItem = data; }
+
 LRESULT CALLBACK MenuCallWndProcHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    // Popup-window skinning plugs in here.
+    const CWPSTRUCT* cwp = (const CWPSTRUCT*)lParam;
+    if (code == HC_ACTION && cwp && (cwp->message == WM_CREATE || cwp->message == 0x1E2)) {
+        char name[20] = "";
+        if (GetClassNameA(cwp->hwnd, name, sizeof name) == 6 && lstrcmpA(name, "#32768") == 0) {
+            // Popup-window skinning plugs in here. The menu being opened is used
+            // by this one attempt only: a stale one would bind the next,
+            // unrelated popup to the wrong menu.
+            g_menuBeingOpened = nullptr;
+        }
+    }
     return CallNextHookEx(State().hook, code, wParam, lParam);
 }
 
@@ -127,7 +144,7 @@ void InitMenuSkinLibrary()
 
     if (!s.hook) {
         s.hook = SetWindowsHookExA(WH_CALLWNDPROC, MenuCallWndProcHook, nullptr, GetCurrentThreadId());
-        if (!s.hook) throw std::bad_alloc();
+        if (!s.hook) AfxThrowMemoryException();
     }
 }
 

@@ -37,5 +37,12 @@ PFN_GradientFill GetGradientFillEntry();
 HHOOK GetMenuHookHandle();
 LRESULT CALLBACK MenuCallWndProcHook(int code, WPARAM wParam, LPARAM lParam);
 
+// The menu handed to the popup-window hook (consumed by every attempt to skin
+// a popup window), and the menu-bar item data drawn hot by the library last.
+HMENU GetMenuBeingOpened();
+void SetMenuBeingOpened(HMENU menu);
+ULONG_PTR GetHotMenuBarItem();
+void SetHotMenuBarItem(ULONG_PTR data);
+
 void InitMenuSkinLibrary();
 void ShutdownMenuSkinLibrary();

@@ -1,6 +1,8 @@
 #include "skin/drawing.h"
 #include "skin/skinlib.h"
+#include "skin/menuitemdata.h"
 #include "skin/testhooks.h"
+#include <string>
 #include "gdi_census.h"
 #include <gtest/gtest.h>
 #include <vector>
@@ -398,3 +400,51 @@ TEST(SkinGdi, HelpersFreeWhatTheyCreate)
     }
     EXPECT_EQ(before, CountGdiObjects());
 }
+
+namespace {
+std::string Text(const CSkinMenuItemData* d, HACCEL accel) { return (LPCSTR)d->GetShowText(accel); }
+} // namespace
+
+TEST(SkinMenuText, AcceleratorTexts)
+{
+    ACCEL entries[] = {
+        {FCONTROL | FVIRTKEY, 'S', 101},
+        {FVIRTKEY, VK_F5, 101},
+        {FVIRTKEY, VK_DELETE, 103},
+        {FALT | FSHIFT | FVIRTKEY, VK_HOME, 104},
+        {0, 'q', 105},
+    };
+    HACCEL table = CreateAcceleratorTableA(entries, 5);
+    ASSERT_NE(nullptr, table);
+    auto name = [](WORD vk, bool extended) {
+        char buf[64] = "";
+        GetKeyNameTextA((LONG)((MapVirtualKeyA(vk, 0) << 16) | (extended ? 1 << 24 : 0)), buf, 64);
+        return std::string(buf);
+    };
+    CSkinMenuItemData d;
+    d.SetString("&Save");
+    d.m_id = 101;
+    EXPECT_EQ("&Save\tCtrl+" + name('S', false) + ", " + name(VK_F5, false), Text(&d, table));
+    EXPECT_EQ("&Save", Text(&d, nullptr));
+    d.m_id = 103;
+    std::string del = Text(&d, table);
+    EXPECT_EQ("&Save\t" + name(VK_DELETE, true), del);
+    if (name(VK_DELETE, true) != name(VK_DELETE, false))
+        EXPECT_NE("&Save\t" + name(VK_DELETE, false), del);
+    d.m_id = 104;
+    EXPECT_EQ("&Save\tAlt+Shift+" + name(VK_HOME, true), Text(&d, table));
+    d.m_id = 105;
+    EXPECT_EQ("&Save\tq", Text(&d, table));
+    d.m_id = 106;
+    EXPECT_EQ("&Save", Text(&d, table));
+    d.SetString("&Open\tCtrl+O");
+    d.m_id = 101;
+    EXPECT_EQ("&Open\tCtrl+O", Text(&d, table));   // an own accelerator text stays
+    EXPECT_EQ("&Open", Text(&d, nullptr));
+    d.m_menuFlags = MF_POPUP;
+    EXPECT_EQ("&Open", Text(&d, table));
+    d.SetString(nullptr);
+    EXPECT_EQ("", Text(&d, table));
+    DestroyAcceleratorTable(table);
+}
+

@@ -1,0 +1,84 @@
+#include "skin/menuitemdata.h"
+#include "skin/menuicons.h"
+#include <vector>
+
+IMPLEMENT_DYNAMIC(CSkinMenuItemData, CObject)
+
+CSkinMenuItemData::~CSkinMenuItemData()
+{
+    CSkinMenuIcons::Release(m_icons);
+}
+
+void CSkinMenuItemData::SetString(LPCSTR text)
+{
+    m_text = text ? text : "";
+}
+
+// Keys of the navigation block share their scan codes with the keypad; only the
+// extended-key bit tells "Delete" from "Num Del".
+static bool IsExtendedKey(WORD vk)
+{
+    switch (vk) {
+    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_DIVIDE: case VK_NUMLOCK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+CString AcceleratorText(const ACCEL& a)
+{
+    CString s;
+    if (a.fVirt & FALT) s += "Alt+";
+    if (a.fVirt & FCONTROL) s += "Ctrl+";
+    if (a.fVirt & FSHIFT) s += "Shift+";
+    if (a.fVirt & FVIRTKEY) {
+        LONG param = (LONG)(MapVirtualKeyA(a.key, 0) << 16);
+        if (IsExtendedKey(a.key)) param |= 1 << 24;
+        char name[64] = "";
+        GetKeyNameTextA(param, name, sizeof name);
+        s += name;
+    } else {
+        s += (char)a.key;
+    }
+    return s;
+}
+
+CString CSkinMenuItemData::GetShowText(HACCEL accel) const
+{
+    if (m_menuFlags & MF_POPUP) accel = nullptr;
+    CString result = m_text;
+    int tab = m_text.IsEmpty() ? -1 : m_text.Find('\t');
+    if (!accel) {
+        if (tab >= 0) result = m_text.Left(tab);
+        return result;
+    }
+    if (tab >= 0) return result;
+    if (accel == (HACCEL)-1) {
+        accel = GetMainFrameAccelerators();
+        if (!accel) return result;
+    }
+    int n = CopyAcceleratorTableA(accel, nullptr, 0);
+    if (n <= 0) return result;
+    std::vector<ACCEL> entries((size_t)n);
+    CopyAcceleratorTableA(accel, entries.data(), n);
+    CString keys;
+    for (const ACCEL& a : entries) {
+        if (a.cmd != (WORD)m_id) continue;
+        if (!keys.IsEmpty()) keys += ", ";
+        keys += AcceleratorText(a);
+    }
+    if (!keys.IsEmpty()) {
+        result += '\t';
+        result += keys;
+    }
+    return result;
+}
+
+// The main frame's default table is the frame's own; until the frame classes
+// provide it, menus shown with the default table show no accelerator text.
+HACCEL GetMainFrameAccelerators()
+{
+    return nullptr;
+}

@@ -24,3 +24,6 @@ function(halvex_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${labels}"
     ENVIRONMENT "HALVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};HALVEX_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
 endfunction()
+
+# Tests against simulated controllers on virtual COM ports.
+include(${CMAKE_CURRENT_LIST_DIR}/sim.cmake)

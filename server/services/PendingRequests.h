@@ -3,6 +3,7 @@
 // they touch these containers. Keys are requester texts ("host:port"),
 // ordered byte-wise; equal keys keep their insertion order.
 #pragma once
+#include <winsock2.h> // before windows.h, for the socket users
 #include <windows.h>
 #include <map>
 #include <string>

@@ -1,0 +1,41 @@
+// The TCP command listener: accepts one client at a time, reads its request
+// until the client closes its side, and hands it to the frame parser.
+#pragma once
+#include "common/TcpSocket.h"
+#include "server/services/CommandParser.h"
+
+class CCommandListener
+{
+public:
+    CCommandListener();
+    ~CCommandListener();
+
+    // Binds the address of the host's own name and serves until Close. Port 0
+    // takes any free port (BoundPort tells which). Returns 0 after Close, 1
+    // when the socket could not be set up or accepting failed otherwise.
+    int Run(USHORT port, ICommandTarget& target);
+    // From another thread: ends Run, also when Run has not bound yet.
+    void Close();
+    // Set once Run listens; with BoundPort valid from then on.
+    HANDLE ListeningEvent() const { return m_listening; }
+    USHORT BoundPort() const { return m_boundPort; }
+
+private:
+    CCommandListener(const CCommandListener&) = delete;
+    CCommandListener& operator=(const CCommandListener&) = delete;
+
+    CRITICAL_SECTION m_lock; // orders Close against the set-up in Run
+    CTcpSocket m_socket;
+    bool m_closed;
+    HANDLE m_listening;
+    volatile USHORT m_boundPort;
+};
+
+// Reads one request: 60 seconds per receive, until the peer closes or
+// MaxRequestBytes have come. `buffer` holds MaxRequestBytes + 1 bytes and
+// always ends with a NUL. Returns the byte count; throws on a failed or
+// timed-out receive.
+int ReceiveRequest(CTcpSocket& connection, char* buffer);
+
+// The server's one listener; the shutdown closes it.
+extern CCommandListener g_CommandListener;

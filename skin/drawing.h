@@ -1,0 +1,101 @@
+// Colour arithmetic, system-colour choices, gradients, brushes, bitmaps, text
+// and small window helpers shared by every painting part of the skin library.
+// Colours are COLORREF values 0x00BBGGRR; channels are computed separately.
+#pragma once
+#include <windows.h>
+
+// ---- colour arithmetic
+COLORREF DarkenColor(int amount, COLORREF color);
+COLORREF LightenColor(int amount, COLORREF color);
+COLORREF MixColors86To14(COLORREF a, COLORREF b);
+COLORREF MixColors70To30(COLORREF a, COLORREF b);
+COLORREF BlendColors(COLORREF base, COLORREF over, int weight);   // -1 when over is -1
+COLORREF BluishShadowColor(COLORREF color);
+BOOL IsBrightColor(COLORREF color);
+
+// ---- system colour choices
+COLORREF GetMenuBackgroundColor(HMENU menu = nullptr);
+COLORREF GetMenuBarColor(HMENU menu = nullptr);
+COLORREF GetDefaultMenuBarColor();
+COLORREF GetSelectionBackColor();
+int GetScreenColorCount();            // read once; more than 256 colours gives 64000
+BOOL IsVisualThemeActive();
+BOOL IsDropShadowEnabled();
+COLORREF GetScreenNearestColor(COLORREF color);
+
+// UxTheme entries, bound on first use; harmless answers when missing.
+HANDLE SkinOpenThemeData(HWND wnd, LPCWSTR classes);
+HRESULT SkinCloseThemeData(HANDLE theme);
+HRESULT SkinGetThemeColor(HANDLE theme, int part, int state, int prop, COLORREF* color);
+
+// ---- bar colours of the gradient draw modes
+void GetThemeBarColors(BOOL light, COLORREF* bar, COLORREF* second);
+COLORREF GetThemeBarBaseColor();
+void GetThemeGradientColors(COLORREF* c1, COLORREF* c2, COLORREF* c3, COLORREF* c4);
+
+// ---- gradients and brushes
+void FillGradientRect(HDC dc, const RECT& rect, COLORREF start, COLORREF end, BOOL horizontal,
+                      BOOL nearestColors);
+
+class CSkinBrush {
+public:
+    enum { kSolid = 2, kGradient = 8, kGradientAlt = 10 };
+    CSkinBrush(int kind, COLORREF first, COLORREF second);
+    ~CSkinBrush();
+    CSkinBrush(const CSkinBrush&) = delete;
+    CSkinBrush& operator=(const CSkinBrush&) = delete;
+    operator HBRUSH() const { return m_hBrush; }
+    HBRUSH GetSafeHandle() const { return m_hBrush; }
+
+    int m_kind;
+    COLORREF m_first, m_second;
+
+private:
+    HBRUSH m_hBrush = nullptr;
+};
+
+// The brush of the current draw mode's menu bar, or null; cached by kind and colours.
+CSkinBrush* GetMenuBarBrush();
+int GetMenuBarBrushCountForTest();   // brushes held by the cache
+
+// ---- memory DC: draws in the target's coordinates, copied back when destroyed
+class CSkinMemDC {
+public:
+    CSkinMemDC(const RECT& rect, HDC target);
+    ~CSkinMemDC();
+    CSkinMemDC(const CSkinMemDC&) = delete;
+    CSkinMemDC& operator=(const CSkinMemDC&) = delete;
+    operator HDC() const { return m_hDC; }
+    HDC GetSafeHdc() const { return m_hDC; }
+
+    HDC m_target;
+    RECT m_rect;
+    BOOL m_noCopy = FALSE;
+
+private:
+    HDC m_hDC = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+};
+
+// ---- bitmaps
+HBITMAP MakeMaskBitmap(HBITMAP bitmap, COLORREF transparent);
+HBITMAP LoadBitmapResource(UINT id, HINSTANCE module, UINT* colorCount);
+UINT GetDibColorCount(const BITMAPINFOHEADER& header);
+COLORREF TintBitmapGray(HBITMAP bitmap, int amount, COLORREF tint);
+// Darkens every pixel of a bitmap by the amount (as DarkenColor).
+void DarkenBitmap(HBITMAP bitmap, int amount);
+
+// The module every resource of the library is loaded from.
+HINSTANCE SkinGetResourceHandle();
+
+// ---- text and glyphs
+void DrawMnemonicText(HDC dc, LPCSTR text, int length, const RECT& rect, UINT flags);
+void DrawMarlettGlyph(HDC dc, const RECT& rect, char glyph, BOOL bold);
+
+// ---- window helpers
+// Starts a timer with a free id from 31 to 99 and remembers it as taken until
+// ReleaseTimerId; 0 when the window does not exist or every id is taken.
+UINT FindFreeTimerId(HWND wnd, UINT elapse);
+void ReleaseTimerId(HWND wnd, UINT id);   // kills the timer and frees the id
+void GetMonitorWorkArea(RECT* rect);

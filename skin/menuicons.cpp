@@ -1,0 +1,323 @@
+#include "skin/menuicons.h"
+#include "skin/drawing.h"
+#include "skin/skinlib.h"
+#include <algorithm>
+#include <cstring>
+
+namespace {
+std::vector<CSkinMenuIcons*>* g_stores = nullptr;
+DWORD g_lastRefresh = 0;
+int g_refreshCount = 0;
+
+const UINT kListFlags = ILC_COLORDDB | ILC_MASK;
+
+bool IsIntName(LPCSTR name) { return ((ULONG_PTR)name >> 16) == 0; }
+
+// Keeps the masked-out pixels of an icon's colour bitmap black, so that a
+// recoloured variant still draws transparently.
+void BlackenMaskedPixels(HBITMAP color, HBITMAP mask)
+{
+    BITMAP bm;
+    if (!color || !mask || !GetObjectA(color, sizeof bm, &bm)) return;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HDC maskDC = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, color);
+    HGDIOBJ oldMask = SelectObject(maskDC, mask);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, maskDC, 0, 0, 0x00220326 /* D & ~S */);
+    SelectObject(maskDC, oldMask);
+    SelectObject(dc, old);
+    DeleteDC(maskDC);
+    DeleteDC(dc);
+}
+} // namespace
+
+std::vector<CSkinMenuIcons*>* GetIconStoreList(bool create)
+{
+    if (!g_stores && create) g_stores = new std::vector<CSkinMenuIcons*>;
+    return g_stores;
+}
+
+// The stores belong to the menus; only the list goes at shutdown.
+void DeleteIconStoreList()
+{
+    delete g_stores;
+    g_stores = nullptr;
+}
+
+CSkinMenuIcons::CSkinMenuIcons() {}
+
+CSkinMenuIcons::~CSkinMenuIcons()
+{
+    SetResourceName(nullptr);
+    if (m_imageList) ImageList_Destroy(m_imageList);
+}
+
+int CSkinMenuIcons::AddRef(CSkinMenuIcons* store)
+{
+    return store ? ++store->m_refCount : 0;
+}
+
+int CSkinMenuIcons::Release(CSkinMenuIcons* store)
+{
+    if (!store) return 0;
+    int count = --store->m_refCount;
+    if (count == 0) {
+        if (g_stores) {
+            auto it = std::find(g_stores->begin(), g_stores->end(), store);
+            if (it != g_stores->end()) g_stores->erase(it);
+        }
+        delete store;
+    }
+    return count;
+}
+
+void CSkinMenuIcons::SetResourceName(LPCSTR name)
+{
+    if (m_resourceName && !IsIntName(m_resourceName)) delete[] m_resourceName;
+    m_resourceName = nullptr;
+    if (!name) return;
+    if (IsIntName(name)) {
+        m_resourceName = name;
+    } else {
+        char* copy = new char[strlen(name) + 1];
+        strcpy(copy, name);
+        m_resourceName = copy;
+    }
+}
+
+SIZE CSkinMenuIcons::GetIconSize() const
+{
+    SIZE sz = {0, 0};
+    int cx, cy;
+    if (m_imageList && ImageList_GetIconSize(m_imageList, &cx, &cy)) {
+        sz.cx = cx;
+        sz.cy = cy;
+    }
+    return sz;
+}
+
+int CSkinMenuIcons::FindIcon(UINT id) const
+{
+    for (size_t i = m_ids.size(); i-- > 0;)
+        if (m_ids[i] == id) return (int)(3 * i);
+    return -1;
+}
+
+BOOL CSkinMenuIcons::LoadImageList(int width, int height, LPCSTR bitmapName, HINSTANCE module)
+{
+    m_colorCount = 0;
+    UINT colors = 0;
+    HBITMAP bitmap = LoadBitmapResource((UINT)(ULONG_PTR)bitmapName, module, &colors);
+    if (!bitmap) return FALSE;
+    m_colorCount = colors & 0xFFFF;
+    if (m_imageList) ImageList_Destroy(m_imageList);
+    m_imageList = ImageList_Create(width, height, kListFlags, 0, 10);
+    COLORREF mask = m_transparent;
+    if (mask == CLR_DEFAULT) {   // the colour of the top-left pixel
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        mask = GetPixel(dc, 0, 0);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    ImageList_AddMasked(m_imageList, bitmap, mask);
+    DeleteObject(bitmap);
+    return TRUE;
+}
+
+BOOL CSkinMenuIcons::LoadToolBarData(const WORD* data, COLORREF transparent)
+{
+    if (!data) return FALSE;
+    m_transparent = transparent;
+    if (!LoadImageList(data[1], data[2], MAKEINTRESOURCEA(data[0]), nullptr)) return FALSE;
+    SetResourceName(MAKEINTRESOURCEA(data[0]));
+    m_ids.clear();   // a reload must not leave ids without images
+    bool appended = false;
+    for (const WORD* w = data + 3; *w; ++w) {
+        m_ids.push_back(*w);
+        appended = true;
+    }
+    BuildVariants();
+    return appended;
+}
+
+BOOL CSkinMenuIcons::LoadToolBarResource(LPCSTR name, HINSTANCE module)
+{
+    SetResourceName(name);
+    m_module = module;
+    HINSTANCE resourceModule = SkinGetResourceHandle();
+    HINSTANCE where = module ? module : resourceModule;
+    HRSRC res = FindResourceA(where, name, MAKEINTRESOURCEA(241));
+    if (!res && where != resourceModule) {
+        where = resourceModule;
+        res = FindResourceA(where, name, MAKEINTRESOURCEA(241));
+    }
+    if (!res) return FALSE;
+    HGLOBAL h = LoadResource(where, res);
+    const WORD* words = h ? (const WORD*)LockResource(h) : nullptr;
+    if (!words) return FALSE;
+    bool appended = false;
+    if (LoadImageList(words[1], words[2], name, module)) {
+        m_ids.clear();
+        for (WORD i = 0; i < words[3]; ++i) {
+            if (words[4 + i]) {
+                m_ids.push_back(words[4 + i]);
+                appended = true;
+            }
+        }
+        // Variants only over a freshly loaded list: a failed load keeps the old
+        // list, which already holds them.
+        BuildVariants();
+    }
+    return appended;
+}
+
+BOOL CSkinMenuIcons::LoadFromBitmap(HBITMAP bitmap, int width, int height, const UINT* ids,
+                                    COLORREF transparent)
+{
+    m_colorCount = 0;
+    BITMAP bm;
+    if (!bitmap || !GetObjectA(bitmap, sizeof bm, &bm)) return FALSE;
+    m_transparent = transparent;
+    if (m_imageList) ImageList_Destroy(m_imageList);
+    m_imageList = ImageList_Create(width, height, kListFlags, 0, 10);
+    HBITMAP copy = (HBITMAP)CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0);
+    ImageList_AddMasked(m_imageList, copy, transparent);
+    DeleteObject(copy);
+    m_ids.clear();
+    bool appended = false;
+    for (const UINT* id = ids; id && *id; ++id) {
+        m_ids.push_back(*id);
+        appended = true;
+    }
+    BuildVariants();
+    return appended;
+}
+
+BOOL CSkinMenuIcons::MatchesBitmap(DWORD key, int width, int height, const UINT* ids) const
+{
+    SIZE sz = GetIconSize();
+    if (key != m_bitmapKey || sz.cx != width || sz.cy != height || !ids) return FALSE;
+    for (size_t i = 0; i < m_ids.size(); ++i)
+        if (!ids[i] || ids[i] != m_ids[i]) return FALSE;
+    return TRUE;
+}
+
+BOOL CSkinMenuIcons::MatchesToolBarData(const WORD* data, COLORREF transparent) const
+{
+    if (transparent != m_transparent || !data || !data[0]) return FALSE;
+    if (!IsIntName(m_resourceName) || data[0] != (WORD)(ULONG_PTR)m_resourceName) return FALSE;
+    for (size_t i = 0; i < m_ids.size(); ++i)
+        if (!data[3 + i] || data[3 + i] != m_ids[i]) return FALSE;
+    return TRUE;
+}
+
+BOOL CSkinMenuIcons::MatchesResource(LPCSTR name, HINSTANCE module) const
+{
+    if (module != m_module || !name || !m_resourceName) return FALSE;
+    if (IsIntName(name) || IsIntName(m_resourceName)) return name == m_resourceName;
+    return strcmp(name, m_resourceName) == 0;
+}
+
+BOOL CSkinMenuIcons::BuildVariants()
+{
+    int n = m_imageList ? ImageList_GetImageCount(m_imageList) : 0;
+    if (n == 0) return FALSE;
+    HIMAGELIST old = m_imageList;
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(old, &cx, &cy);
+    m_imageList = ImageList_Create(cx, cy, kListFlags, 0, 10);
+    for (int i = 0; i < n; ++i) {
+        HICON icon = ImageList_GetIcon(old, i, ILD_NORMAL);
+        ImageList_ReplaceIcon(m_imageList, -1, icon);
+        AddShadedIcon(icon, -1);
+        AddDisabledIcon(icon, -1);
+        DestroyIcon(icon);
+    }
+    ImageList_Destroy(old);
+    return TRUE;
+}
+
+static int AddOrReplace(HIMAGELIST list, int index, HBITMAP color, HBITMAP mask)
+{
+    int result;
+    if (index == -1)
+        result = ImageList_Add(list, color, mask);
+    else
+        result = ImageList_Replace(list, index, color, mask) ? index : -1;
+    DeleteObject(color);
+    DeleteObject(mask);
+    return result;
+}
+
+int CSkinMenuIcons::AddShadedIcon(HICON icon, int index)
+{
+    ICONINFO ii;
+    if (!icon || !GetIconInfo(icon, &ii)) return -1;
+    int amount = GetIconShadeAmount();
+    if (amount) {
+        DarkenBitmap(ii.hbmColor, amount);
+        BlackenMaskedPixels(ii.hbmColor, ii.hbmMask);
+    }
+    return AddOrReplace(m_imageList, index, ii.hbmColor, ii.hbmMask);
+}
+
+int CSkinMenuIcons::AddDisabledIcon(HICON icon, int index)
+{
+    ICONINFO ii;
+    if (!icon || !GetIconInfo(icon, &ii)) return -1;
+    int mode = GetMenuDrawMode();
+    COLORREF base;
+    if (mode == 2 || mode == 3)
+        base = GetDefaultMenuBarColor();
+    else if (mode >= 8 && mode <= 11)
+        base = GetThemeBarBaseColor();
+    else
+        base = GetMenuBarColor(nullptr);
+    TintBitmapGray(ii.hbmColor, 110, LightenColor(115, base));
+    BlackenMaskedPixels(ii.hbmColor, ii.hbmMask);
+    return AddOrReplace(m_imageList, index, ii.hbmColor, ii.hbmMask);
+}
+
+BOOL CSkinMenuIcons::Reload()
+{
+    SIZE sz = GetIconSize();
+    if (!m_resourceName || (sz.cx == 0 && sz.cy == 0)) return FALSE;
+    if (!LoadImageList(sz.cx, sz.cy, m_resourceName, m_module)) return FALSE;
+    return BuildVariants();
+}
+
+void RefreshIconStores()
+{
+    DWORD now = GetTickCount();
+    if (now - g_lastRefresh <= 2000) return;
+    g_lastRefresh = now;
+    ++g_refreshCount;
+    if (g_stores)
+        for (CSkinMenuIcons* s : *g_stores) s->Reload();
+}
+
+int GetIconStoreRefreshCountForTest() { return g_refreshCount; }
+
+BOOL ReadToolBarDataBlock(UINT toolbarId, UINT bitmapId, HINSTANCE module, std::vector<WORD>* block)
+{
+    HINSTANCE resourceModule = SkinGetResourceHandle();
+    HINSTANCE where = module ? module : resourceModule;
+    LPCSTR name = MAKEINTRESOURCEA((WORD)toolbarId);
+    HRSRC res = FindResourceA(where, name, MAKEINTRESOURCEA(241));
+    if (!res && where != resourceModule) {
+        where = resourceModule;
+        res = FindResourceA(where, name, MAKEINTRESOURCEA(241));
+    }
+    if (!res) return FALSE;
+    HGLOBAL h = LoadResource(where, res);
+    const WORD* w = h ? (const WORD*)LockResource(h) : nullptr;
+    if (!w) return FALSE;
+    block->assign({(WORD)bitmapId, w[1], w[2]});
+    for (WORD i = 0; i < w[3]; ++i)
+        if (w[4 + i]) block->push_back(w[4 + i]);
+    block->push_back(0);
+    return TRUE;
+}

@@ -1,0 +1,55 @@
+#include "skin/menutheme.h"
+#include "skin/drawing.h"
+#include "skin/skinlib.h"
+
+CMenuTheme::CMenuTheme(UINT id, MeasureOp measure, PaintOp paint, PaintOp title, DWORD effect)
+    : m_id(id), m_effect(effect), m_measure(measure), m_paint(paint), m_title(title)
+{
+    Init();
+}
+
+void CMenuTheme::Init()
+{
+    UpdateSysColors();
+    UpdateBorderSizes();
+}
+
+void CMenuTheme::UpdateSysColors()
+{
+    m_clrBtnFace = GetSysColor(COLOR_BTNFACE);
+    m_clrBtnShadow = GetSysColor(COLOR_BTNSHADOW);
+    m_clrBtnHilite = GetSysColor(COLOR_BTNHIGHLIGHT);
+    m_clrBtnText = GetSysColor(COLOR_BTNTEXT);
+    m_clrWindowFrame = GetSysColor(COLOR_WINDOWFRAME);
+}
+
+void CMenuTheme::UpdateBorderSizes()
+{
+    m_borderLeft = m_borderTop = 2;
+    if (IsDropShadowEnabled()) {
+        m_borderRight = m_borderBottom = 2;
+    } else {
+        m_borderRight = 5;
+        m_borderBottom = 6;
+    }
+}
+
+void CMenuTheme::GetThemeGradientColors(COLORREF* c1, COLORREF* c2, COLORREF* c3, COLORREF* c4)
+{
+    ::GetThemeGradientColors(c1, c2, c3, c4);
+}
+
+// The measure and paint operations of each mode are bound here once the menu
+// class provides them; until then a theme carries only its identity and look.
+CMenuTheme* CreateMenuTheme(int id)
+{
+    DWORD effect = (id % 2 == 0) ? 1 : 0;
+    switch (id) {
+    case 2: case 3: case 10: case 11:
+        return new CMenuThemeXP(id, nullptr, nullptr, nullptr, effect);
+    case 8: case 9:
+        return new CMenuTheme2003(id, nullptr, nullptr, nullptr, effect);
+    default:
+        return new CMenuTheme(id, nullptr, nullptr, nullptr, effect);
+    }
+}

@@ -1,0 +1,210 @@
+// The answers on the wire: each goes to the right requester on its own
+// connection, with exactly the protocol's text.
+#include "common/TcpSocket.h"
+#include "server/services/ReplyDispatcher.h"
+#include <gtest/gtest.h>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct WinsockEnvironment : ::testing::Environment {
+    void SetUp() override { WSADATA data; ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data)); }
+    void TearDown() override { WSACleanup(); }
+};
+const auto* const g_winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
+
+// A client's reply listener on loopback: keeps the content of every connection.
+class ReplyListener
+{
+public:
+    ReplyListener()
+    {
+        m_socket.Create();
+        m_socket.Bind(CSocketAddress(INADDR_LOOPBACK, 0));
+        m_socket.Listen();
+        sockaddr_in bound = {};
+        int length = sizeof(bound);
+        getsockname(m_socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
+        m_port = ntohs(bound.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~ReplyListener()
+    {
+        m_socket.Close();
+        m_thread.join();
+    }
+    std::string Requester() const { return "127.0.0.1:" + std::to_string(m_port); }
+    // Connections are answered synchronously by the dispatcher, so all lines
+    // have arrived once the handler returned; only the read may lag.
+    std::vector<std::string> Lines(size_t expected)
+    {
+        for (int i = 0; i < 1000; ++i) {
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_lines.size() >= expected)
+                    return m_lines;
+            }
+            Sleep(10);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    void Serve()
+    {
+        CTcpSocket connection;
+        CSocketAddress peer;
+        try {
+            while (m_socket.Accept(connection, peer)) {
+                std::string text;
+                char buffer[512];
+                int got;
+                while ((got = connection.Receive(buffer, sizeof(buffer), 30)) > 0)
+                    text.append(buffer, got);
+                connection.Cleanup();
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_lines.push_back(text);
+            }
+        } catch (CTcpSocketException* e) {
+            e->Delete();
+            connection.Cleanup();
+        }
+    }
+    CTcpSocket m_socket;
+    USHORT m_port = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::vector<std::string> m_lines;
+};
+
+std::string DeadRequester()
+{
+    CTcpSocket s;
+    s.Create();
+    s.Bind(CSocketAddress(INADDR_LOOPBACK, 0));
+    sockaddr_in bound = {};
+    int length = sizeof(bound);
+    getsockname(s.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
+    s.Close();
+    return "127.0.0.1:" + std::to_string(ntohs(bound.sin_port));
+}
+
+struct FakeSource : IAnswerSource {
+    std::map<std::pair<int, int>, unsigned> words;
+    StatusSnapshot current{ "", "", "" };
+    StatusSnapshot CurrentStatus(int) override { return current; }
+    unsigned TakeEEPROMWord(int id, int location) override
+    {
+        auto it = words.find({ id, location });
+        if (it == words.end())
+            return 0xFFFF;
+        unsigned w = it->second;
+        words.erase(it);
+        return w;
+    }
+    bool Registration(int slot, CommandProtocol::Reg2Fields& f) override
+    {
+        f = { "123456789012", 5, 3, 2024, 14, 7, 0x0A, 5, 3 };
+        return slot == 42;
+    }
+};
+
+void Insert(PendingMap& map, const std::string& key, const std::string& value)
+{
+    PendingLock lock;
+    map.insert({ key, value });
+}
+
+class Dispatcher : public ::testing::Test {
+protected:
+    void SetUp() override { ClearPendingRequests(); }
+    FakeSource source;
+    CReplyDispatcherCore core{ source };
+};
+
+TEST_F(Dispatcher, ErrorGoesToTheFailingRequesterNotAnotherStatusWaiter)
+{
+    ReplyListener waiter, failing;
+    Insert(g_PendingStatus, waiter.Requester(), "99:0"); // waits for controller 99 on another port
+    AddPendingError(failing.Requester(), 1, 99);
+    core.OnErrorReply(1, 99);
+    EXPECT_EQ(std::vector<std::string>{ "ERR 1 99 " }, failing.Lines(1));
+    EXPECT_TRUE(waiter.Lines(0).empty());
+    EXPECT_EQ(1u, g_PendingStatus.size());
+}
+
+TEST_F(Dispatcher, StatusAnswerUsesTheSnapshotOfItsReply)
+{
+    ReplyListener first, second;
+    Insert(g_PendingStatus, second.Requester(), "5:0");
+    Insert(g_PendingStatus, first.Requester(), "5:0");
+    // The view has already dropped the stored status: only the snapshot holds it.
+    PushStatusSnapshot(5, { "2024-03-05 14:07:00", "AB", "101" });
+    core.OnStatusReply(1, 5);
+    std::string sortsFirst = first.Requester() < second.Requester() ? "first" : "second";
+    ReplyListener& answered = sortsFirst == "first" ? first : second;
+    ReplyListener& waiting = sortsFirst == "first" ? second : first;
+    EXPECT_EQ(std::vector<std::string>{ "ST 2024-03-05 14:07:00 AB 101" }, answered.Lines(1));
+    EXPECT_TRUE(waiting.Lines(0).empty());
+    EXPECT_EQ(1u, g_PendingStatus.size());
+}
+
+TEST_F(Dispatcher, StatusNobodyWaitsForSendsNothingAndLeavesNoSnapshot)
+{
+    PushStatusSnapshot(5, { "old", "AA", "000" });
+    core.OnStatusReply(1, 5);
+    StatusSnapshot s;
+    EXPECT_FALSE(TakeStatusSnapshot(5, s));
+}
+
+TEST_F(Dispatcher, ReadAndWriteAnswersConsumeOneEntryEach)
+{
+    ReplyListener client;
+    Insert(g_PendingRead, client.Requester(), "5:496");
+    Insert(g_PendingRead, client.Requester(), "5:496");
+    Insert(g_PendingWrite, client.Requester(), "5:500");
+    source.words[{ 5, 496 }] = 0x1234;
+    core.OnReadReply(5, 496);
+    core.OnReadReply(5, 496); // no word stored any more
+    source.words[{ 5, 500 }] = 77;
+    core.OnWriteReply(5, 500);
+    EXPECT_EQ((std::vector<std::string>{ "RE 5 496 4660", "RE 5 496 65535", "WE 5 500 77" }), client.Lines(3));
+    EXPECT_TRUE(g_PendingRead.empty());
+    EXPECT_TRUE(g_PendingWrite.empty());
+}
+
+TEST_F(Dispatcher, UndeliveredWordIsNotKeptForALaterRead)
+{
+    ReplyListener client;
+    source.words[{ 5, 496 }] = 0x1111;
+    core.OnReadReply(5, 496); // nobody waits
+    Insert(g_PendingRead, client.Requester(), "5:496");
+    core.OnReadReply(5, 496);
+    EXPECT_EQ(std::vector<std::string>{ "RE 5 496 65535" }, client.Lines(1));
+}
+
+TEST_F(Dispatcher, UnreachableRequesterLosesItsEntry)
+{
+    Insert(g_PendingStatus, DeadRequester(), "5:0");
+    core.OnStatusReply(1, 5);
+    EXPECT_TRUE(g_PendingStatus.empty());
+}
+
+TEST_F(Dispatcher, RegistrationPushReachesSubscribersAndDropsFailingOnes)
+{
+    ReplyListener subscriber;
+    core.OnReg2(3, 42); // nobody subscribed: nothing happens
+    Insert(g_PendingReg2, subscriber.Requester(), "");
+    Insert(g_PendingReg2, DeadRequester(), "");
+    core.OnReg2(3, 42);
+    EXPECT_EQ(std::vector<std::string>{ "VeTr 1 0000033 Hlvx 3 REG2 12345678,05.03.24,14:07:00,0A,05." },
+              subscriber.Lines(1));
+    ASSERT_EQ(1u, g_PendingReg2.size());
+    EXPECT_EQ(subscriber.Requester(), g_PendingReg2.begin()->first);
+}
+
+} // namespace

@@ -1,0 +1,122 @@
+// The single-instance guard across two real processes.
+#include "server/services/SingleInstance.h"
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+std::string ProbePath()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.rfind('\\') + 1) + "instance_probe.exe";
+}
+
+// A name no other test or server in this prefix uses.
+std::string UniqueName(const char* what)
+{
+    return std::string("HalvexGuardTest-") + what + "-" + std::to_string(GetCurrentProcessId());
+}
+
+struct Process {
+    PROCESS_INFORMATION pi = {};
+    bool Start(const std::string& arguments)
+    {
+        std::string command = "\"" + ProbePath() + "\" " + arguments;
+        STARTUPINFOA si = { sizeof(si) };
+        return CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi) != FALSE;
+    }
+    DWORD Wait()
+    {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
+        DWORD code = 999;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+    ~Process()
+    {
+        if (pi.hProcess) {
+            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(pi.hProcess, 99);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+    }
+};
+
+// Waits for a probe's ready event, or for the probe to end early.
+bool WaitReady(HANDLE ready, Process& p)
+{
+    HANDLE both[2] = { ready, p.pi.hProcess };
+    return WaitForMultipleObjects(2, both, FALSE, 60000) == WAIT_OBJECT_0;
+}
+
+TEST(SingleInstance, SecondStartRestoresTheRunningInstancesWindow)
+{
+    std::string name = UniqueName("running"), readyName = name + "-ready";
+    HANDLE ready = CreateEventA(NULL, TRUE, FALSE, readyName.c_str());
+    Process first;
+    ASSERT_TRUE(first.Start("first " + name + " " + readyName));
+    ASSERT_TRUE(WaitReady(ready, first)) << "first instance ended with " << first.Wait();
+
+    // The published window, read the way a starting instance reads it.
+    CSingleInstance guard(name.c_str());
+    EXPECT_EQ("CSingleInstance_MMF_" + name, guard.MakeMappingName());
+    ASSERT_TRUE(guard.PreviousInstanceRunning());
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, guard.MakeMappingName().c_str());
+    ASSERT_TRUE(mapping != NULL);
+    DWORD* view = static_cast<DWORD*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 4));
+    HWND window = (HWND)(ULONG_PTR)*view;
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    Process second;
+    ASSERT_TRUE(second.Start("second " + name));
+    EXPECT_EQ(2u, second.Wait());
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(IsIconic(window));
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, first.Wait());
+    CloseHandle(ready);
+}
+
+TEST(SingleInstance, SecondStartWhileFirstIsStartingEndsOnTheMutex)
+{
+    std::string name = UniqueName("starting"), readyName = name + "-ready", goName = name + "-go";
+    HANDLE ready = CreateEventA(NULL, TRUE, FALSE, readyName.c_str());
+    HANDLE go = CreateEventA(NULL, TRUE, FALSE, goName.c_str());
+    Process first;
+    ASSERT_TRUE(first.Start("hold " + name + " " + readyName + " " + goName));
+    ASSERT_TRUE(WaitReady(ready, first)) << "holder ended with " << first.Wait();
+    Process second;
+    ASSERT_TRUE(second.Start("second " + name));
+    EXPECT_EQ(3u, second.Wait());
+    SetEvent(go);
+    EXPECT_EQ(0u, first.Wait());
+    CloseHandle(ready);
+    CloseHandle(go);
+}
+
+TEST(SingleInstance, LoneStartProceeds)
+{
+    Process only;
+    ASSERT_TRUE(only.Start("second " + UniqueName("alone")));
+    EXPECT_EQ(0u, only.Wait());
+}
+
+TEST(SingleInstance, PublishedZeroOrDeadWindowActivatesNothing)
+{
+    std::string name = UniqueName("zero");
+    CSingleInstance publisher(name.c_str());
+    ASSERT_TRUE(publisher.PublishMainWindow(NULL));
+    EXPECT_FALSE(publisher.PublishMainWindow(NULL)) << "published twice";
+    CSingleInstance checker(name.c_str());
+    ASSERT_TRUE(checker.PreviousInstanceRunning());
+    EXPECT_TRUE(checker.ActivatePrevious() == NULL);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// The command listener over loopback: requests are read to the client's
+// close, one client at a time, and a close from another thread ends it.
+#include "common/TcpSocket.h"
+#include "server/services/CommandListener.h"
+#include "server/services/CommandProtocol.h"
+#include "server/services/PendingRequests.h"
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Controller 5 on COM1 exists; every call is recorded.
+struct Target : ICommandTarget {
+    std::mutex mutex;
+    std::vector<std::string> calls;
+    void Log(const std::string& s) { std::lock_guard<std::mutex> l(mutex); calls.push_back(s); }
+    std::vector<std::string> Wait(size_t n)
+    {
+        for (int i = 0; i < 3000; ++i) {
+            {
+                std::lock_guard<std::mutex> l(mutex);
+                if (calls.size() >= n)
+                    return calls;
+            }
+            Sleep(10);
+        }
+        std::lock_guard<std::mutex> l(mutex);
+        return calls;
+    }
+    bool ControllerExists(int port, int id) override { return port == 1 && id == 5; }
+    void AddController(int, int, const std::string&) override { Log("add"); }
+    void QueueStatus(int, int id) override { Log("status " + std::to_string(id)); }
+    void QueueSetTime(int, int) override { Log("settime"); }
+    void EraseStatus(int) override { Log("erase"); }
+    void QueueReadEEPROM(int, int, int location) override { Log("read " + std::to_string(location)); }
+    void QueueWriteEEPROM(int, int, int location, int value) override
+    {
+        Log("write " + std::to_string(location) + " " + std::to_string(value));
+    }
+    void RemoveController(int, int) override { Log("remove"); }
+    void PostErrorReply(int port, int id) override { Log("err " + std::to_string(port) + " " + std::to_string(id)); }
+};
+
+struct Server {
+    Target target;
+    CCommandListener listener;
+    int result = -1;
+    std::thread thread;
+    Server()
+    {
+        thread = std::thread([this] { result = listener.Run(0, target); });
+        HANDLE both[1] = { listener.ListeningEvent() };
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(1, both, FALSE, 60000));
+    }
+    ~Server()
+    {
+        listener.Close();
+        thread.join();
+    }
+    void Send(const std::string& request)
+    {
+        char host[1025] = {};
+        gethostname(host, 1024);
+        CTcpSocket client;
+        client.Create();
+        client.Connect(CTcpSocket::GetHostByName(host, listener.BoundPort()));
+        if (!request.empty())
+            client.Write(request.data(), (int)request.size(), 30);
+        client.Close();
+    }
+};
+
+struct WinsockEnvironment : ::testing::Environment {
+    void SetUp() override { WSADATA data; ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data)); }
+    void TearDown() override { WSACleanup(); }
+};
+const auto* const g_winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
+
+TEST(Listener, RequestsAreParsedInOrderAndEmptyOnesIgnored)
+{
+    ClearPendingRequests();
+    Server server;
+    server.Send("");
+    server.Send("VeTr 1 0000000 Ob21 1 5 RE 496 0 VTEnd VeTr 1 0000000 Ob21 1 5 ST 0 0 VTEnd");
+    server.Send("VeTr 1 0000000 Ob21 1 99 ST 0 0 VTEnd");
+    EXPECT_EQ((std::vector<std::string>{ "read 496", "status 5", "err 1 99" }), server.target.Wait(3));
+    PendingLock lock;
+    ASSERT_EQ(1u, g_PendingRead.size());
+    // The requester is the peer's address and the tag's reply port.
+    EXPECT_EQ("127.0.0.1:65002", g_PendingRead.begin()->first);
+    ASSERT_EQ(1u, g_PendingErrors.size());
+    EXPECT_EQ("127.0.0.1:65002", g_PendingErrors.begin()->second.requester);
+}
+
+TEST(Listener, OnlyTheFirstFullBufferIsParsed)
+{
+    ClearPendingRequests();
+    Server server;
+    std::string request = "VeTr 1 0 Ob21 1 5 WE 500 1 VTEnd";
+    request.resize(CommandProtocol::MaxRequestBytes - 10, ' ');
+    request += "VeTr 1 0 Ob21 1 5 WE 501 2 VTEnd"; // crosses the limit
+    request += std::string(5000, 'x');
+    std::thread sender([&] {
+        try {
+            server.Send(request);
+        } catch (CTcpSocketException* e) {
+            e->Delete(); // the server may close before reading the rest
+        }
+    });
+    sender.join();
+    server.Send("VeTr 1 0 Ob21 1 5 ST 0 0 VTEnd");
+    EXPECT_EQ((std::vector<std::string>{ "write 500 1", "status 5" }), server.target.Wait(2));
+}
+
+TEST(Listener, CloseBeforeRunStartsStillEndsIt)
+{
+    Target target;
+    CCommandListener listener;
+    listener.Close();
+    EXPECT_EQ(0, listener.Run(0, target));
+}
+
+TEST(Listener, CloseFromAnotherThreadEndsRun)
+{
+    Server* server = new Server;
+    server->Send("VeTr 1 0 Ob21 1 5 ST 0 0 VTEnd");
+    server->target.Wait(1);
+    delete server; // closes and joins; a hang fails by the suite's time-out
+}
+
+} // namespace

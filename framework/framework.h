@@ -1,3 +1,13 @@
 // Umbrella header of the framework layer: include this, not the family headers.
 #pragma once
 #include <windows.h>
+#include "framework/string.h"
+#include "framework/runtime.h"
+#include "framework/exceptions.h"
+#include "framework/state.h"
+#include "framework/sync.h"
+#include "framework/msgmap.h"
+#include "framework/cmdtarget.h"
+#include "framework/thread.h"
+#include "framework/app.h"
+#include "framework/time.h"

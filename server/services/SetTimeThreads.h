@@ -1,0 +1,46 @@
+// Setting the clock of every controller: the worker that queues the commands,
+// and the thread that starts it at an interval.
+#pragma once
+#include "server/services/ServiceView.h"
+
+// Queues a set-time on the controller (port, id) if it still exists; the bus
+// error code, 0 on success.
+typedef int (*QueueSetTimeFn)(int port, int id);
+
+const UINT IDS_TIMESET = 151; // "TimeSet"
+
+class CSetTimeService
+{
+public:
+    CSetTimeService(IServiceView& view, QueueSetTimeFn queueSetTime);
+    ~CSetTimeService();
+
+    // Starts the worker unless one runs; safe from any thread. TRUE when started.
+    BOOL StartSetTimeWorker();
+    bool WorkerRunning() const { return m_workerRunning != 0; }
+    // Starts the auto set-time thread (once).
+    BOOL StartAutoSetTimeThread();
+    // The shutdown's waits, after the view's running flag was cleared; each
+    // wait goes through `wait` (the caller's message-pumping wait).
+    void WaitForThreads(DWORD (*wait)(HANDLE*));
+
+    // The two thread bodies.
+    static DWORD WINAPI SetTimeToAllThread(LPVOID service);
+    static DWORD WINAPI AutoSetTimeThread(LPVOID service);
+
+    // The auto thread's test on each tick: true when a run is due.
+    static bool IntervalPassed(const FILETIME& lastRun, const FILETIME& now, int intervalMinutes);
+
+private:
+    void RunWorker();
+    void RunAuto();
+
+    IServiceView& m_view;
+    QueueSetTimeFn m_queueSetTime;
+    volatile LONG m_workerRunning;
+    CRITICAL_SECTION m_lock; // guards the worker handle
+    HANDLE m_worker;
+    DWORD m_workerId;
+    HANDLE m_auto;
+    DWORD m_autoId;
+};

@@ -1,0 +1,283 @@
+// The consumer's hand-on of bus events and the set-time worker, against a
+// recording view and a real thread queue standing in for the dispatcher.
+#include "server/services/RegistrationConsumer.h"
+#include "server/services/ServiceMessages.h"
+#include "server/services/SetTimeThreads.h"
+#include <gtest/gtest.h>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct RecordingView : IServiceView {
+    std::mutex mutex;
+    bool running = true, useBCDB = true;
+    DWORD dispatcher = 0;
+    std::vector<std::string> log;
+    std::vector<std::pair<int, int>> controllers;
+    void Add(const std::string& s) { std::lock_guard<std::mutex> l(mutex); log.push_back(s); }
+    std::vector<std::string> Log() { std::lock_guard<std::mutex> l(mutex); return log; }
+    bool IsRunning() const override { return running; }
+    bool UseBCDB() const override { return useBCDB; }
+    int AutoSetTime() const override { return 0; }
+    int AutoSetTimeInterval() const override { return 1; }
+    DWORD DispatcherThreadId() const override { return dispatcher; }
+    void AddLogMessage(const std::string& text, int image) override { Add("line " + std::to_string(image) + " " + text); }
+    void AddRegistration(int slot) override { Add("registration " + std::to_string(slot)); }
+    void UpdateControllerStatus(int id, int port) override { Add("tree " + std::to_string(id) + " " + std::to_string(port)); }
+    void AddDiagnosticsLine(int id, int port) override { Add("diagnostics " + std::to_string(id) + " " + std::to_string(port)); }
+    std::vector<std::pair<int, int>> ControllersInTreeOrder() override { return controllers; }
+    std::string LoadResourceString(UINT id) override { return id == IDS_TIMESET ? "TimeSet" : ""; }
+    void LogUserEvent(int eventId, int port, int id, const std::string&) override
+    {
+        Add("event " + std::to_string(eventId) + " " + std::to_string(port) + " " + std::to_string(id));
+    }
+    void RefreshCommandStates() override {}
+};
+
+// A thread with a message queue that records what is posted to it.
+struct Queue {
+    std::mutex mutex;
+    std::vector<std::string> messages;
+    DWORD id = 0;
+    HANDLE ready = CreateEventA(NULL, TRUE, FALSE, NULL);
+    std::thread thread;
+    Queue()
+    {
+        thread = std::thread([this] {
+            MSG msg;
+            PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);
+            id = GetCurrentThreadId();
+            SetEvent(ready);
+            while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+                char text[64];
+                snprintf(text, sizeof(text), "%04X %d %d", msg.message, (int)msg.wParam, (int)msg.lParam);
+                std::lock_guard<std::mutex> l(mutex);
+                messages.push_back(text);
+            }
+        });
+        WaitForSingleObject(ready, INFINITE);
+    }
+    // Everything posted before this call, in order.
+    std::vector<std::string> Drain()
+    {
+        HANDLE done = CreateEventA(NULL, TRUE, FALSE, NULL);
+        PostThreadMessageA(id, WM_APP + 0x7F, 0, (LPARAM)done);
+        for (int i = 0; i < 3000; ++i) {
+            {
+                std::lock_guard<std::mutex> l(mutex);
+                if (!messages.empty() && messages.back().rfind("807F", 0) == 0) {
+                    messages.pop_back();
+                    auto all = messages;
+                    messages.clear();
+                    CloseHandle(done);
+                    return all;
+                }
+            }
+            Sleep(10);
+        }
+        CloseHandle(done);
+        return {};
+    }
+    ~Queue()
+    {
+        PostThreadMessageA(id, WM_QUIT, 0, 0);
+        thread.join();
+        CloseHandle(ready);
+    }
+};
+
+struct TempFolder {
+    std::string path;
+    TempFolder()
+    {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        static int serial = 0;
+        path = std::string(base) + "halvex-threads-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++serial) + "\\";
+        CreateDirectoryA(path.c_str(), NULL);
+    }
+    ~TempFolder()
+    {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((path + "*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do
+                DeleteFileA((path + data.cFileName).c_str());
+            while (FindNextFileA(find, &data));
+            FindClose(find);
+        }
+        RemoveDirectoryA(path.c_str());
+    }
+};
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+SYSTEMTIME Time(int y, int mo, int d, int h, int mi, int s)
+{
+    SYSTEMTIME t = {};
+    t.wYear = y; t.wMonth = mo; t.wDay = d; t.wHour = h; t.wMinute = mi; t.wSecond = s;
+    return t;
+}
+
+RegistrationRecord Record(bool valid)
+{
+    RegistrationRecord r;
+    r.port = 3;
+    r.id = 12;
+    r.raw = "1A2403051407000000012345";
+    r.mediaId = "000000012345";
+    r.dateTime = "2024-03-05 14:07:00";
+    r.eventCode = "1A";
+    r.valid = valid;
+    return r;
+}
+
+TEST(Consumer, RegistrationsReachDispatcherViewDatabaseAndFile)
+{
+    TempFolder folder;
+    RecordingView view;
+    Queue dispatcher, database;
+    view.dispatcher = dispatcher.id;
+    CRegistrationConsumerCore consumer(view);
+    consumer.SetDatabaseThreadId(database.id);
+    ASSERT_TRUE(consumer.OpenFile(folder.path, Time(2011, 1, 31, 23, 59, 0)));
+    EXPECT_EQ(folder.path + "Halvex-2011-01.regQv", consumer.FileName());
+
+    consumer.OnRegistration(17, Record(true), Time(2011, 2, 1, 0, 0, 5)); // past midnight: still January's file
+    consumer.OnRegistration(18, Record(false), Time(2011, 2, 1, 0, 0, 6));
+    view.useBCDB = false;
+    consumer.OnRegistration(19, Record(true), Time(2011, 2, 1, 0, 0, 7));
+    view.running = false;
+    consumer.OnRegistration(20, Record(true), Time(2011, 2, 1, 0, 0, 8));
+
+    EXPECT_EQ((std::vector<std::string>{ "8007 3 17", "8007 3 18", "8007 3 19" }), dispatcher.Drain());
+    EXPECT_EQ(std::vector<std::string>{ "8002 0 17" }, database.Drain());
+    EXPECT_EQ((std::vector<std::string>{ "registration 17", "registration 18", "registration 19" }), view.Log());
+    consumer.CloseFile();
+    EXPECT_EQ("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\n"
+              "1A2403051407000000012345,000000012345,2024-03-05 14:07:00,003,012,1A,2011-02-01 00:00:05\r\n"
+              "1A2403051407000000012345,000000012345,2024-03-05 14:07:00,003,012,1A,2011-02-01 00:00:07\r\n",
+              ReadAll(consumer.FileName()));
+}
+
+TEST(Consumer, WithoutFileRegistrationsAreStillHandedOn)
+{
+    TempFolder folder;
+    RecordingView view;
+    Queue dispatcher;
+    view.dispatcher = dispatcher.id;
+    CRegistrationConsumerCore consumer(view);
+    EXPECT_FALSE(consumer.OpenFile(folder.path + "missing\\", Time(2011, 3, 1, 0, 0, 0)));
+    consumer.OnRegistration(1, Record(true), Time(2011, 3, 1, 0, 0, 0));
+    EXPECT_EQ(std::vector<std::string>{ "8007 3 1" }, dispatcher.Drain());
+    EXPECT_EQ(std::vector<std::string>{ "registration 1" }, view.Log());
+}
+
+TEST(Consumer, OtherEventsGoToDispatcherAndView)
+{
+    ClearPendingRequests();
+    RecordingView view;
+    Queue dispatcher;
+    view.dispatcher = dispatcher.id;
+    CRegistrationConsumerCore consumer(view);
+    consumer.OnStatus(1, 5, { "2024-03-05 14:07:00", "AB", "101" });
+    consumer.OnEEPROMRead(5, 496);
+    consumer.OnEEPROMWrite(5, 500);
+    consumer.OnDiagnostics(1, 5);
+    EXPECT_EQ((std::vector<std::string>{ "8008 1 5", "8009 5 496", "800A 5 500" }), dispatcher.Drain());
+    EXPECT_EQ((std::vector<std::string>{ "tree 5 1", "diagnostics 5 1" }), view.Log());
+    StatusSnapshot s;
+    ASSERT_TRUE(TakeStatusSnapshot(5, s)) << "the answer's texts were not kept";
+    EXPECT_EQ("AB", s.head);
+}
+
+// Controllers whose set-time fails get a failure line and no user-log event.
+int g_failingPort = 2;
+HANDLE g_release = NULL;
+int QueueSetTime(int port, int)
+{
+    if (g_release != NULL)
+        WaitForSingleObject(g_release, 60000);
+    return port == g_failingPort ? 17 : 0;
+}
+
+DWORD PlainWait(HANDLE* handle)
+{
+    return WaitForSingleObject(*handle, 60000);
+}
+
+TEST(SetTime, WorkerQueuesEveryControllerOfTheTree)
+{
+    RecordingView view;
+    view.controllers = { { 1, 5 }, { 2, 7 }, { 3, 12 } };
+    CSetTimeService service(view, QueueSetTime);
+    ASSERT_TRUE(service.StartSetTimeWorker());
+    service.WaitForThreads(PlainWait);
+    EXPECT_EQ((std::vector<std::string>{ "line 1 TimeSet CP:1 ID5", "event 151 1 5", "line 0 TimeSet CP:2 ID7",
+                                         "line 1 TimeSet CP:3 ID12", "event 151 3 12" }),
+              view.Log());
+    EXPECT_FALSE(service.WorkerRunning());
+}
+
+TEST(SetTime, SecondStartWhileBusyDoesNothing)
+{
+    RecordingView view;
+    view.controllers = { { 1, 5 } };
+    g_release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    CSetTimeService service(view, QueueSetTime);
+    ASSERT_TRUE(service.StartSetTimeWorker());
+    std::vector<BOOL> again(8);
+    std::vector<std::thread> starters;
+    for (auto& result : again)
+        starters.emplace_back([&] { result = service.StartSetTimeWorker(); });
+    for (auto& t : starters)
+        t.join();
+    SetEvent(g_release);
+    service.WaitForThreads(PlainWait);
+    CloseHandle(g_release);
+    g_release = NULL;
+    for (BOOL started : again)
+        EXPECT_FALSE(started);
+    EXPECT_EQ((std::vector<std::string>{ "line 1 TimeSet CP:1 ID5", "event 151 1 5" }), view.Log());
+    ASSERT_TRUE(service.StartSetTimeWorker()) << "a finished worker blocks the next";
+    service.WaitForThreads(PlainWait);
+}
+
+TEST(SetTime, EmptyTreeAddsNoLine)
+{
+    RecordingView view;
+    CSetTimeService service(view, QueueSetTime);
+    ASSERT_TRUE(service.StartSetTimeWorker());
+    service.WaitForThreads(PlainWait);
+    EXPECT_TRUE(view.Log().empty());
+}
+
+TEST(SetTime, IntervalIsComparedInFullMinutes)
+{
+    FILETIME last = { 0, 1 };
+    auto After = [&](LONGLONG seconds) {
+        ULARGE_INTEGER u;
+        u.LowPart = last.dwLowDateTime;
+        u.HighPart = last.dwHighDateTime;
+        u.QuadPart += seconds * 10000000LL;
+        FILETIME f = { u.LowPart, u.HighPart };
+        return f;
+    };
+    EXPECT_FALSE(CSetTimeService::IntervalPassed(last, After(59), 1));
+    EXPECT_TRUE(CSetTimeService::IntervalPassed(last, After(60), 1));
+    EXPECT_FALSE(CSetTimeService::IntervalPassed(last, After(1799), 30));
+    EXPECT_TRUE(CSetTimeService::IntervalPassed(last, After(0), 0));
+}
+
+} // namespace

@@ -41,5 +41,5 @@ private:
     CString m_strLastErrorDesc;
     HRESULT m_hrLastError;
     CString m_strPassword;  // the last password given to Open, masked in error texts
-    BOOL m_bComInitialized;
+    DWORD m_dwComThreadId;  // thread whose CoInitialize this object balances; 0: none
 };

@@ -21,6 +21,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT
 
 python3 "$here/tds_standin.py" --port-file "$work/ports" 2> "$work/standin.log" &
 standin_pid=$!

@@ -17,7 +17,15 @@ BOOL CCmdTarget::DispatchMapMessage(UINT nMsg, UINT nCode, UINT nID, WPARAM wPar
 }
 
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
-    const AFX_MSGMAP_ENTRY* e = AfxFindMessageEntry(GetMessageMap(), WM_COMMAND, static_cast<UINT>(nCode), nID);
+    // Notifications arrive as MAKELONG(code, WM_NOTIFY); the update request
+    // (CN_UPDATE_COMMAND_UI, all bits set) and commands carry no message part.
+    UINT nMsg = WM_COMMAND;
+    UINT code = static_cast<UINT>(nCode);
+    if (code != static_cast<UINT>(-1) && HIWORD(code) != 0) {
+        nMsg = HIWORD(code);
+        code = LOWORD(code);
+    }
+    const AFX_MSGMAP_ENTRY* e = AfxFindMessageEntry(GetMessageMap(), nMsg, code, nID);
     if (!e)
         return FALSE;
     if (pHandlerInfo) {  // only asked whether a handler exists
@@ -25,8 +33,10 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
         pHandlerInfo->pmf = e->pfn;
         return TRUE;
     }
+    // Extra data (CCmdUI*, notification block) travels in lParam; shapes past
+    // the built-in ones report in their result whether the command was handled.
     LRESULT r = 0;
-    if (!AfxCallHandler(this, e, nID, 0, 0, &r))
+    if (!AfxCallHandler(this, e, nID, 0, reinterpret_cast<LPARAM>(pExtra), &r))
         return FALSE;
-    return e->nSig == AfxSig_bv ? static_cast<BOOL>(r) : TRUE;
+    return (e->nSig == AfxSig_bv || e->nSig >= AfxSig_window_first) ? static_cast<BOOL>(r) : TRUE;
 }

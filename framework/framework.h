@@ -11,3 +11,8 @@
 #include "framework/thread.h"
 #include "framework/app.h"
 #include "framework/time.h"
+#include "framework/gdi.h"
+#include "framework/menu.h"
+#include "framework/wnd.h"
+#include "framework/cmdui.h"
+#include "framework/controls.h"

@@ -1,0 +1,54 @@
+#include "framework/cmdui.h"
+#include "framework/menu.h"
+#include "framework/wnd.h"
+
+// Menu items are addressed by position, so items sharing an id stay apart.
+void CCmdUI::Enable(BOOL on) {
+    if (m_pMenu) {
+        if (!m_pSubMenu)
+            m_pMenu->EnableMenuItem(m_nIndex, MF_BYPOSITION | (on ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
+    } else if (m_pOther) {
+        if (!on && ::GetFocus() == m_pOther->m_hWnd) ::SetFocus(::GetParent(m_pOther->m_hWnd));
+        m_pOther->EnableWindow(on);
+    }
+    m_bEnableChanged = TRUE;
+}
+
+void CCmdUI::SetCheck(int check) {
+    if (m_pMenu) {
+        if (!m_pSubMenu) m_pMenu->CheckMenuItem(m_nIndex, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
+    } else if (m_pOther && (m_pOther->SendMessage(WM_GETDLGCODE) & DLGC_BUTTON)) {
+        m_pOther->SendMessage(BM_SETCHECK, check);
+    }
+}
+
+void CCmdUI::SetRadio(BOOL on) {
+    SetCheck(on ? 1 : 0);
+    if (m_pMenu && !m_pSubMenu) {
+        MENUITEMINFOA mi = {sizeof mi, MIIM_FTYPE};
+        ::GetMenuItemInfoA(m_pMenu->m_hMenu, m_nIndex, TRUE, &mi);
+        mi.fType = on ? (mi.fType | MFT_RADIOCHECK) : (mi.fType & ~MFT_RADIOCHECK);
+        ::SetMenuItemInfoA(m_pMenu->m_hMenu, m_nIndex, TRUE, &mi);
+    }
+}
+
+void CCmdUI::SetText(LPCSTR text) {
+    if (m_pMenu) {
+        if (m_pSubMenu) return;
+        UINT state = m_pMenu->GetMenuState(m_nIndex, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
+        m_pMenu->ModifyMenu(m_nIndex, MF_BYPOSITION | MF_STRING | state, m_nID, text);
+    } else if (m_pOther) {
+        m_pOther->SetWindowText(text);
+    }
+}
+
+BOOL CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler) {
+    m_bEnableChanged = FALSE;
+    BOOL handled = target->OnCmdMsg(m_nID, (int)CN_UPDATE_COMMAND_UI, this, nullptr);
+    if (!handled && disableIfNoHandler && !m_bEnableChanged) {
+        AFX_CMDHANDLERINFO info = {};
+        Enable(target->OnCmdMsg(m_nID, CN_COMMAND, this, &info));
+        handled = TRUE;
+    }
+    return handled;
+}

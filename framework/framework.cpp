@@ -1,1 +1,0 @@
-// Anchor of the framework library; the classes live in their own files.

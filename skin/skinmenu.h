@@ -1,0 +1,96 @@
+// CSkinMenu: a menu whose items are all owner-drawn, measured and painted by the
+// current theme, with one item-data object per item and one CSkinMenu per submenu.
+#pragma once
+#include "framework/menu.h"
+#include "skin/menuitemdata.h"
+#include <commctrl.h>
+#include <vector>
+
+class CWnd;
+class CSkinMenuIcons;
+
+class CSkinMenu : public CMenu {
+    DECLARE_DYNAMIC(CSkinMenu)
+public:
+    explicit CSkinMenu(HMENU parent = nullptr);
+    ~CSkinMenu() override;
+
+    void DrawItem(LPDRAWITEMSTRUCT dis) override;
+    void MeasureItem(LPMEASUREITEMSTRUCT mis) override;
+    virtual BOOL LoadMenu(UINT id);
+    virtual BOOL LoadMenu(LPCSTR name);
+    virtual BOOL LoadMenu(HMENU menu);
+    virtual BOOL DestroyMenu();
+    virtual void DrawTitle(LPDRAWITEMSTRUCT dis, BOOL menuBarItem);
+    virtual BOOL EraseBkgnd(HWND wnd, HDC dc);
+    virtual BOOL OnInitMenuPopup();
+    virtual BOOL OnUnInitMenuPopup();
+
+    // The object of a menu handle, when it is a CSkinMenu.
+    static CSkinMenu* FromMenuHandle(HMENU menu);
+
+    HMENU GetParentHandle() const { return m_parent; }
+    void SetParentHandle(HMENU parent) { m_parent = parent; }
+    BOOL IsPopup() const { return m_popup; }
+    SIZE GetIconSize() const { return SIZE{m_iconWidth, m_iconHeight}; }
+    int GetOpenPopupCount() const { return m_openPopups; }
+    HACCEL GetAccelerators() const { return m_accel; }
+    void SetAccelerators(HACCEL accel) { m_accel = accel; }
+    const std::vector<CSkinMenuItemData*>& GetItemData() const { return m_items; }
+    const std::vector<HMENU>& GetSubMenuHandles() const { return m_subMenus; }
+    HWND GetOwnerWindow() const { return m_owner; }
+    void SetOwnerWindow(HWND wnd) { m_owner = wnd; }
+
+    void RememberBarItemRect(HDC dc, const RECT& item);
+    void SetBarItemRect(const RECT& screen) { m_barItemRect = screen; }
+    RECT GetBarItemRect() const { return m_barItemRect; }
+    void ChangeOpenPopupCount(int delta) { m_openPopups += delta; }
+    void ResetOpenPopupCount() { m_openPopups = 0; }
+
+    static BOOL TrackPopupMenuBeside(CMenu* popup, UINT flags, const RECT& button, CWnd* owner,
+                                     BOOL vertical);
+
+    // Conversion to owner-draw and its bookkeeping.
+    BOOL ConvertItemsToOwnerDraw();
+    CSkinMenuItemData* CreateItemData(int pos, UINT flags, UINT_PTR id, LPCSTR text);
+    CSkinMenuItemData* FindItemData(UINT_PTR id) const;
+    void ClearItemMarks(BOOL value);
+    CSkinMenuItemData* TakeUnusedItemData(UINT_PTR key);
+    void DeleteUnmarkedItemData();
+
+    BOOL ChangeItemId(UINT oldId, UINT newId);
+    CSkinMenu* FindMenuOfItem(UINT id, int* pos);
+    CSkinMenu* FindMenuOfItemExcluding(UINT id, int* pos, const std::vector<CSkinMenu*>& menus,
+                                       const std::vector<int>& positions);
+    BOOL IsMenuBarItem(UINT_PTR id) const;
+
+    // Toolbar icons in menus.
+    BOOL LoadToolBar(UINT toolbarId, UINT bitmapId, COLORREF transparent = (COLORREF)-1,
+                     HINSTANCE module = nullptr);
+    BOOL AddToolBarIcons(const WORD* block, COLORREF transparent);
+    void ApplyIconsToItems(CSkinMenuIcons* store);
+    BOOL ModifyItemIcon(LPCSTR text, UINT id, CSkinMenuIcons* store, int index);
+
+private:
+    void ReleaseContent();   // item data and submenu objects, keeping the handle
+
+    std::vector<CSkinMenuItemData*> m_items;
+    std::vector<HMENU> m_subMenus;
+    int m_iconWidth = 16;
+    int m_iconHeight = 15;
+    HWND m_owner = nullptr;
+    COLORREF m_defaultTransparent = CLR_DEFAULT;
+    CSkinMenuIcons* m_checkIcons = nullptr;
+    BOOL m_checkIconsShared = FALSE;
+    int m_checkIndex[2] = {-1, -1};
+    HMENU m_parent = nullptr;
+    BOOL m_popup = TRUE;
+    RECT m_barItemRect = {0, 0, 0, 0};
+    int m_openPopups = 0;
+    HACCEL m_accel = (HACCEL)-1;
+};
+
+// Runs after the default handling of WM_INITMENUPOPUP in every skinned window.
+void HandleInitMenuPopup(CWnd* wnd, CMenu* popup, UINT index, BOOL sysMenu);
+// Sets the menu-bar brush of the current draw mode on a skinned menu.
+void ApplyMenuBarBrush(HMENU menu);

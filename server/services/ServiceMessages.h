@@ -1,14 +1,31 @@
-// Thread messages of the reply dispatcher's queue and the stop message the
-// service threads share. The bus's own messages to the consumer are in
-// bus/messages.h.
+// Thread messages of the service threads' queues and the view's window
+// messages that the services post. The bus's own messages to the consumer
+// come from the bus layer.
 #pragma once
 #include <windows.h>
 
+// To the consumer, posted by the bus threads.
+const UINT WM_BUS_REGISTRATION = WM_APP + 0x01; // wParam port, lParam ring index
+const UINT WM_BUS_STATUS = WM_APP + 0x02;       // wParam port, lParam device id
+const UINT WM_BUS_EEPROM_READ = WM_APP + 0x03;  // wParam device id, lParam address
+const UINT WM_BUS_EEPROM_WRITE = WM_APP + 0x04; // wParam device id, lParam address
+const UINT WM_BUS_DIAGNOSTICS = WM_APP + 0x06;  // wParam port, lParam device id
+
+// To the reply dispatcher.
 const UINT WM_TCP_REG2 = WM_APP + 0x07;          // wParam port, lParam ring slot
 const UINT WM_TCP_STATUS_REPLY = WM_APP + 0x08;  // wParam port, lParam controller id
 const UINT WM_TCP_READ_REPLY = WM_APP + 0x09;    // wParam controller id, lParam location
 const UINT WM_TCP_WRITE_REPLY = WM_APP + 0x0A;   // wParam controller id, lParam location
-const UINT WM_THREAD_STOP = WM_APP + 0x0B;       // 0, 0
+const UINT WM_THREAD_STOP = WM_APP + 0x0B;       // 0, 0 (dispatcher and consumer)
 const UINT WM_TCP_ERROR_REPLY = WM_APP + 0x0D;   // wParam port, lParam controller id
+
 // To the reporting-database thread.
 const UINT WM_DB_REGISTRATION = WM_APP + 0x02; // wParam 0, lParam ring slot
+const UINT WM_DB_RECONNECT = WM_APP + 0x03;    // 0, 0
+// From its own tick threads: the work itself stays on the database thread.
+const UINT WM_DB_RECONNECT_TICK = WM_APP + 0x10; // 0, 0
+const UINT WM_DB_FLUSH_TICK = WM_APP + 0x11;     // 0, 0
+
+// To the view's window.
+const UINT WM_LOG_STRING = WM_APP + 0x01;   // wParam image, lParam string id
+const UINT WM_BUFFER_COUNT = WM_APP + 0x05; // 0, row count

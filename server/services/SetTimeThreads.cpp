@@ -2,7 +2,7 @@
 #include <objbase.h>
 #include <stdio.h>
 
-CSetTimeService::CSetTimeService(IServiceView& view, QueueSetTimeFn queueSetTime)
+CSetTimeService::CSetTimeService(IHalvexView& view, QueueSetTimeFn queueSetTime)
     : m_view(view), m_queueSetTime(queueSetTime), m_workerRunning(0), m_worker(NULL), m_workerId(0), m_auto(NULL),
       m_autoId(0)
 {

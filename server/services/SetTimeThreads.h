@@ -1,7 +1,7 @@
 // Setting the clock of every controller: the worker that queues the commands,
 // and the thread that starts it at an interval.
 #pragma once
-#include "server/services/ServiceView.h"
+#include "server/services/HalvexViewServices.h"
 
 // Queues a set-time on the controller (port, id) if it still exists; the bus
 // error code, 0 on success.
@@ -12,7 +12,7 @@ const UINT IDS_TIMESET = 151; // "TimeSet"
 class CSetTimeService
 {
 public:
-    CSetTimeService(IServiceView& view, QueueSetTimeFn queueSetTime);
+    CSetTimeService(IHalvexView& view, QueueSetTimeFn queueSetTime);
     ~CSetTimeService();
 
     // Starts the worker unless one runs; safe from any thread. TRUE when started.
@@ -35,7 +35,7 @@ private:
     void RunWorker();
     void RunAuto();
 
-    IServiceView& m_view;
+    IHalvexView& m_view;
     QueueSetTimeFn m_queueSetTime;
     volatile LONG m_workerRunning;
     CRITICAL_SECTION m_lock; // guards the worker handle

@@ -3,7 +3,8 @@
 // at once. Prints "LISTENING <port>" when ready; ends when stdin closes.
 #include "common/TcpSocket.h"
 #include "server/services/CommandListener.h"
-#include "server/services/ReplyDispatcher.h"
+#include "server/services/ServiceBus.h"
+#include "server/services/TH_TCPDispatcher.h"
 #include "server/services/ServiceMessages.h"
 #include <stdio.h>
 #include <map>
@@ -16,7 +17,7 @@ DWORD g_dispatcherId = 0;
 std::mutex g_wordsMutex;
 std::map<std::pair<int, int>, unsigned> g_words;
 
-struct FakeBus : ICommandTarget, IAnswerSource {
+struct FakeBus : ICommandTarget, IServiceBus {
     bool ControllerExists(int port, int id) override { return port == 1 && id == 5; }
     void AddController(int, int, const std::string&) override {}
     void QueueStatus(int port, int id) override
@@ -56,7 +57,10 @@ struct FakeBus : ICommandTarget, IAnswerSource {
         g_words.erase(it);
         return w;
     }
-    bool Registration(int, CommandProtocol::Reg2Fields&) override { return false; }
+    bool ReadRegistration(int, RegistrationRecord&) override { return false; }
+    bool ReadBufferedRegistration(int, BufferedRegistration&) override { return false; }
+    bool ReadReg2Fields(int, CommandProtocol::Reg2Fields&) override { return false; }
+    bool RebuildRegistration(int, int, const char*, int, BufferedRegistration&) override { return false; }
 };
 
 } // namespace
@@ -66,24 +70,15 @@ int main()
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     FakeBus bus;
-    HANDLE queueReady = CreateEventA(NULL, TRUE, FALSE, NULL);
-    std::thread dispatcher([&] {
-        MSG msg;
-        PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);
-        g_dispatcherId = GetCurrentThreadId();
-        SetEvent(queueReady);
-        CReplyDispatcherCore core(bus);
-        while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-            int w = (int)msg.wParam, l = (int)msg.lParam;
-            switch (msg.message) {
-            case WM_TCP_STATUS_REPLY: core.OnStatusReply(w, l); break;
-            case WM_TCP_READ_REPLY: core.OnReadReply(w, l); break;
-            case WM_TCP_WRITE_REPLY: core.OnWriteReply(w, l); break;
-            case WM_TCP_ERROR_REPLY: core.OnErrorReply(w, l); break;
-            }
-        }
-    });
-    WaitForSingleObject(queueReady, INFINITE);
+    g_pServiceBus = &bus;
+    // The real dispatcher thread, made the way the start of services makes it.
+    CWinThread* dispatcher = AfxBeginThread(RUNTIME_CLASS(CTH_TCPDispatcher), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    HANDLE dispatcherHandle = NULL;
+    DuplicateHandle(GetCurrentProcess(), dispatcher->m_hThread, GetCurrentProcess(), &dispatcherHandle, SYNCHRONIZE,
+                    FALSE, 0);
+    g_dispatcherId = dispatcher->m_nThreadID;
+    dispatcher->m_bAutoDelete = TRUE;
+    dispatcher->ResumeThread();
     CCommandListener listener;
     int result = -1;
     std::thread receiver([&] { result = listener.Run(0, bus); });
@@ -99,8 +94,9 @@ int main()
     }
     listener.Close();
     receiver.join();
-    PostThreadMessageA(g_dispatcherId, WM_QUIT, 0, 0);
-    dispatcher.join();
+    PostThreadMessageA(g_dispatcherId, WM_THREAD_STOP, 0, 0);
+    WaitForSingleObject(dispatcherHandle, INFINITE);
+    CloseHandle(dispatcherHandle);
     WSACleanup();
     printf("STOPPED %d\n", result);
     return result;

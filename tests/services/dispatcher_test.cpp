@@ -1,7 +1,9 @@
 // The answers on the wire: each goes to the right requester on its own
 // connection, with exactly the protocol's text.
 #include "common/TcpSocket.h"
-#include "server/services/ReplyDispatcher.h"
+#include "server/services/ServiceMessages.h"
+#include "server/services/TH_TCPDispatcher.h"
+#include "fake_bus.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
@@ -93,26 +95,6 @@ std::string DeadRequester()
     return "127.0.0.1:" + std::to_string(ntohs(bound.sin_port));
 }
 
-struct FakeSource : IAnswerSource {
-    std::map<std::pair<int, int>, unsigned> words;
-    StatusSnapshot current{ "", "", "" };
-    StatusSnapshot CurrentStatus(int) override { return current; }
-    unsigned TakeEEPROMWord(int id, int location) override
-    {
-        auto it = words.find({ id, location });
-        if (it == words.end())
-            return 0xFFFF;
-        unsigned w = it->second;
-        words.erase(it);
-        return w;
-    }
-    bool Registration(int slot, CommandProtocol::Reg2Fields& f) override
-    {
-        f = { "123456789012", 5, 3, 2024, 14, 7, 0x0A, 5, 3 };
-        return slot == 42;
-    }
-};
-
 void Insert(PendingMap& map, const std::string& key, const std::string& value)
 {
     PendingLock lock;
@@ -122,8 +104,9 @@ void Insert(PendingMap& map, const std::string& key, const std::string& value)
 class Dispatcher : public ::testing::Test {
 protected:
     void SetUp() override { ClearPendingRequests(); }
-    FakeSource source;
-    CReplyDispatcherCore core{ source };
+    FakeBus source;
+    // The handlers, called directly on this thread.
+    CTH_TCPDispatcher core;
 };
 
 TEST_F(Dispatcher, ErrorGoesToTheFailingRequesterNotAnotherStatusWaiter)
@@ -205,6 +188,29 @@ TEST_F(Dispatcher, RegistrationPushReachesSubscribersAndDropsFailingOnes)
               subscriber.Lines(1));
     ASSERT_EQ(1u, g_PendingReg2.size());
     EXPECT_EQ(subscriber.Requester(), g_PendingReg2.begin()->first);
+}
+
+TEST_F(Dispatcher, ThreadAnswersPostedRepliesAndEndsOnStop)
+{
+    ReplyListener client;
+    Insert(g_PendingRead, client.Requester(), "7:12");
+    source.words[{ 7, 12 }] = 513;
+    CWinThread* thread = AfxBeginThread(RUNTIME_CLASS(CTH_TCPDispatcher), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(nullptr, thread);
+    ASSERT_TRUE(thread->IsKindOf(RUNTIME_CLASS(CTH_TCPDispatcher)));
+    thread->m_bAutoDelete = TRUE;
+    // The object deletes itself when the thread ends: wait on a handle of our own.
+    HANDLE handle = NULL;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0));
+    DWORD threadId = thread->m_nThreadID;
+    thread->ResumeThread();
+    PostThreadMessageA(threadId, WM_TCP_READ_REPLY, 7, 12);
+    EXPECT_EQ(std::vector<std::string>{ "RE 7 12 513" }, client.Lines(1));
+    Insert(g_PendingStatus, client.Requester(), "8:0"); // still waiting at the stop: dropped
+    PostThreadMessageA(threadId, WM_THREAD_STOP, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(handle, 10000));
+    CloseHandle(handle);
+    EXPECT_TRUE(g_PendingStatus.empty());
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The consumer's hand-on of bus events and the set-time worker, against a
 // recording view and a real thread queue standing in for the dispatcher.
-#include "server/services/RegistrationConsumer.h"
+#include "server/services/TH_Consumer.h"
 #include "server/services/ServiceMessages.h"
 #include "server/services/SetTimeThreads.h"
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 
 namespace {
 
-struct RecordingView : IServiceView {
+struct RecordingView : IHalvexView {
     std::mutex mutex;
     bool running = true, useBCDB = true;
     DWORD dispatcher = 0;
@@ -25,6 +25,9 @@ struct RecordingView : IServiceView {
     int AutoSetTime() const override { return 0; }
     int AutoSetTimeInterval() const override { return 1; }
     DWORD DispatcherThreadId() const override { return dispatcher; }
+    std::string ConnStr() const override { return ""; }
+    int TCPPort() const override { return 65000; }
+    HWND GetSafeHwnd() const override { return NULL; }
     void AddLogMessage(const std::string& text, int image) override { Add("line " + std::to_string(image) + " " + text); }
     void AddRegistration(int slot) override { Add("registration " + std::to_string(slot)); }
     void UpdateControllerStatus(int id, int port) override { Add("tree " + std::to_string(id) + " " + std::to_string(port)); }
@@ -149,17 +152,19 @@ TEST(Consumer, RegistrationsReachDispatcherViewDatabaseAndFile)
     RecordingView view;
     Queue dispatcher, database;
     view.dispatcher = dispatcher.id;
-    CRegistrationConsumerCore consumer(view);
-    consumer.SetDatabaseThreadId(database.id);
+    CTH_Consumer consumer; // handlers called on this thread
+    consumer.m_bAutoDelete = FALSE;
+    consumer.m_pOwnerView = &view;
+    consumer.m_dwDatabaseThreadId = database.id;
     ASSERT_TRUE(consumer.OpenFile(folder.path, Time(2011, 1, 31, 23, 59, 0)));
     EXPECT_EQ(folder.path + "Halvex-2011-01.regQv", consumer.FileName());
 
-    consumer.OnRegistration(17, Record(true), Time(2011, 2, 1, 0, 0, 5)); // past midnight: still January's file
-    consumer.OnRegistration(18, Record(false), Time(2011, 2, 1, 0, 0, 6));
+    consumer.HandleRegistration(17, Record(true), Time(2011, 2, 1, 0, 0, 5)); // past midnight: still January's file
+    consumer.HandleRegistration(18, Record(false), Time(2011, 2, 1, 0, 0, 6));
     view.useBCDB = false;
-    consumer.OnRegistration(19, Record(true), Time(2011, 2, 1, 0, 0, 7));
+    consumer.HandleRegistration(19, Record(true), Time(2011, 2, 1, 0, 0, 7));
     view.running = false;
-    consumer.OnRegistration(20, Record(true), Time(2011, 2, 1, 0, 0, 8));
+    consumer.HandleRegistration(20, Record(true), Time(2011, 2, 1, 0, 0, 8));
 
     EXPECT_EQ((std::vector<std::string>{ "8007 3 17", "8007 3 18", "8007 3 19" }), dispatcher.Drain());
     EXPECT_EQ(std::vector<std::string>{ "8002 0 17" }, database.Drain());
@@ -177,9 +182,11 @@ TEST(Consumer, WithoutFileRegistrationsAreStillHandedOn)
     RecordingView view;
     Queue dispatcher;
     view.dispatcher = dispatcher.id;
-    CRegistrationConsumerCore consumer(view);
+    CTH_Consumer consumer; // handlers called on this thread
+    consumer.m_bAutoDelete = FALSE;
+    consumer.m_pOwnerView = &view;
     EXPECT_FALSE(consumer.OpenFile(folder.path + "missing\\", Time(2011, 3, 1, 0, 0, 0)));
-    consumer.OnRegistration(1, Record(true), Time(2011, 3, 1, 0, 0, 0));
+    consumer.HandleRegistration(1, Record(true), Time(2011, 3, 1, 0, 0, 0));
     EXPECT_EQ(std::vector<std::string>{ "8007 3 1" }, dispatcher.Drain());
     EXPECT_EQ(std::vector<std::string>{ "registration 1" }, view.Log());
 }
@@ -190,8 +197,10 @@ TEST(Consumer, OtherEventsGoToDispatcherAndView)
     RecordingView view;
     Queue dispatcher;
     view.dispatcher = dispatcher.id;
-    CRegistrationConsumerCore consumer(view);
-    consumer.OnStatus(1, 5, { "2024-03-05 14:07:00", "AB", "101" });
+    CTH_Consumer consumer; // handlers called on this thread
+    consumer.m_bAutoDelete = FALSE;
+    consumer.m_pOwnerView = &view;
+    consumer.HandleStatus(1, 5, { "2024-03-05 14:07:00", "AB", "101" });
     consumer.OnEEPROMRead(5, 496);
     consumer.OnEEPROMWrite(5, 500);
     consumer.OnDiagnostics(1, 5);

@@ -1,21 +1,26 @@
-// What the services need of the server view. The view implements it; every
-// call may come from a worker thread, so list and tree changes are posted to
-// the GUI thread and no call waits for it.
+// What the service threads use of the server view C_HalvexView; the view
+// implements it, and tests implement it without a window. Every call may come
+// from a worker thread: list and tree changes are carried out by the GUI
+// thread through window messages, and no call waits for it.
 #pragma once
 #include <windows.h>
 #include <string>
 #include <utility>
 #include <vector>
 
-class IServiceView
+class IHalvexView
 {
 public:
-    virtual ~IServiceView() {}
-    virtual bool IsRunning() const = 0;  // cleared by the shutdown
+    virtual ~IHalvexView() {}
+    virtual bool IsRunning() const = 0;  // the running flag, cleared by the shutdown
     virtual bool UseBCDB() const = 0;    // [Database] UseBCDB
+    virtual std::string ConnStr() const = 0; // [Database] ConnStr
     virtual int AutoSetTime() const = 0;
     virtual int AutoSetTimeInterval() const = 0; // minutes
-    virtual DWORD DispatcherThreadId() const = 0;
+    virtual int TCPPort() const = 0;
+    virtual DWORD DispatcherThreadId() const = 0; // of the CTH_TCPDispatcher
+    // The view's window: target of WM_LOG_STRING and WM_BUFFER_COUNT.
+    virtual HWND GetSafeHwnd() const = 0;
 
     // One time-stamped line in the message list; image 0 failure, 1 information.
     virtual void AddLogMessage(const std::string& text, int image) = 0;

@@ -1,0 +1,3 @@
+#include "server/services/ServiceBus.h"
+
+IServiceBus* g_pServiceBus = nullptr;

@@ -1,0 +1,60 @@
+// The registration consumer thread: receives every event the controller bus
+// posts (see ServiceMessages.h) and hands it on: registrations to the reply
+// dispatcher, the view's list, the reporting-database thread and the monthly
+// file; status, EEPROM and diagnostics events to the dispatcher and the view.
+// It starts and stops the reporting-database thread CTH_DatabaseBC.
+#pragma once
+#include "framework/framework.h"
+#include "server/services/HalvexViewServices.h"
+#include "server/services/PendingRequests.h"
+#include "server/services/RegistrationFile.h"
+#include "server/services/ServiceBus.h"
+#include <string>
+
+class CTH_DatabaseBC;
+
+class CTH_Consumer : public CWinThread
+{
+    DECLARE_DYNCREATE(CTH_Consumer)
+public:
+    CTH_Consumer();
+    ~CTH_Consumer() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // Message handlers (wParam and lParam as the bus posts them).
+    void OnRegistration(WPARAM port, LPARAM ringIndex);
+    void OnStatus(WPARAM port, LPARAM id);
+    void OnEEPROMRead(WPARAM id, LPARAM address);
+    void OnEEPROMWrite(WPARAM id, LPARAM address);
+    void OnDiagnostics(WPARAM port, LPARAM id);
+    void OnStop(WPARAM, LPARAM);
+
+    // The handlers' work with the record and the clock given: the file of the
+    // month of `now` in `folder` (the thread runs on without a file when the
+    // open fails), one registration, one status reply with its texts.
+    bool OpenFile(const std::string& folder, const SYSTEMTIME& now);
+    void HandleRegistration(int ringIndex, const RegistrationRecord& record, const SYSTEMTIME& now);
+    void HandleStatus(int port, int id, const StatusSnapshot& status);
+    void CloseFile();
+    const std::string& FileName() const { return m_strFileName; }
+
+    IHalvexView* m_pOwnerView;        // set before the thread is resumed
+    std::string m_strFileName;        // fixed in InitInstance
+    CRegistrationFile m_RegFile;
+    CTH_DatabaseBC* m_pDatabaseBC;    // auto-deleting; started in InitInstance
+    DWORD m_dwDatabaseThreadId;       // its thread id, the target of WM_DB_REGISTRATION
+    CRITICAL_SECTION m_Lock;
+
+private:
+    void PostToDispatcher(UINT message, WPARAM wParam, LPARAM lParam);
+    HRESULT m_hrCom;
+    DECLARE_MESSAGE_MAP()
+};
+
+// The application folder: the program file's folder with its trailing backslash.
+std::string ApplicationFolder();
+
+// Waits for one handle while dispatching the calling thread's messages.
+void WaitWithMessagePump(HANDLE handle);

@@ -25,20 +25,20 @@ CTcpSocketException::CTcpSocketException(const char* label)
 {
 }
 
-CTcpSocketException::CTcpSocketException(const char* label, int code) : m_code(code)
-{
-    lstrcpynA(m_label, label, sizeof(m_label));
-}
+CTcpSocketException::CTcpSocketException(const char* label, int code) : m_strOperation(label), m_nError(code) {}
+
+IMPLEMENT_DYNAMIC(CTcpSocketException, CException)
+IMPLEMENT_DYNAMIC(CTcpSocket, CObject)
 
 BOOL CTcpSocketException::GetErrorMessage(LPSTR text, UINT size, PUINT) const
 {
     if (text == NULL || size == 0)
         return TRUE;
     char scratch[200];
-    if (m_code != 0)
-        snprintf(scratch, sizeof(scratch), "%s error #%d", m_label, m_code);
+    if (m_nError != 0)
+        snprintf(scratch, sizeof(scratch), "%s error #%d", (LPCSTR)m_strOperation, m_nError);
     else
-        snprintf(scratch, sizeof(scratch), "%s error", m_label);
+        snprintf(scratch, sizeof(scratch), "%s error", (LPCSTR)m_strOperation);
     lstrcpynA(text, scratch, (int)size);
     return TRUE;
 }

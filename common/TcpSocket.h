@@ -4,6 +4,7 @@
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
+#include "framework/framework.h"
 
 // An IPv4 socket address: family, port (network order), address, zero padding.
 class CSocketAddress : public sockaddr_in
@@ -16,30 +17,38 @@ public:
     USHORT Port() const { return ntohs(sin_port); }
 };
 
-class CTcpSocketException
+class CTcpSocketException : public CException
 {
+    DECLARE_DYNAMIC(CTcpSocketException)
 public:
     // Takes the thread's last Windows Sockets error at construction.
     explicit CTcpSocketException(const char* label);
     CTcpSocketException(const char* label, int code);
-    virtual ~CTcpSocketException() {}
-    virtual BOOL GetErrorMessage(LPSTR text, UINT size, PUINT helpContext = NULL) const;
-    void Delete() { delete this; }
+    ~CTcpSocketException() override {}
+    BOOL GetErrorMessage(LPSTR text, UINT size, PUINT helpContext = NULL) const override;
 
-    const char* Label() const { return m_label; }
-    int Code() const { return m_code; }
+    const char* Label() const { return m_strOperation; }
+    int Code() const { return m_nError; }
 
 private:
-    char m_label[32];
-    int m_code;
+    CString m_strOperation; // "Create", "Bind", ..., "Receive timeout", "GetHostByName"
+    int m_nError;           // the Windows Sockets error code, 0 for none
 };
 
-class CTcpSocket
+// A plain value: copying one copies the handle.
+class CTcpSocket : public CObject
 {
+    DECLARE_DYNAMIC(CTcpSocket)
 public:
     CTcpSocket() : m_hSocket(0) {}
+    CTcpSocket(const CTcpSocket& other) : CObject(), m_hSocket(other.m_hSocket) {}
+    CTcpSocket& operator=(const CTcpSocket& other)
+    {
+        m_hSocket = other.m_hSocket;
+        return *this;
+    }
     // The owner closes the handle with Close or Cleanup; destruction does not.
-    virtual ~CTcpSocket() {}
+    ~CTcpSocket() override {}
 
     void Create(int type = SOCK_STREAM);
     void Bind(const CSocketAddress& address);

@@ -179,4 +179,20 @@ TEST(TcpSocket, GetHostByNameOfOwnHostGivesAnIPv4Address)
     EXPECT_NE(0u, address.sin_addr.s_addr);
 }
 
+TEST(TcpSocket, ClassesCarryRunTimeNamesAndExceptionIsAFrameworkException)
+{
+    CTcpSocket socket;
+    EXPECT_STREQ("CTcpSocket", socket.GetRuntimeClass()->m_lpszClassName);
+    CException* e = new CTcpSocketException("Connect", 10061);
+    EXPECT_STREQ("CTcpSocketException", e->GetRuntimeClass()->m_lpszClassName);
+    EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CException)));
+    char text[64];
+    e->GetErrorMessage(text, sizeof(text));
+    EXPECT_STREQ("Connect error #10061", text);
+    char ten[10];
+    e->GetErrorMessage(ten, sizeof(ten));
+    EXPECT_STREQ("Connect e", ten);
+    e->Delete();
+}
+
 } // namespace

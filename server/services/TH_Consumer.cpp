@@ -1,4 +1,5 @@
 #include "server/services/TH_Consumer.h"
+#include "server/services/IniFile.h"
 #include "server/services/ServiceMessages.h"
 #include "server/services/TH_DatabaseBC.h"
 #include <objbase.h>
@@ -9,18 +10,9 @@ struct Locked {
     explicit Locked(CRITICAL_SECTION& c) : cs(c) { EnterCriticalSection(&cs); }
     ~Locked() { LeaveCriticalSection(&cs); }
 };
-} // namespace
-
-std::string ApplicationFolder()
-{
-    char path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
-    std::string folder(path, n);
-    size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
-
-void WaitWithMessagePump(HANDLE handle)
+// Waits for one handle while dispatching this thread's messages; thread
+// messages that arrive meanwhile have no window and are thereby discarded.
+void PumpWhileWaiting(HANDLE handle)
 {
     for (;;) {
         DWORD r = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
@@ -33,6 +25,8 @@ void WaitWithMessagePump(HANDLE handle)
         }
     }
 }
+
+} // namespace
 
 IMPLEMENT_DYNCREATE(CTH_Consumer, CWinThread)
 
@@ -187,7 +181,7 @@ void CTH_Consumer::OnStop(WPARAM, LPARAM)
         m_pDatabaseBC = nullptr;
         m_dwDatabaseThreadId = 0;
         if (handle) {
-            WaitWithMessagePump(handle);
+            PumpWhileWaiting(handle);
             CloseHandle(handle);
         }
     }

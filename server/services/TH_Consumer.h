@@ -6,6 +6,7 @@
 #pragma once
 #include "framework/framework.h"
 #include "server/services/HalvexViewServices.h"
+#include "server/services/IniFile.h"
 #include "server/services/PendingRequests.h"
 #include "server/services/RegistrationFile.h"
 #include "server/services/ServiceBus.h"
@@ -52,9 +53,3 @@ private:
     HRESULT m_hrCom;
     DECLARE_MESSAGE_MAP()
 };
-
-// The application folder: the program file's folder with its trailing backslash.
-std::string ApplicationFolder();
-
-// Waits for one handle while dispatching the calling thread's messages.
-void WaitWithMessagePump(HANDLE handle);

@@ -56,13 +56,13 @@ CTH_DatabaseBC::~CTH_DatabaseBC()
 
 void CTH_DatabaseBC::PostLog(int image, UINT id) const
 {
-    if (m_pOwnerView)
+    if (m_pOwnerView && m_pOwnerView->GetSafeHwnd())
         ::PostMessageA(m_pOwnerView->GetSafeHwnd(), WM_LOG_STRING, (WPARAM)image, (LPARAM)id);
 }
 
 void CTH_DatabaseBC::PostBufferCount(int rows) const
 {
-    if (m_pOwnerView)
+    if (m_pOwnerView && m_pOwnerView->GetSafeHwnd())
         ::PostMessageA(m_pOwnerView->GetSafeHwnd(), WM_BUFFER_COUNT, 0, (LPARAM)rows);
 }
 

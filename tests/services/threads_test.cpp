@@ -1,6 +1,8 @@
 // The consumer's hand-on of bus events and the set-time worker, against a
 // recording view and a real thread queue standing in for the dispatcher.
 #include "server/services/TH_Consumer.h"
+#include "server/services/TH_DatabaseBC.h"
+#include "fake_bus.h"
 #include "server/services/ServiceMessages.h"
 #include "server/services/SetTimeThreads.h"
 #include <gtest/gtest.h>
@@ -209,6 +211,48 @@ TEST(Consumer, OtherEventsGoToDispatcherAndView)
     StatusSnapshot s;
     ASSERT_TRUE(TakeStatusSnapshot(5, s)) << "the answer's texts were not kept";
     EXPECT_EQ("AB", s.head);
+}
+
+TEST(Consumer, ThreadHandsOnPostedEventsWritesTheMonthlyFileAndStopsWithItsDatabaseThread)
+{
+    TempFolder folder;
+    CTH_DatabaseBC::s_strBufferPath = folder.path + "Buffer.sqlite";
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const std::string file = RegistrationFileName(ApplicationFolder(), now);
+    DeleteFileA(file.c_str());
+    FakeBus bus;
+    bus.records[7] = Record(true);
+    RecordingView view;
+    view.useBCDB = false;
+    Queue dispatcher;
+    view.dispatcher = dispatcher.id;
+
+    CWinThread* thread = AfxBeginThread(RUNTIME_CLASS(CTH_Consumer), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(nullptr, thread);
+    CTH_Consumer* consumer = static_cast<CTH_Consumer*>(thread);
+    consumer->m_pOwnerView = &view;
+    consumer->m_bAutoDelete = TRUE;
+    HANDLE handle = NULL;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0));
+    DWORD id = thread->m_nThreadID;
+    thread->ResumeThread();
+
+    PostThreadMessageA(id, WM_BUS_REGISTRATION, 3, 7);
+    PostThreadMessageA(id, WM_BUS_EEPROM_READ, 5, 496);
+    PostThreadMessageA(id, WM_BUS_DIAGNOSTICS, 3, 12);
+    for (int i = 0; i < 500 && view.Log().size() < 2; ++i)
+        Sleep(20);
+    EXPECT_EQ((std::vector<std::string>{ "8007 3 7", "8009 5 496" }), dispatcher.Drain());
+    PostThreadMessageA(id, WM_THREAD_STOP, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(handle, 30000)) << "the consumer did not stop";
+    CloseHandle(handle);
+    EXPECT_EQ((std::vector<std::string>{ "registration 7", "diagnostics 12 3" }), view.Log());
+    std::string text = ReadAll(file);
+    EXPECT_EQ(0u, text.find("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\n"
+                            "1A2403051407000000012345,000000012345,2024-03-05 14:07:00,003,012,1A,")) << text;
+    DeleteFileA(file.c_str());
+    CTH_DatabaseBC::s_strBufferPath.clear();
 }
 
 // Controllers whose set-time fails get a failure line and no user-log event.

@@ -1,0 +1,99 @@
+// Prints throughput figures of the registration path (no pass/fail):
+//  - registrations per second through the consumer's hand-on to the monthly
+//    file, with the database thread buffering them while the database is down;
+//  - buffered rows per second flushed to the TDS stand-in after it returns.
+// Run through with-tds.sh (see tests/tds/README.md).
+#include <windows.h>
+#include <stdio.h>
+
+#include "database_thread_fixture.h"
+#include "server/services/SQLiteDatabase.h"
+#include "server/services/TH_Consumer.h"
+#include "temp_folder.h"
+
+namespace {
+
+struct ConsumerView : TestView {
+    DWORD dispatcher = 0;
+    DWORD DispatcherThreadId() const override { return dispatcher; }
+};
+
+int BufferRowCount(const std::string& path)
+{
+    SQLite::Database db;
+    db.Open(path.c_str());
+    SQLite::TablePtr t = db.Query("select count(*) as N from tblRegBC");
+    const char* n = t && t->ResetRow() ? t->GetValue("N") : nullptr;
+    return n ? atoi(n) : 0;
+}
+
+double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int count = argc > 1 ? atoi(argv[1]) : 2000;
+    TdsControl control;
+    if (TdsControl::Dsn().empty()) {
+        printf("run through with-tds.sh\n");
+        return 1;
+    }
+    control.Command("clear");
+    control.Command("refuse on");
+    TempFolder folder;
+    const std::string buffer = folder.File("Buffer.sqlite");
+    CTH_DatabaseBC::s_strBufferPath = buffer;
+    CTH_DatabaseBC::s_nTickMilliseconds = 20;
+    RingBus bus;
+    ConsumerView view;
+
+    RunningDatabaseThread database(view);
+    view.PumpUntil([&] { return view.Count(139) >= 1; });
+
+    // The consumer's hand-on, called on this thread as its message loop would.
+    CTH_Consumer consumer;
+    consumer.m_bAutoDelete = FALSE;
+    consumer.m_pOwnerView = &view;
+    consumer.m_dwDatabaseThreadId = database.ThreadId();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    consumer.OpenFile(folder.Path(), now);
+    RegistrationRecord record;
+    record.port = 1;
+    record.id = 5;
+    record.raw = "10101226080000000012345678";
+    record.mediaId = "000012345678";
+    record.dateTime = "2026-12-10 08:00:00";
+    record.eventCode = "10";
+    record.valid = true;
+
+    LARGE_INTEGER t0, t1, t2, t3;
+    QueryPerformanceCounter(&t0);
+    for (int i = 1; i <= count; ++i)
+        consumer.HandleRegistration(i, record, now);
+    QueryPerformanceCounter(&t1);
+    view.PumpUntil([&] { return view.Count(142) >= count; }, 600000);
+    QueryPerformanceCounter(&t2);
+    consumer.CloseFile();
+    printf("consumer hand-on to the monthly file: %d registrations in %.3f s, %.0f per second\n", count,
+           Seconds(t0, t1), count / Seconds(t0, t1));
+    printf("buffered while the database is down: %d rows in %.3f s, %.0f per second\n", BufferRowCount(buffer),
+           Seconds(t0, t2), count / Seconds(t0, t2));
+
+    control.Command("refuse off");
+    view.PumpUntil([&] { return view.Count(138) >= 1; }, 600000);
+    QueryPerformanceCounter(&t2);
+    view.PumpUntil([&] { return !view.bufferCounts.empty() && view.bufferCounts.back() == 0; }, 3600000);
+    QueryPerformanceCounter(&t3);
+    printf("flushed to the reporting database: %d rows in %.3f s, %.0f per second\n", count, Seconds(t2, t3),
+           count / Seconds(t2, t3));
+    database.Stop();
+    CTH_DatabaseBC::s_strBufferPath.clear();
+    return 0;
+}

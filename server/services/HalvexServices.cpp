@@ -35,7 +35,7 @@ CHalvexServices::~CHalvexServices()
             CloseHandle(h);
 }
 
-void CHalvexServices::StartServices(IHalvexView* view, CSetTimeService* setTime)
+void CHalvexServices::StartServices(IHalvexView* view, CHalvexViewSetTime* setTime)
 {
     m_pSetTime = setTime;
     CWinThread* thread = AfxBeginThread(RUNTIME_CLASS(CTH_TCPDispatcher), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);

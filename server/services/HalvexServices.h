@@ -18,7 +18,7 @@ public:
 
     // Dispatcher (suspended, auto-delete, resumed), ReceiveThread, consumer
     // (owner view set before it is resumed), AutoSetTimeThread.
-    void StartServices(IHalvexView* view, CSetTimeService* setTime);
+    void StartServices(IHalvexView* view, CHalvexViewSetTime* setTime);
     // In order: stop the consumer and wait for it, close the listening socket
     // and wait for the listener, stop the dispatcher and wait for it, then
     // wait for the set-time threads. Each wait goes through `wait`, which the
@@ -43,5 +43,5 @@ private:
     HANDLE m_hConsumer;
     DWORD m_dwDispatcherThreadId;
     DWORD m_dwConsumerThreadId;
-    CSetTimeService* m_pSetTime;
+    CHalvexViewSetTime* m_pSetTime;
 };

@@ -2,14 +2,14 @@
 #include <objbase.h>
 #include <stdio.h>
 
-CSetTimeService::CSetTimeService(IHalvexView& view, QueueSetTimeFn queueSetTime)
+CHalvexViewSetTime::CHalvexViewSetTime(IHalvexView& view, QueueSetTimeFn queueSetTime)
     : m_view(view), m_queueSetTime(queueSetTime), m_workerRunning(0), m_worker(NULL), m_workerId(0), m_auto(NULL),
       m_autoId(0)
 {
     InitializeCriticalSection(&m_lock);
 }
 
-CSetTimeService::~CSetTimeService()
+CHalvexViewSetTime::~CHalvexViewSetTime()
 {
     if (m_worker != NULL)
         CloseHandle(m_worker);
@@ -18,7 +18,7 @@ CSetTimeService::~CSetTimeService()
     DeleteCriticalSection(&m_lock);
 }
 
-BOOL CSetTimeService::StartSetTimeWorker()
+BOOL CHalvexViewSetTime::StartSetTimeWorker()
 {
     // The flag is claimed here, by the starter, so that the operator's command
     // and the auto thread cannot both start a worker.
@@ -35,7 +35,7 @@ BOOL CSetTimeService::StartSetTimeWorker()
     return started;
 }
 
-BOOL CSetTimeService::StartAutoSetTimeThread()
+BOOL CHalvexViewSetTime::StartAutoSetTimeThread()
 {
     if (m_auto != NULL)
         return FALSE;
@@ -43,7 +43,7 @@ BOOL CSetTimeService::StartAutoSetTimeThread()
     return m_auto != NULL;
 }
 
-void CSetTimeService::WaitForThreads(DWORD (*wait)(HANDLE*))
+void CHalvexViewSetTime::WaitForThreads(DWORD (*wait)(HANDLE*))
 {
     if (m_auto != NULL)
         wait(&m_auto);
@@ -58,19 +58,19 @@ void CSetTimeService::WaitForThreads(DWORD (*wait)(HANDLE*))
     }
 }
 
-DWORD WINAPI CSetTimeService::SetTimeToAllThread(LPVOID service)
+DWORD WINAPI CHalvexViewSetTime::SetTimeToAllThread(LPVOID service)
 {
-    static_cast<CSetTimeService*>(service)->RunWorker();
+    static_cast<CHalvexViewSetTime*>(service)->RunWorker();
     return 0;
 }
 
-DWORD WINAPI CSetTimeService::AutoSetTimeThread(LPVOID service)
+DWORD WINAPI CHalvexViewSetTime::AutoSetTimeThread(LPVOID service)
 {
-    static_cast<CSetTimeService*>(service)->RunAuto();
+    static_cast<CHalvexViewSetTime*>(service)->RunAuto();
     return 0;
 }
 
-void CSetTimeService::RunWorker()
+void CHalvexViewSetTime::RunWorker()
 {
     HRESULT com = CoInitialize(NULL);
     m_view.RefreshCommandStates();
@@ -100,7 +100,7 @@ void CSetTimeService::RunWorker()
         CoUninitialize();
 }
 
-bool CSetTimeService::IntervalPassed(const FILETIME& lastRun, const FILETIME& now, int intervalMinutes)
+bool CHalvexViewSetTime::IntervalPassed(const FILETIME& lastRun, const FILETIME& now, int intervalMinutes)
 {
     ULARGE_INTEGER a, b;
     a.LowPart = lastRun.dwLowDateTime;
@@ -111,7 +111,7 @@ bool CSetTimeService::IntervalPassed(const FILETIME& lastRun, const FILETIME& no
     return span >= (LONGLONG)intervalMinutes * 60 * 10000000LL;
 }
 
-void CSetTimeService::RunAuto()
+void CHalvexViewSetTime::RunAuto()
 {
     HRESULT com = CoInitialize(NULL);
     FILETIME lastRun;

@@ -1,5 +1,6 @@
-// Setting the clock of every controller: the worker that queues the commands,
-// and the thread that starts it at an interval.
+// The view's set-time part (C_HalvexView owns one): the worker that queues a
+// set-time on every controller of the tree, and the thread that starts it at
+// an interval.
 #pragma once
 #include "server/services/HalvexViewServices.h"
 
@@ -9,11 +10,11 @@ typedef int (*QueueSetTimeFn)(int port, int id);
 
 const UINT IDS_TIMESET = 151; // "TimeSet"
 
-class CSetTimeService
+class CHalvexViewSetTime
 {
 public:
-    CSetTimeService(IHalvexView& view, QueueSetTimeFn queueSetTime);
-    ~CSetTimeService();
+    CHalvexViewSetTime(IHalvexView& view, QueueSetTimeFn queueSetTime);
+    ~CHalvexViewSetTime();
 
     // Starts the worker unless one runs; safe from any thread. TRUE when started.
     BOOL StartSetTimeWorker();

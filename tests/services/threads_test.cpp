@@ -274,7 +274,7 @@ TEST(SetTime, WorkerQueuesEveryControllerOfTheTree)
 {
     RecordingView view;
     view.controllers = { { 1, 5 }, { 2, 7 }, { 3, 12 } };
-    CSetTimeService service(view, QueueSetTime);
+    CHalvexViewSetTime service(view, QueueSetTime);
     ASSERT_TRUE(service.StartSetTimeWorker());
     service.WaitForThreads(PlainWait);
     EXPECT_EQ((std::vector<std::string>{ "line 1 TimeSet CP:1 ID5", "event 151 1 5", "line 0 TimeSet CP:2 ID7",
@@ -288,7 +288,7 @@ TEST(SetTime, SecondStartWhileBusyDoesNothing)
     RecordingView view;
     view.controllers = { { 1, 5 } };
     g_release = CreateEventA(NULL, TRUE, FALSE, NULL);
-    CSetTimeService service(view, QueueSetTime);
+    CHalvexViewSetTime service(view, QueueSetTime);
     ASSERT_TRUE(service.StartSetTimeWorker());
     std::vector<BOOL> again(8);
     std::vector<std::thread> starters;
@@ -310,7 +310,7 @@ TEST(SetTime, SecondStartWhileBusyDoesNothing)
 TEST(SetTime, EmptyTreeAddsNoLine)
 {
     RecordingView view;
-    CSetTimeService service(view, QueueSetTime);
+    CHalvexViewSetTime service(view, QueueSetTime);
     ASSERT_TRUE(service.StartSetTimeWorker());
     service.WaitForThreads(PlainWait);
     EXPECT_TRUE(view.Log().empty());
@@ -327,10 +327,10 @@ TEST(SetTime, IntervalIsComparedInFullMinutes)
         FILETIME f = { u.LowPart, u.HighPart };
         return f;
     };
-    EXPECT_FALSE(CSetTimeService::IntervalPassed(last, After(59), 1));
-    EXPECT_TRUE(CSetTimeService::IntervalPassed(last, After(60), 1));
-    EXPECT_FALSE(CSetTimeService::IntervalPassed(last, After(1799), 30));
-    EXPECT_TRUE(CSetTimeService::IntervalPassed(last, After(0), 0));
+    EXPECT_FALSE(CHalvexViewSetTime::IntervalPassed(last, After(59), 1));
+    EXPECT_TRUE(CHalvexViewSetTime::IntervalPassed(last, After(60), 1));
+    EXPECT_FALSE(CHalvexViewSetTime::IntervalPassed(last, After(1799), 30));
+    EXPECT_TRUE(CHalvexViewSetTime::IntervalPassed(last, After(0), 0));
 }
 
 } // namespace

@@ -276,7 +276,7 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     }
     for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e && e->nSig != AfxSig_end; ++e) {
-            bool match = e->nSig == AfxSig_lwlreg ? (msg >= 0xC000 && *(const UINT*)(UINT_PTR)e->nID == msg)
+            bool match = e->nSig == AfxSig_lwlreg ? (msg >= 0xC000 && *e->pRegisteredMessage == msg)
                                                   : (e->nMessage == msg && e->nMessage != WM_COMMAND &&
                                                      e->nMessage != WM_NOTIFY);
             if (match) return AfxCallHandler(this, e, 0, wp, lp, result);

@@ -382,7 +382,7 @@ LPCSTR AfxDefaultWndClass();
 // The registered message id is read from the UINT variable at dispatch time
 // (the entry's id field holds its address).
 #define ON_REGISTERED_MESSAGE(var, fn) \
-    {0xC000, 0, (UINT)(UINT_PTR)(&var), 0, AfxSig_lwlreg, (AFX_PMSG)(static_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(&ThisClass::fn))},
+    {0xC000, 0, 0, 0, AfxSig_lwlreg, (AFX_PMSG)(static_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(&ThisClass::fn)), &(var)},
 
 // Commands, update handlers and control notifications (routed by OnCmdMsg).
 #define ON_COMMAND_EX(id, fn) \

@@ -11,6 +11,8 @@
 #include "framework/thread.h"
 #include "framework/app.h"
 #include "framework/time.h"
+#include "framework/file.h"
+#include "framework/archive.h"
 #include "framework/gdi.h"
 #include "framework/menu.h"
 #include "framework/wnd.h"

@@ -66,6 +66,7 @@ LPCDLGTEMPLATEA AfxLoadDialogTemplate(LPCSTR lpszTemplateName) {
 
 BOOL CDialog::CreateDlgIndirect(LPCDLGTEMPLATEA tmpl, CWnd* pParentWnd, HINSTANCE hInst) {
     if (!tmpl || m_hWnd) return FALSE;
+    RegisterDefaultClass();  // also registers the common controls templates name
     AfxHookWindowCreate(this);
     HWND h = ::CreateDialogIndirectParamA(hInst, tmpl, pParentWnd->GetSafeHwnd(), AfxDlgProc, 0);
     AfxUnhookWindowCreate();

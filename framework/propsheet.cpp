@@ -209,6 +209,7 @@ INT_PTR CPropertySheet::DoModal() {
     m_psh.ppsp = (LPCPROPSHEETPAGEA)pages.data();
 
     m_bClosedWithOK = FALSE;
+    RegisterDefaultClass();  // common controls the page templates name
     AfxHookWindowCreate(this);  // the sheet's dialog is the first window made
     INT_PTR ret = ::PropertySheetA(&m_psh);
     AfxUnhookWindowCreate();

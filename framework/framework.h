@@ -18,3 +18,7 @@
 #include "framework/wnd.h"
 #include "framework/cmdui.h"
 #include "framework/controls.h"
+#include "framework/dialog.h"
+#include "framework/ddx.h"
+#include "framework/propsheet.h"
+#include "framework/filedlg.h"

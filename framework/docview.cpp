@@ -580,3 +580,228 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCSTR path, BOOL makeVisible) {
     if (frame) InitialUpdateFrame(frame, doc, makeVisible);
     return doc;
 }
+
+// ---- CSplitterWnd ---------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CSplitterWnd, CWnd)
+
+CSplitterWnd::CSplitterWnd() = default;
+
+BOOL CSplitterWnd::CreateStatic(CWnd* parent, int rows, int cols, DWORD style, UINT id) {
+    if (rows < 1 || cols < 1 || rows > 16 || cols > 16) return FALSE;
+    m_nRows = rows;
+    m_nCols = cols;
+    m_rows.assign(rows, Info());
+    m_cols.assign(cols, Info());
+    RegisterDefaultClass();
+    return CreateEx(0, "AfxFrameOrView", nullptr, style | WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                    parent->GetSafeHwnd(), (HMENU)(UINT_PTR)id);
+}
+
+BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* viewClass, SIZE initialSize,
+                              CCreateContext* context) {
+    if (row < 0 || row >= m_nRows || col < 0 || col >= m_nCols || GetPane(row, col)) return FALSE;
+    m_cols[col].ideal = initialSize.cx;
+    m_rows[row].ideal = initialSize.cy;
+    CObject* obj = viewClass ? viewClass->CreateObject() : nullptr;
+    CWnd* view = obj && obj->IsKindOf(RUNTIME_CLASS(CWnd)) ? static_cast<CWnd*>(obj) : nullptr;
+    if (!view) {
+        delete obj;
+        return FALSE;
+    }
+    CCreateContext local;
+    if (!context) {
+        // A pane added later shows the document of the frame's active view.
+        if (CFrameWnd* frame = GetParentFrame()) local.m_pCurrentDoc = frame->GetActiveDocument();
+        context = &local;
+    }
+    if (!view->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, CRect(0, 0, 0, 0), this, IdFromRowCol(row, col),
+                      context))
+        return FALSE;  // the view deleted itself
+    RecalcLayout();
+    return TRUE;
+}
+
+void CSplitterWnd::DeleteView(int row, int col) {
+    CWnd* pane = GetPane(row, col);
+    if (!pane) return;
+    CFrameWnd* frame = GetParentFrame();
+    if (frame && (CWnd*)frame->GetActiveView() == pane) frame->SetActiveView(nullptr, FALSE);
+    pane->DestroyWindow();
+}
+
+CWnd* CSplitterWnd::GetPane(int row, int col) const {
+    HWND h = ::GetDlgItem(m_hWnd, IdFromRowCol(row, col));
+    if (!h) return nullptr;
+    if (CWnd* w = FromHandlePermanent(h)) return w;
+    return FromHandle(h);
+}
+
+void CSplitterWnd::GetColumnInfo(int col, int& current, int& minimum) const {
+    current = col >= 0 && col < m_nCols ? m_cols[col].current : 0;
+    minimum = col >= 0 && col < m_nCols ? m_cols[col].minimum : 0;
+}
+
+void CSplitterWnd::SetColumnInfo(int col, int ideal, int minimum) {
+    if (col < 0 || col >= m_nCols) return;
+    m_cols[col].ideal = ideal;
+    m_cols[col].minimum = minimum;
+}
+
+void CSplitterWnd::GetRowInfo(int row, int& current, int& minimum) const {
+    current = row >= 0 && row < m_nRows ? m_rows[row].current : 0;
+    minimum = row >= 0 && row < m_nRows ? m_rows[row].minimum : 0;
+}
+
+void CSplitterWnd::SetRowInfo(int row, int ideal, int minimum) {
+    if (row < 0 || row >= m_nRows) return;
+    m_rows[row].ideal = ideal;
+    m_rows[row].minimum = minimum;
+}
+
+void CSplitterWnd::RecalcLayout() {
+    if (!m_hWnd) return;
+    RECT client;
+    GetClientRect(&client);
+    // Every column but the last gets its ideal width while room is left; the
+    // last takes what remains. Rows alike.
+    auto spread = [this](std::vector<Info>& infos, int total) {
+        int left = total;
+        for (size_t i = 0; i < infos.size(); ++i) {
+            bool last = i + 1 == infos.size();
+            int w = last ? left : std::min(std::max(infos[i].ideal, 0), std::max(left - m_cxSplitter, 0));
+            infos[i].current = std::max(w, 0);
+            left -= w + (last ? 0 : m_cxSplitter);
+        }
+    };
+    spread(m_cols, client.right);
+    spread(m_rows, client.bottom);
+    int y = 0;
+    for (int r = 0; r < m_nRows; ++r) {
+        int x = 0;
+        for (int c = 0; c < m_nCols; ++c) {
+            if (HWND h = ::GetDlgItem(m_hWnd, IdFromRowCol(r, c)))
+                ::SetWindowPos(h, nullptr, x, y, m_cols[c].current, m_rows[r].current, SWP_NOZORDER | SWP_NOACTIVATE);
+            x += m_cols[c].current + m_cxSplitter;
+        }
+        y += m_rows[r].current + m_cxSplitter;
+    }
+    Invalidate();
+}
+
+int CSplitterWnd::BarColumnAt(CPoint p) const {
+    int x = 0;
+    for (int c = 0; c + 1 < m_nCols; ++c) {
+        x += m_cols[c].current;
+        if (p.x >= x && p.x < x + m_cxSplitter) return c;
+        x += m_cxSplitter;
+    }
+    return -1;
+}
+
+int CSplitterWnd::BarRowAt(CPoint p) const {
+    int y = 0;
+    for (int r = 0; r + 1 < m_nRows; ++r) {
+        y += m_rows[r].current;
+        if (p.y >= y && p.y < y + m_cxSplitter) return r;
+        y += m_cxSplitter;
+    }
+    return -1;
+}
+
+BOOL CSplitterWnd::OnCommand(WPARAM wp, LPARAM lp) {
+    if (CWnd::OnCommand(wp, lp)) return TRUE;
+    // Commands of the panes' controls that the panes did not take go to the frame.
+    CWnd* parent = GetParent();
+    if (!parent) return FALSE;
+    parent->SendMessage(WM_COMMAND, wp, lp);
+    return TRUE;
+}
+
+BOOL CSplitterWnd::OnNotify(WPARAM wp, LPARAM lp, LRESULT* result) {
+    // The pane's own reflected handler first, then the frame.
+    if (CWnd::OnNotify(wp, lp, result)) return TRUE;
+    if (CWnd* parent = GetParent()) {
+        LRESULT r = parent->SendMessage(WM_NOTIFY, wp, lp);
+        if (result) *result = r;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void CSplitterWnd::OnSize(UINT, int, int) {
+    Default();
+    RecalcLayout();
+}
+
+void CSplitterWnd::OnPaint() {
+    CPaintDC dc(this);
+    RECT client;
+    GetClientRect(&client);
+    HBRUSH face = ::GetSysColorBrush(COLOR_BTNFACE);
+    int x = 0;
+    for (int c = 0; c + 1 < m_nCols; ++c) {
+        x += m_cols[c].current;
+        RECT bar = {x, 0, x + m_cxSplitter, client.bottom};
+        ::FillRect(dc.GetSafeHdc(), &bar, face);
+        x += m_cxSplitter;
+    }
+    int y = 0;
+    for (int r = 0; r + 1 < m_nRows; ++r) {
+        y += m_rows[r].current;
+        RECT bar = {0, y, client.right, y + m_cxSplitter};
+        ::FillRect(dc.GetSafeHdc(), &bar, face);
+        y += m_cxSplitter;
+    }
+}
+
+void CSplitterWnd::OnLButtonDown(UINT, CPoint p) {
+    m_dragCol = BarColumnAt(p);
+    m_dragRow = m_dragCol < 0 ? BarRowAt(p) : -1;
+    if (m_dragCol >= 0 || m_dragRow >= 0) SetCapture();
+}
+
+void CSplitterWnd::OnMouseMove(UINT, CPoint p) {
+    if (::GetCapture() != m_hWnd) return;
+    if (m_dragCol >= 0) {
+        int start = 0;
+        for (int c = 0; c < m_dragCol; ++c) start += m_cols[c].current + m_cxSplitter;
+        m_cols[m_dragCol].ideal = std::max((int)(p.x - start), m_cols[m_dragCol].minimum);
+    } else if (m_dragRow >= 0) {
+        int start = 0;
+        for (int r = 0; r < m_dragRow; ++r) start += m_rows[r].current + m_cxSplitter;
+        m_rows[m_dragRow].ideal = std::max((int)(p.y - start), m_rows[m_dragRow].minimum);
+    }
+    RecalcLayout();
+}
+
+void CSplitterWnd::OnLButtonUp(UINT, CPoint) {
+    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+    m_dragCol = m_dragRow = -1;
+}
+
+BOOL CSplitterWnd::OnSetCursor(CWnd* wnd, UINT hit, UINT msg) {
+    if (hit == HTCLIENT && wnd && wnd->m_hWnd == m_hWnd) {
+        POINT p;
+        ::GetCursorPos(&p);
+        ::ScreenToClient(m_hWnd, &p);
+        if (BarColumnAt(CPoint(p.x, p.y)) >= 0) {
+            ::SetCursor(::LoadCursorA(nullptr, (LPCSTR)IDC_SIZEWE));
+            return TRUE;
+        }
+        if (BarRowAt(CPoint(p.x, p.y)) >= 0) {
+            ::SetCursor(::LoadCursorA(nullptr, (LPCSTR)IDC_SIZENS));
+            return TRUE;
+        }
+    }
+    return (BOOL)Default();
+}
+
+BEGIN_MESSAGE_MAP(CSplitterWnd, CWnd)
+    ON_WM_SIZE()
+    ON_WM_PAINT()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONUP()
+    ON_WM_SETCURSOR()
+END_MESSAGE_MAP()

@@ -186,3 +186,47 @@ public:
 protected:
     CDocument* m_pOnlyDoc = nullptr;
 };
+
+// A static splitter: a grid of panes (views) with movable bars between them.
+// Pane ids are AFX_IDW_PANE_FIRST + row * 16 + column.
+class CSplitterWnd : public CWnd {
+    DECLARE_DYNAMIC(CSplitterWnd)
+public:
+    CSplitterWnd();
+
+    BOOL CreateStatic(CWnd* parent, int rows, int cols, DWORD style = WS_CHILD | WS_VISIBLE,
+                      UINT id = AFX_IDW_PANE_FIRST);
+    virtual BOOL CreateView(int row, int col, CRuntimeClass* viewClass, SIZE initialSize, CCreateContext* context);
+    void DeleteView(int row, int col);
+    CWnd* GetPane(int row, int col) const;
+    int IdFromRowCol(int row, int col) const { return AFX_IDW_PANE_FIRST + row * 16 + col; }
+    int GetRowCount() const { return m_nRows; }
+    int GetColumnCount() const { return m_nCols; }
+    void GetColumnInfo(int col, int& current, int& minimum) const;
+    void SetColumnInfo(int col, int ideal, int minimum);
+    void GetRowInfo(int row, int& current, int& minimum) const;
+    void SetRowInfo(int row, int ideal, int minimum);
+    virtual void RecalcLayout();
+
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override;
+    BOOL OnNotify(WPARAM wp, LPARAM lp, LRESULT* result) override;
+    void OnSize(UINT type, int cx, int cy);
+    void OnPaint();
+    void OnLButtonDown(UINT flags, CPoint p);
+    void OnMouseMove(UINT flags, CPoint p);
+    void OnLButtonUp(UINT flags, CPoint p);
+    BOOL OnSetCursor(CWnd* wnd, UINT hit, UINT msg);
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    struct Info {
+        int ideal = 0, minimum = 0, current = 0;
+    };
+    int m_nRows = 0, m_nCols = 0;
+    std::vector<Info> m_rows, m_cols;
+    int m_cxSplitter = 6;
+    int m_dragCol = -1, m_dragRow = -1;
+    // The column (or row) whose right (bottom) bar lies under p; -1 for none.
+    int BarColumnAt(CPoint p) const;
+    int BarRowAt(CPoint p) const;
+};

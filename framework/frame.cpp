@@ -341,6 +341,33 @@ void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL delay) {
     else RecalcLayout();
 }
 
+void CFrameWnd::SaveBarState(LPCSTR profileName) const {
+    CWinApp* app = AfxGetApp();
+    if (!app) return;
+    for (HWND c = ::GetTopWindow(m_hWnd); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        CControlBar* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(c));
+        if (!bar) continue;
+        CString section;
+        section.Format("%s-Bar%u", profileName, (UINT)::GetDlgCtrlID(c));
+        app->WriteProfileInt(section, "Visible", bar->IsWindowVisible() ? 1 : 0);
+    }
+}
+
+void CFrameWnd::LoadBarState(LPCSTR profileName) {
+    CWinApp* app = AfxGetApp();
+    if (!app) return;
+    for (HWND c = ::GetTopWindow(m_hWnd); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        CControlBar* bar = dynamic_cast<CControlBar*>(FromHandlePermanent(c));
+        if (!bar) continue;
+        CString section;
+        section.Format("%s-Bar%u", profileName, (UINT)::GetDlgCtrlID(c));
+        BOOL visible = bar->IsWindowVisible();
+        BOOL want = app->GetProfileInt(section, "Visible", visible ? 1 : 0) != 0;
+        if (want != visible) bar->ShowWindow(want ? SW_SHOWNOACTIVATE : SW_HIDE);
+    }
+    RecalcLayout();
+}
+
 BOOL CFrameWnd::OnBarCheck(UINT id) {
     CControlBar* bar = GetControlBar(id);
     if (!bar) return FALSE;

@@ -81,6 +81,10 @@ public:
     CWnd* GetDescendantWindow(UINT id) const;
     CControlBar* GetControlBar(UINT id);
     void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
+    // Which bars are shown, kept in the profile under "<name>-Bar<id>" (no
+    // docking positions: the bars never move).
+    void SaveBarState(LPCSTR profileName) const;
+    void LoadBarState(LPCSTR profileName);
 
     // Handlers (also reached from derived maps).
     int OnCreate(LPCREATESTRUCTA cs);

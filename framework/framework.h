@@ -2,6 +2,11 @@
 #pragma once
 #include <windows.h>
 #include "framework/string.h"
+// Frames, bars and document/view (each includes the window family it needs).
+#include "framework/ids.h"
+#include "framework/frame.h"
+#include "framework/bars.h"
+#include "framework/docview.h"
 #include "framework/runtime.h"
 #include "framework/exceptions.h"
 #include "framework/state.h"

@@ -37,7 +37,8 @@ BOOL CSkinMenu::LoadMenu(LPCSTR name)
 void CSkinMenu::ReleaseContent()
 {
     for (size_t i = m_subMenus.size(); i-- > 0;) {
-        if (CSkinMenu* sub = FromMenuHandle(m_subMenus[i])) {
+        // By the map alone: the handle may already be gone with its window.
+        if (CSkinMenu* sub = DYNAMIC_DOWNCAST(CSkinMenu, CMenu::FromHandlePermanent(m_subMenus[i]))) {
             sub->ReleaseContent();
             sub->Detach();
             delete sub;
@@ -78,6 +79,12 @@ BOOL CSkinMenu::LoadMenu(HMENU menu)
 BOOL CSkinMenu::DestroyMenu()
 {
     ReleaseContent();
+    // A window destroys its menu bar and system menu itself; a handle that is
+    // no longer a menu is only let go.
+    if (m_hMenu && !::IsMenu(m_hMenu)) {
+        Detach();
+        return FALSE;
+    }
     return CMenu::DestroyMenu();
 }
 

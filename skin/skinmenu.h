@@ -64,6 +64,12 @@ public:
                                        const std::vector<int>& positions);
     BOOL IsMenuBarItem(UINT_PTR id) const;
 
+    // The shown text of an item, by command id or (MF_BYPOSITION) position.
+    BOOL GetMenuItemText(UINT item, CString& text, UINT flags);
+    // The WM_MENUCHAR answer for an owner-drawn menu: MNC_EXECUTE with the
+    // position of the first item whose label marks the character, else 0.
+    static LRESULT FindMnemonicItem(UINT ch, CMenu* menu);
+
     // Toolbar icons in menus.
     BOOL LoadToolBar(UINT toolbarId, UINT bitmapId, COLORREF transparent = (COLORREF)-1,
                      HINSTANCE module = nullptr);

@@ -1,6 +1,8 @@
 #include "skin/menutheme.h"
 #include "skin/drawing.h"
+#include "skin/popuphook.h"
 #include "skin/skinlib.h"
+#include "skin/skinmenu.h"
 
 CMenuTheme::CMenuTheme(UINT id, MeasureOp measure, PaintOp paint, PaintOp title, DWORD effect)
     : m_id(id), m_effect(effect), m_measure(measure), m_paint(paint), m_title(title)
@@ -12,6 +14,31 @@ void CMenuTheme::Init()
 {
     UpdateSysColors();
     UpdateBorderSizes();
+}
+
+BOOL CMenuTheme::OnInitWnd(HWND wnd)
+{
+    CMenuHookData* data = GetMenuHookData(wnd);
+    if (!data || !data->handled || !HasOwnBorder()) return FALSE;
+    // The library draws the border itself.
+    data->state |= CMenuHookData::kStylesChanged;
+    SetWindowLongA(wnd, GWL_STYLE, (LONG)(data->savedStyle & ~WS_BORDER));
+    SetWindowLongA(wnd, GWL_EXSTYLE, (LONG)(data->savedExStyle & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE)));
+    return TRUE;
+}
+
+BOOL CMenuTheme::OnUnInitWnd(HWND wnd)
+{
+    CMenuHookData* data = GetMenuHookData(wnd);
+    if (!data) return TRUE;
+    if (CSkinMenu* menu = CSkinMenu::FromMenuHandle(data->menu)) menu->OnUnInitMenuPopup();
+    if (data->state & CMenuHookData::kStylesChanged) {
+        DWORD style = data->savedStyle;
+        if (data->state & CMenuHookData::kShownAlready) style |= WS_VISIBLE;
+        SetWindowLongA(wnd, GWL_STYLE, (LONG)style);
+        SetWindowLongA(wnd, GWL_EXSTYLE, (LONG)data->savedExStyle);
+    }
+    return TRUE;
 }
 
 void CMenuTheme::UpdateSysColors()

@@ -50,6 +50,11 @@ public:
     static BOOL TrackPopupMenuBeside(CMenu* popup, UINT flags, const RECT& button, CWnd* owner,
                                      BOOL vertical);
 
+    // The themes' measure operations (separators 3 x 3, titles by their text).
+    void MeasureItemClassic(MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
+    void MeasureItemBevel(MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
+    void MeasureItemFlat(MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
+
     // Conversion to owner-draw and its bookkeeping.
     BOOL ConvertItemsToOwnerDraw();
     CSkinMenuItemData* CreateItemData(int pos, UINT flags, UINT_PTR id, LPCSTR text);
@@ -78,6 +83,7 @@ public:
     BOOL ModifyItemIcon(LPCSTR text, UINT id, CSkinMenuIcons* store, int index);
 
 private:
+    void MeasureItemWith(int style, MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
     void ReleaseContent();   // item data and submenu objects, keeping the handle
 
     std::vector<CSkinMenuItemData*> m_items;

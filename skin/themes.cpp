@@ -66,17 +66,19 @@ void CMenuTheme::GetThemeGradientColors(COLORREF* c1, COLORREF* c2, COLORREF* c3
     ::GetThemeGradientColors(c1, c2, c3, c4);
 }
 
-// The measure and paint operations of each mode are bound here once the menu
-// class provides them; until then a theme carries only its identity and look.
+// Each draw mode's measure operation; the item painters of the themes plug in
+// as their paint and title operations (until then the menu paints plainly).
 CMenuTheme* CreateMenuTheme(int id)
 {
     DWORD effect = (id % 2 == 0) ? 1 : 0;
     switch (id) {
     case 2: case 3: case 10: case 11:
-        return new CMenuThemeXP(id, nullptr, nullptr, nullptr, effect);
+        return new CMenuThemeXP(id, &CSkinMenu::MeasureItemFlat, nullptr, nullptr, effect);
     case 8: case 9:
-        return new CMenuTheme2003(id, nullptr, nullptr, nullptr, effect);
+        return new CMenuTheme2003(id, &CSkinMenu::MeasureItemFlat, nullptr, nullptr, effect);
+    case 6: case 7:
+        return new CMenuTheme(id, &CSkinMenu::MeasureItemBevel, nullptr, nullptr, effect);
     default:
-        return new CMenuTheme(id, nullptr, nullptr, nullptr, effect);
+        return new CMenuTheme(id, &CSkinMenu::MeasureItemClassic, nullptr, nullptr, effect);
     }
 }

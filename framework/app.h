@@ -2,6 +2,22 @@
 #pragma once
 #include "framework/thread.h"
 #include "framework/string.h"
+#include <vector>
+
+class CDocTemplate;
+class CDocument;
+struct __POSITION;
+
+// What the command line asks for: a new document (no file name) or a file.
+class CCommandLineInfo : public CObject {
+public:
+    enum { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 };
+    int m_nShellCommand = FileNew;
+    BOOL m_bShowSplash = TRUE;
+    CString m_strFileName;
+    // One argument; flag means it started with '/' or '-' (removed).
+    virtual void ParseParam(const char* param, BOOL flag, BOOL last);
+};
 
 class CWinApp : public CWinThread {
     DECLARE_DYNAMIC(CWinApp)
@@ -36,7 +52,46 @@ public:
     LPSTR m_lpCmdLine = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
 
+    // ---- window half: documents, commands, the message loop ----------------
+    // The message loop is CWinThread's; the window half hooks accelerators and
+    // idle-time updates into its PreTranslateMessage and OnIdle.
+    BOOL InitInstance() override { return TRUE; }
+    int ExitInstance() override;
+
+    void AddDocTemplate(CDocTemplate* pTemplate);  // owned by the application
+    __POSITION* GetFirstDocTemplatePosition() const;
+    CDocTemplate* GetNextDocTemplate(__POSITION*& pos) const;
+    virtual CDocument* OpenDocumentFile(LPCSTR lpszFileName);
+    virtual BOOL SaveAllModified();
+    virtual void CloseAllDocuments(BOOL bEndSession);
+    // File dialog of the first template's filter; FALSE when cancelled.
+    virtual BOOL DoPromptFileName(CString& fileName, BOOL bOpen, CDocTemplate* pTemplate);
+
+    void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+    BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
+
+    // Recent-file list kept in the profile section "Recent File List".
+    void LoadStdProfileSettings(UINT nMaxMRU = 4);
+    virtual void AddToRecentFileList(LPCSTR lpszPathName);
+    const std::vector<CString>& GetRecentFiles() const { return m_recentFiles; }
+
+    // Registers each template's file extension for the shell's "open".
+    void RegisterShellFileTypes(BOOL bCompat = FALSE);
+    void EnableShellOpen() {}
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnAppExit();
+    void OnOpenRecentFile(UINT nID);
+    void OnUpdateRecentFileMenu(class CCmdUI* pCmdUI);
+
 protected:
+    std::vector<CDocTemplate*> m_templates;
+    std::vector<CString> m_recentFiles;
+    UINT m_nMaxMRU = 0;
+    void SaveRecentFileList();
+    DECLARE_MESSAGE_MAP()
+
     void SetRegistryKey(LPCSTR lpszRegistryKey);
     void SetRegistryKey(UINT nIDRegistryKey);
 };
@@ -47,3 +102,6 @@ HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE hInstResource);
 // Fills the application object's instance, command line and default names.
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
+// The body of a program's WinMain: InitInstance, then Run (or ExitInstance
+// when InitInstance fails). The library's WinMain calls it.
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

@@ -2,6 +2,11 @@
 #pragma once
 #include <windows.h>
 #include "framework/string.h"
+// Frames, bars and document/view (each includes the window family it needs).
+#include "framework/ids.h"
+#include "framework/frame.h"
+#include "framework/bars.h"
+#include "framework/docview.h"
 #include "framework/runtime.h"
 #include "framework/exceptions.h"
 #include "framework/state.h"
@@ -11,8 +16,14 @@
 #include "framework/thread.h"
 #include "framework/app.h"
 #include "framework/time.h"
+#include "framework/file.h"
+#include "framework/archive.h"
 #include "framework/gdi.h"
 #include "framework/menu.h"
 #include "framework/wnd.h"
 #include "framework/cmdui.h"
 #include "framework/controls.h"
+#include "framework/dialog.h"
+#include "framework/ddx.h"
+#include "framework/propsheet.h"
+#include "framework/filedlg.h"

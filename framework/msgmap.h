@@ -30,6 +30,7 @@ struct AFX_MSGMAP_ENTRY {
     UINT nLastID;    // last id of a range (== nID otherwise)
     UINT_PTR nSig;   // AfxSig tag
     AFX_PMSG pfn;
+    const UINT* pRegisteredMessage = nullptr; // ON_REGISTERED_MESSAGE: the id's variable
 };
 
 struct AFX_MSGMAP {

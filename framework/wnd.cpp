@@ -14,6 +14,7 @@ struct WndThreadData {
     MSG current = {};
     CWnd* pendingCreate = nullptr;
     HHOOK createHook = nullptr;
+    HWND lockoutNotify = nullptr;  // window whose control notifications are ignored (UpdateData)
     AFX_WND_THREAD_STATE shared;
 };
 
@@ -201,6 +202,26 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     return TRUE;
 }
 
+void AfxHookWindowCreate(CWnd* wnd) {
+    t_wnd.pendingCreate = wnd;
+    if (!t_wnd.createHook)
+        t_wnd.createHook = ::SetWindowsHookExA(WH_CBT, CreateHookProc, nullptr, ::GetCurrentThreadId());
+}
+
+BOOL AfxUnhookWindowCreate() {
+    if (t_wnd.createHook) ::UnhookWindowsHookEx(t_wnd.createHook);
+    t_wnd.createHook = nullptr;
+    BOOL attached = t_wnd.pendingCreate == nullptr;
+    t_wnd.pendingCreate = nullptr;
+    return attached;
+}
+
+HWND AfxSetNotifyLockout(HWND h) {
+    HWND old = t_wnd.lockoutNotify;
+    t_wnd.lockoutNotify = h;
+    return old;
+}
+
 BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, const RECT& r, CWnd* parent,
                     UINT id, LPVOID param) {
     return CreateEx(exStyle, className, windowName, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -276,7 +297,7 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     }
     for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e && e->nSig != AfxSig_end; ++e) {
-            bool match = e->nSig == AfxSig_lwlreg ? (msg >= 0xC000 && *(const UINT*)(UINT_PTR)e->nID == msg)
+            bool match = e->nSig == AfxSig_lwlreg ? (msg >= 0xC000 && *e->pRegisteredMessage == msg)
                                                   : (e->nMessage == msg && e->nMessage != WM_COMMAND &&
                                                      e->nMessage != WM_NOTIFY);
             if (match) return AfxCallHandler(this, e, 0, wp, lp, result);
@@ -396,6 +417,8 @@ BOOL CWnd::OnCommand(WPARAM wp, LPARAM lp) {
         if (!state.m_bEnabled) return TRUE;
         code = CN_COMMAND;
     } else {
+        // Controls changed by UpdateData must not re-enter the window's handlers.
+        if (t_wnd.lockoutNotify == m_hWnd) return TRUE;
         if (ReflectLastMsg(ctl)) return TRUE;  // the control handled it itself
     }
     return OnCmdMsg(id, code, nullptr, nullptr);
@@ -584,7 +607,7 @@ void CWnd::SendMessageToDescendants(UINT msg, WPARAM wp, LPARAM lp, BOOL deep, B
 int CWnd::RunModalLoop(DWORD) {
     m_bContinueModal = TRUE;
     MSG msg;
-    while (m_bContinueModal) {
+    while (m_bContinueModal && m_hWnd) {  // a window destroyed meanwhile ends the loop
         if (!::GetMessageA(&msg, nullptr, 0, 0)) {
             ::PostQuitMessage((int)msg.wParam);
             break;

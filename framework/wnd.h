@@ -313,6 +313,15 @@ struct AFX_WND_THREAD_STATE {
 };
 AFX_WND_THREAD_STATE* AfxGetWndThreadState();
 
+// Attaches the next window the calling thread creates to wnd (before its
+// WM_NCCREATE), for windows made by the system: dialogs, property sheets.
+// AfxUnhookWindowCreate removes the hook; TRUE when the window was attached.
+void AfxHookWindowCreate(CWnd* wnd);
+BOOL AfxUnhookWindowCreate();
+// While set, control notifications (WM_COMMAND from a control) to h are
+// ignored; returns the previous window. UpdateData uses it.
+HWND AfxSetNotifyLockout(HWND h);
+
 // Deletes the calling thread's temporary wrappers (windows, menus, DCs, GDI objects).
 void AfxDeleteTempMaps();
 // Window class of the framework's own windows.
@@ -382,7 +391,7 @@ LPCSTR AfxDefaultWndClass();
 // The registered message id is read from the UINT variable at dispatch time
 // (the entry's id field holds its address).
 #define ON_REGISTERED_MESSAGE(var, fn) \
-    {0xC000, 0, (UINT)(UINT_PTR)(&var), 0, AfxSig_lwlreg, (AFX_PMSG)(static_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(&ThisClass::fn))},
+    {0xC000, 0, 0, 0, AfxSig_lwlreg, (AFX_PMSG)(static_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(&ThisClass::fn)), &(var)},
 
 // Commands, update handlers and control notifications (routed by OnCmdMsg).
 #define ON_COMMAND_EX(id, fn) \

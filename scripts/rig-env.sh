@@ -2,7 +2,21 @@
 # and brings up its wineserver and X display. Source it, then call rig_prepare.
 : "${HALVEX_RIG_DIR:?}"
 export WINEPREFIX="$HALVEX_RIG_DIR/wineprefix"
-export WINEARCH=win32
+# The build tree's target (cmake/rig.cmake) picks the Wine: 32-bit for i686,
+# 64-bit for x86_64. The plain wine commands run the 32-bit loader whenever it
+# is installed, so for 64-bit the rig puts wrappers of its own first on PATH.
+HALVEX_ARCH=$(cat "$HALVEX_RIG_DIR/arch" 2>/dev/null || echo i686)
+if [ "$HALVEX_ARCH" = x86_64 ]; then
+  export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+  mkdir -p "$HALVEX_RIG_DIR/bin"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' > "$HALVEX_RIG_DIR/bin/wine"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' > "$HALVEX_RIG_DIR/bin/wineserver"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot "$@"\n' > "$HALVEX_RIG_DIR/bin/wineboot"
+  chmod +x "$HALVEX_RIG_DIR/bin/wine" "$HALVEX_RIG_DIR/bin/wineserver" "$HALVEX_RIG_DIR/bin/wineboot"
+  case ":$PATH:" in *":$HALVEX_RIG_DIR/bin:"*) ;; *) export PATH="$HALVEX_RIG_DIR/bin:$PATH" ;; esac
+else
+  export WINEARCH=win32
+fi
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export HALVEX_DISPLAY_FILE="$HALVEX_RIG_DIR/display"
@@ -37,13 +51,14 @@ rig_prepare() {
   exec 9> "$HALVEX_RIG_DIR/.lock"
   flock 9
   rig_start_xvfb
-  if [ ! -f "$WINEPREFIX/.rig-ready" ]; then
+  if [ "$(cat "$WINEPREFIX/.rig-ready" 2>/dev/null)" != "$HALVEX_ARCH" ]; then
+    wineserver -k >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
     wineserver -w </dev/null >/dev/null 2>&1 || true
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    touch "$WINEPREFIX/.rig-ready"
+    echo "$HALVEX_ARCH" > "$WINEPREFIX/.rig-ready"
   fi
   local ns; ns=$(rig_netns)
   if [ "$(cat "$HALVEX_RIG_DIR/.netns" 2>/dev/null)" != "$ns" ]; then

@@ -115,7 +115,7 @@ void InitMenuSkinLibrary()
 
     HIGHCONTRASTA hc;
     ZeroMemory(&hc, sizeof hc);
-    hc.cbSize = 12;
+    hc.cbSize = sizeof hc;
     if (SystemParametersInfoA(SPI_GETHIGHCONTRAST, hc.cbSize, &hc, 0))
         s.highContrast = (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
 

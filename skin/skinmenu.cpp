@@ -263,7 +263,7 @@ BOOL CSkinMenu::ConvertItemsToOwnerDraw()
     for (int pos = 0; pos < ::GetMenuItemCount(m_hMenu); ++pos) {
         MENUITEMINFOA mii;
         ZeroMemory(&mii, sizeof mii);
-        mii.cbSize = 48;
+        mii.cbSize = sizeof mii;
         mii.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE;
         if (!::GetMenuItemInfoA(m_hMenu, pos, TRUE, &mii)) break;
         UINT state = ::GetMenuState(m_hMenu, pos, MF_BYPOSITION);

@@ -7,7 +7,15 @@ include_guard(GLOBAL)
 set(HALVEX_TDS_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(HALVEX_TDS_RIG ${CMAKE_BINARY_DIR}/tds-rig)
 set(HALVEX_TDS_SHIM ${HALVEX_TDS_RIG}/libhalvex_tds_shim.so)
-set(HALVEX_FREETDS_DRIVER /usr/lib/i386-linux-gnu/odbc/libtdsodbc.so CACHE FILEPATH "FreeTDS ODBC driver (i386)")
+# The Linux side of the chain has the word size of the Wine that runs the test.
+if(HALVEX_ARCH STREQUAL "x86_64")
+  set(_tds_bits 64)
+  set(_tds_multiarch x86_64-linux-gnu)
+else()
+  set(_tds_bits 32)
+  set(_tds_multiarch i386-linux-gnu)
+endif()
+set(HALVEX_FREETDS_DRIVER /usr/lib/${_tds_multiarch}/odbc/libtdsodbc.so)
 
 # The driver shim is a 32-bit Linux object, built with the host's compiler.
 # Debian ships FreeTDS's driver without its soname file, so a link of that name
@@ -16,11 +24,11 @@ add_custom_command(
   OUTPUT ${HALVEX_TDS_SHIM}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${HALVEX_TDS_RIG}
   COMMAND ${CMAKE_COMMAND} -E create_symlink ${HALVEX_FREETDS_DRIVER} ${HALVEX_TDS_RIG}/libtdsodbc.so.0
-  COMMAND gcc -m32 -shared -fPIC -O2 -Wall -o ${HALVEX_TDS_SHIM} ${HALVEX_TDS_DIR}/tds_driver_shim.c
+  COMMAND gcc -m${_tds_bits} -shared -fPIC -O2 -Wall -o ${HALVEX_TDS_SHIM} ${HALVEX_TDS_DIR}/tds_driver_shim.c
           -Wl,--no-as-needed -L${HALVEX_TDS_RIG} -l:libtdsodbc.so.0 -ldl
           -Wl,-rpath,$ORIGIN -Wl,--enable-new-dtags
   DEPENDS ${HALVEX_TDS_DIR}/tds_driver_shim.c
-  COMMENT "Building the test-only ODBC driver shim (host, 32-bit)"
+  COMMENT "Building the test-only ODBC driver shim (host, ${_tds_bits}-bit)"
   VERBATIM)
 add_custom_target(halvex_tds_shim ALL DEPENDS ${HALVEX_TDS_SHIM})
 

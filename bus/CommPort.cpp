@@ -1,0 +1,337 @@
+#include "bus/CommPort.h"
+
+#include "bus/BusErrors.h"
+#include "bus/BusLock.h"
+#include "bus/EventArgs.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace VTMultiDrop {
+
+CommPort::CommPort(int portNumber, int readTimeout, ISerialLine* line)
+    : m_ReadTimeout(readTimeout), m_PauseBetweenReads(1), m_PollThread(nullptr), m_SelectThread(nullptr),
+      m_Open(false), m_PortNumber(portNumber), m_DCB(), m_Line(line ? line : new Win32SerialLine),
+      m_DeviceGeneration(0)
+{
+    // The lock lives as long as the port: threads ended by a failed reopen and
+    // the registry may still use it after the line is closed.
+    InitializeCriticalSection(&m_Lock);
+    BuildFrame("SD", m_IdleFrame, sizeof m_IdleFrame, "");
+}
+
+CommPort::~CommPort()
+{
+    // Joins threads that a failed reopen left ending; the registry normally
+    // closed the port already.
+    ClosePort();
+    DeleteDevices();
+    DeleteCriticalSection(&m_Lock);
+}
+
+int CommPort::OpenPort()
+{
+    if (m_Open || m_PollThread || m_SelectThread)
+        return BUS_PORT_ALREADY_OPENED;
+    if (!m_Line->Open(m_PortNumber))
+        return BUS_UNABLE_TO_OPEN;
+    const int result = ConfigureLine();
+    if (result != BUS_OK) {
+        m_Line->Close();
+        return result;
+    }
+    m_Open = true;
+    StartThreads();
+    return BUS_OK;
+}
+
+// Steps 3 to 8 of opening: 9600 baud 8 bits mark parity, time-outs, queues,
+// purge, DTR.
+int CommPort::ConfigureLine()
+{
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    if (!m_Line->GetState(dcb))
+        return BUS_GETCOMMSTATE;
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = CBR_9600;
+    dcb.ByteSize = 8;
+    dcb.Parity = MARKPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = TRUE;
+    dcb.fNull = TRUE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    if (!m_Line->SetState(dcb))
+        return BUS_SETCOMMSTATE;
+    m_DCB = dcb;
+
+    COMMTIMEOUTS timeouts = {};
+    if (!m_Line->GetTimeouts(timeouts))
+        return BUS_GETCOMMTIMEOUTS;
+    // A read returns at once with what is buffered, or waits up to the read
+    // time-out for the first byte.
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(m_ReadTimeout);
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = 0;
+    if (!m_Line->SetTimeouts(timeouts))
+        return BUS_SETCOMMTIMEOUTS;
+    if (!m_Line->Setup(4000, 2000))
+        return BUS_SETUPCOMM;
+    if (!m_Line->Purge(PURGE_TXCLEAR | PURGE_RXCLEAR))
+        return BUS_PURGECOMM;
+    if (!m_Line->Escape(SETDTR))
+        return BUS_ESCAPECOMMFUNCTION;
+    return BUS_OK;
+}
+
+int CommPort::ClosePort()
+{
+    const bool threads = m_PollThread != nullptr || m_SelectThread != nullptr;
+    if (!m_Open && !threads && !m_Line->IsOpen())
+        return BUS_PORT_ALREADY_CLOSED;
+    StopThreads();
+    m_Open = false;
+    return m_Line->Close() ? BUS_OK : BUS_UNABLE_TO_CLOSE;
+}
+
+int CommPort::ReopenPort()
+{
+    if (!m_Line->IsOpen())
+        return BUS_OK;
+    m_Line->Close();
+    if (!m_Line->Open(m_PortNumber)) {
+        // Every later transaction fails until the registry closes the port.
+        return BUS_UNABLE_TO_OPEN;
+    }
+    const int result = ConfigureLine();
+    if (result != BUS_OK) {
+        // Shut down: both threads leave their loops at their next check; the
+        // registry joins them before the port is deleted.
+        m_Open = false;
+        m_Line->Close();
+    }
+    return result;
+}
+
+int CommPort::SetParity(BYTE parity)
+{
+    m_DCB.Parity = parity;
+    if (!m_Line->SetState(m_DCB))
+        return BUS_SETCOMMSTATE;
+    if (!m_Line->Escape(SETDTR))
+        return BUS_ESCAPECOMMFUNCTION;
+    return BUS_OK;
+}
+
+int CommPort::SelectAddress(int deviceId)
+{
+    // 9-bit addressing: the address byte goes out with a parity bit of 1
+    // (mark), everything else with 0 (space). Written by count: an address
+    // byte is never mistaken for the end of a string.
+    const unsigned char address[2] = {static_cast<unsigned char>(deviceId & 0xFF),
+                                      static_cast<unsigned char>(deviceId & 0xFF)};
+    m_Line->Purge(PURGE_TXCLEAR | PURGE_RXCLEAR);
+    int result = SetParity(MARKPARITY);
+    if (result == BUS_OK) {
+        m_Line->Purge(PURGE_TXCLEAR);
+        result = WriteEchoed(address, sizeof address);
+    }
+    const int space = SetParity(SPACEPARITY);
+    if (space != BUS_OK)
+        result = space;
+    m_Line->Purge(PURGE_TXCLEAR);
+    if (result != BUS_OK && m_Open)
+        ReopenPort();
+    return result;
+}
+
+int CommPort::WriteEchoed(const char* bytes)
+{
+    return WriteEchoed(reinterpret_cast<const unsigned char*>(bytes), bytes ? std::strlen(bytes) : 0);
+}
+
+int CommPort::WriteEchoed(const unsigned char* bytes, size_t count)
+{
+    if (count == 0)
+        return BUS_OK;
+    // The two-wire line returns every byte written; only its arrival counts.
+    unsigned char echo[FrameBufferSize + 1];
+    if (count > FrameBufferSize)
+        return BUS_RXSTR;
+    int result = BUS_RXSTR;
+    for (size_t attempt = 0; attempt < count; ++attempt) {
+        m_Line->Purge(PURGE_TXCLEAR);
+        DWORD written = 0;
+        m_Line->Write(bytes, static_cast<DWORD>(count), written);
+        result = ReadExact(echo, static_cast<int>(count));
+        if (result == BUS_OK)
+            return BUS_OK;
+    }
+    return result;
+}
+
+int CommPort::WaitForSOH()
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        Sleep(m_PauseBetweenReads);
+        unsigned char byte = 0;
+        DWORD read = 0;
+        if (m_Line->Read(&byte, 1, read) && read == 1 && byte == SOH)
+            return BUS_OK;
+    }
+    return BUS_NO_SOH;
+}
+
+int CommPort::ReadExact(unsigned char* buffer, int count)
+{
+    if (count <= 0) {
+        if (buffer)
+            buffer[0] = 0;
+        return BUS_OK;
+    }
+    int received = 0;
+    for (int attempt = 0; attempt < 30 && received < count; ++attempt) {
+        Sleep(m_PauseBetweenReads);
+        DWORD read = 0;
+        if (!m_Line->Read(buffer + received, static_cast<DWORD>(count - received), read))
+            read = 0;
+        if (read > static_cast<DWORD>(count - received))
+            read = static_cast<DWORD>(count - received);
+        received += static_cast<int>(read);
+    }
+    buffer[received] = 0;
+    return received == count ? BUS_OK : BUS_RXSTR;
+}
+
+int CommPort::SendCommand(int deviceId, const char* frame)
+{
+    int result = SelectAddress(deviceId);
+    if (result != BUS_OK)
+        return result;
+    if ((result = WriteEchoed(frame)) != BUS_OK)
+        return result;
+    if ((result = WaitForSOH()) != BUS_OK)
+        return result;
+    unsigned char answer[8];
+    if ((result = ReadExact(answer, 3)) != BUS_OK)
+        return result;
+    if (answer[2] == NAK && (result = ReadExact(answer + 3, 2)) != BUS_OK)
+        return result;
+    return ReadExact(answer, 1);
+}
+
+int CommPort::ReadReply(int deviceId, char* buffer)
+{
+    buffer[0] = 0;
+    int result = SelectAddress(deviceId);
+    if (result != BUS_OK)
+        return result;
+    const unsigned char poll = EOT;
+    if ((result = WriteEchoed(&poll, 1)) != BUS_OK)
+        return result;
+    if ((result = WaitForSOH()) != BUS_OK)
+        return result;
+    unsigned char head[8];
+    if ((result = ReadExact(head, 5)) != BUS_OK)
+        return result;
+    int length = 0;
+    if (!ParseHexField(std::string(reinterpret_cast<char*>(head), 2), 0, 2, length))
+        return BUS_INVALID_DATA_LEN;
+    unsigned char* payload = reinterpret_cast<unsigned char*>(buffer);
+    if ((result = ReadExact(payload, length)) != BUS_OK) {
+        buffer[0] = 0;
+        return result;
+    }
+    unsigned char trailer[8];
+    if ((result = ReadExact(trailer, 6)) != BUS_OK) {
+        buffer[0] = 0;
+        return result;
+    }
+    return BUS_OK;
+}
+
+int CommPort::PollDevice(int deviceId, char* buffer)
+{
+    const int result = ReadReply(deviceId, buffer);
+    if (result != BUS_OK)
+        return result;
+    return SendAck(deviceId);
+}
+
+int CommPort::SendAck(int deviceId)
+{
+    const int result = SelectAddress(deviceId);
+    if (result != BUS_OK)
+        return result;
+    const unsigned char ack[2] = {ACK, EOT};
+    return WriteEchoed(ack, sizeof ack);
+}
+
+int CommPort::AddDevice(int deviceId, Device** device, bool online, const std::string& name)
+{
+    if (device)
+        *device = nullptr;
+    // The bus address is one byte and 0 addresses nobody.
+    if (deviceId < 1 || deviceId > 255)
+        return BUS_DEVICE_DOESNT_EXIST;
+    BusLock lock(m_Lock);
+    if (m_Devices.count(deviceId))
+        return BUS_DEVICE_EXISTS;
+    Device* created = new Device(this, deviceId, online, name);
+    created->SetState(DEVICE_NEW);
+    created->SetFailureCounter(0);
+    m_Devices[deviceId] = created;
+    ++m_DeviceGeneration;
+    if (device)
+        *device = created;
+    return BUS_OK;
+}
+
+int CommPort::DetachDevice(Device* device)
+{
+    BusLock lock(m_Lock);
+    if (device == nullptr)
+        return BUS_DEVICE_DOESNT_EXIST;
+    auto it = m_Devices.find(device->GetDeviceId());
+    if (it == m_Devices.end() || it->second != device)
+        return BUS_DEVICE_DOESNT_EXIST;
+    m_Devices.erase(it);
+    ++m_DeviceGeneration;
+    delete device;
+    return BUS_OK;
+}
+
+void CommPort::DeleteDevices()
+{
+    BusLock lock(m_Lock);
+    for (auto& entry : m_Devices)
+        delete entry.second;
+    m_Devices.clear();
+    ++m_DeviceGeneration;
+}
+
+Device* CommPort::FindDevice(int deviceId)
+{
+    BusLock lock(m_Lock);
+    auto it = m_Devices.find(deviceId & 0xFF);
+    return it == m_Devices.end() ? nullptr : it->second;
+}
+
+bool CommPort::HasPendingCommand()
+{
+    for (auto& entry : m_Devices)
+        if (entry.second->GetFirstCommand() != nullptr)
+            return true;
+    return false;
+}
+
+}  // namespace VTMultiDrop

@@ -1,0 +1,116 @@
+// One open serial port with the controllers on its RS-485 line: the byte-level
+// bus operations, the poll and select threads and the reply dispatch.
+//
+// Lock order of the bus (outer to inner): the registry's change lock, the
+// registry lock, a port lock, a device's online or command lock; the result
+// map lock is a leaf. Bus threads take only a port lock and what lies inside
+// it, so whoever holds an outer lock may wait for them.
+#pragma once
+#include "bus/Device.h"
+#include "bus/SerialLine.h"
+
+#include <windows.h>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace VTMultiDrop {
+
+// Cycle pause of every bus thread (ms); set by each successful controller add.
+extern volatile LONG g_PauseMachine;
+extern int g_FailingThreshold;  // more consecutive failures: state 2
+extern int g_OfflineThreshold;  // more: state 3, and the command being sent is dropped
+extern int g_FailureCap;        // the failure counter never exceeds this
+// A command the controller takes this many times without answering with its
+// reply code is dropped, so that the idle requests of the line can go on.
+extern int g_MaxCommandDeliveries;
+
+class CommPort {
+public:
+    // `line` null: the Win32 serial line.
+    CommPort(int portNumber, int readTimeout, ISerialLine* line = nullptr);
+    virtual ~CommPort();
+    CommPort(const CommPort&) = delete;
+    CommPort& operator=(const CommPort&) = delete;
+
+    bool IsOpen() const { return m_Open; }
+    int GetPortNumber() const { return m_PortNumber; }
+    std::map<int, Device*>& GetDevices() { return m_Devices; }
+    CRITICAL_SECTION& GetLock() { return m_Lock; }
+
+    // Port life.
+    int OpenPort();
+    // Stops and joins the threads and closes the line; also after a failed
+    // reopen shut the port down.
+    int ClosePort();
+    int ReopenPort();
+    int StartThreads();
+    int StopThreads();
+
+    // Byte-level operations (callers hold the port lock).
+    int SetParity(BYTE parity);
+    int SelectAddress(int deviceId);
+    int WriteEchoed(const char* bytes);
+    int WriteEchoed(const unsigned char* bytes, size_t count);
+    int WaitForSOH();
+    int ReadExact(unsigned char* buffer, int count);
+    int SendCommand(int deviceId, const char* frame);
+    // Reads one reply payload (zero-terminated into `buffer`, which holds at
+    // least FrameBufferSize bytes) and acknowledges it.
+    int PollDevice(int deviceId, char* buffer);
+    // PollDevice without the acknowledgement.
+    int ReadReply(int deviceId, char* buffer);
+    int SendAck(int deviceId);
+
+    // The device set (takes the port lock).
+    int AddDevice(int deviceId, Device** device, bool online, const std::string& name);
+    int DetachDevice(Device* device);
+    void DeleteDevices();
+    Device* FindDevice(int deviceId);
+    // True when any device of the port has a queued command (lock held).
+    bool HasPendingCommand();
+
+    // Replies (Part of the poll thread; also the local "WE" after delivery).
+    int DispatchReply(int deviceId, const std::string& code, const std::string& data);
+    // The same, telling whether the event reached the event thread.
+    int DispatchReply(int deviceId, const std::string& code, const std::string& data, bool& handedOn);
+    int OnRegistrationReply(int deviceId, const std::string& data, bool& handedOn);
+    int OnStatusReply(int deviceId, const std::string& data, bool& handedOn);
+    int OnDiagnosticsReply(int deviceId, const std::string& data, bool& handedOn);
+    int OnReadEEPROMReply(int deviceId, const std::string& data, bool& handedOn);
+    int OnWriteEEPROMReply(int deviceId, const std::string& data, bool& handedOn);
+    // Posts to the event thread; false when there is none or the post failed.
+    bool PostEvent(UINT message, LPARAM lParam, WPARAM wParam);
+
+    // One transaction of each thread for one device (lock held).
+    void SelectTransaction(Device* device);
+    void PollTransaction(Device* device);
+    // Counts a failed transaction and reports the state changes.
+    void FailureStep(Device* device);
+
+    static DWORD WINAPI PollThread(LPVOID port);
+    static DWORD WINAPI SelectThread(LPVOID port);
+
+    int m_ReadTimeout;
+    int m_PauseBetweenReads;
+    HANDLE m_PollThread;
+    HANDLE m_SelectThread;
+    CRITICAL_SECTION m_Lock;
+    std::atomic<bool> m_Open;
+    int m_PortNumber;
+    DCB m_DCB;
+    std::unique_ptr<ISerialLine> m_Line;
+    std::map<int, Device*> m_Devices;
+    // Bumped by every addition and removal, so a thread's walk restarts.
+    unsigned m_DeviceGeneration;
+    char m_IdleFrame[FrameBufferSize];
+
+private:
+    int ConfigureLine();
+    void RunCycle(bool select);
+    void Log(const std::string& text);
+    void PostState(int deviceId, int state);
+};
+
+}  // namespace VTMultiDrop

@@ -1,0 +1,17 @@
+#include "bus/Registrations.h"
+
+namespace VTMultiDrop {
+
+EventArgRegistration g_Registrations[RegistrationRingSize];
+volatile LONG g_NextRegistration = 0;
+
+int StoreRegistration(int port, int deviceId, const std::string& rawData)
+{
+    // The counter runs on; its low bits are the slot.
+    const LONG taken = InterlockedIncrement(&g_NextRegistration) - 1;
+    const int slot = static_cast<int>(taken & RegistrationRingMask);
+    g_Registrations[slot].Parse(port, deviceId, rawData);
+    return slot;
+}
+
+}  // namespace VTMultiDrop

@@ -1,0 +1,95 @@
+#include "bus/SerialLine.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace VTMultiDrop {
+
+Win32SerialLine::Win32SerialLine() : m_Handle(INVALID_HANDLE_VALUE), m_Written(), m_HasWritten(false) {}
+
+Win32SerialLine::~Win32SerialLine()
+{
+    Close();
+}
+
+bool Win32SerialLine::Open(int portNumber)
+{
+    Close();
+    char name[32];
+    std::snprintf(name, sizeof name, "\\\\.\\COM%d", portNumber);
+    m_Handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    m_HasWritten = false;
+    return m_Handle != INVALID_HANDLE_VALUE;
+}
+
+bool Win32SerialLine::Close()
+{
+    if (m_Handle == INVALID_HANDLE_VALUE)
+        return true;
+    const bool closed = CloseHandle(m_Handle) != 0;
+    m_Handle = INVALID_HANDLE_VALUE;
+    m_HasWritten = false;
+    return closed;
+}
+
+bool Win32SerialLine::GetState(DCB& dcb)
+{
+    dcb.DCBlength = sizeof dcb;
+    return GetCommState(m_Handle, &dcb) != 0;
+}
+
+bool Win32SerialLine::SetState(const DCB& dcb)
+{
+    // Every address selection switches mark and space parity; a state equal
+    // to the one in force needs no write (some drivers refuse to set the
+    // stick parity that is already set).
+    if (m_HasWritten && std::memcmp(&dcb, &m_Written, sizeof dcb) == 0)
+        return true;
+    DCB copy = dcb;
+    if (!SetCommState(m_Handle, &copy))
+        return false;
+    m_Written = dcb;
+    m_HasWritten = true;
+    return true;
+}
+
+bool Win32SerialLine::GetTimeouts(COMMTIMEOUTS& timeouts)
+{
+    return GetCommTimeouts(m_Handle, &timeouts) != 0;
+}
+
+bool Win32SerialLine::SetTimeouts(const COMMTIMEOUTS& timeouts)
+{
+    COMMTIMEOUTS copy = timeouts;
+    return SetCommTimeouts(m_Handle, &copy) != 0;
+}
+
+bool Win32SerialLine::Setup(DWORD inQueue, DWORD outQueue)
+{
+    return SetupComm(m_Handle, inQueue, outQueue) != 0;
+}
+
+bool Win32SerialLine::Purge(DWORD flags)
+{
+    return PurgeComm(m_Handle, flags) != 0;
+}
+
+bool Win32SerialLine::Escape(DWORD function)
+{
+    return EscapeCommFunction(m_Handle, function) != 0;
+}
+
+bool Win32SerialLine::Write(const void* bytes, DWORD count, DWORD& written)
+{
+    written = 0;
+    return WriteFile(m_Handle, bytes, count, &written, nullptr) != 0;
+}
+
+bool Win32SerialLine::Read(void* bytes, DWORD count, DWORD& read)
+{
+    read = 0;
+    return ReadFile(m_Handle, bytes, count, &read, nullptr) != 0;
+}
+
+}  // namespace VTMultiDrop

@@ -1,1 +1,0 @@
-// Anchor of the bus library; the layer lives in its own files.

@@ -1,0 +1,480 @@
+// The port over a scripted line: opening and its failures, the bytes and
+// parities of a command and a poll, transaction failures with their codes,
+// reopening, and the threads' transactions one at a time.
+#include "bus/VTMultiDrop.h"
+#include "bus/BusLock.h"
+#include "tests/bus/FakeLine.h"
+#include "tests/bus/TestView.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace VTMultiDrop;
+
+namespace {
+
+std::string Frame(const char* code, const char* data)
+{
+    char frame[FrameBufferSize];
+    BuildFrame(code, frame, sizeof frame, data);
+    return frame;
+}
+
+std::vector<UINT> TakeThreadMessages()
+{
+    std::vector<UINT> posted;
+    MSG msg;
+    while (PeekMessageA(&msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE))
+        posted.push_back(msg.message);
+    return posted;
+}
+
+// A port whose line is open but whose threads do not run: each transaction
+// is the test's own call.
+class QuietPort : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        Initialize(GetCurrentThreadId());
+        line_ = new FakeLine;
+        port_.reset(new CommPort(4, 16, line_));
+        line_->Open(4);
+        port_->m_DCB.Parity = SPACEPARITY;
+        line_->WithPeer(5, [](FakeLine::Peer&) {});
+        SetBusView(&view_);
+        TakeThreadMessages();
+    }
+    void TearDown() override
+    {
+        SetBusView(nullptr);
+        port_.reset();
+        g_EventThreadId = GetCurrentThreadId();
+    }
+    Device* Add(int id, bool online = true)
+    {
+        Device* device = nullptr;
+        EXPECT_EQ(port_->AddDevice(id, &device, online, "Door"), 0);
+        return device;
+    }
+    FakeLine::Peer PeerState(int address)
+    {
+        FakeLine::Peer copy;
+        line_->WithPeer(address, [&](FakeLine::Peer& p) { copy = p; });
+        return copy;
+    }
+
+    FakeLine* line_ = nullptr;  // owned by the port
+    std::unique_ptr<CommPort> port_;
+    TestView view_;
+};
+
+}  // namespace
+
+TEST(PortOpen, EachFailingStepGivesItsCodeAndLeavesTheLineClosed)
+{
+    struct Case {
+        const char* step;
+        int FakeLine::Faults::*fault;
+        int code;
+    } cases[] = {
+        {"open", &FakeLine::Faults::open, BUS_UNABLE_TO_OPEN},
+        {"GetCommState", &FakeLine::Faults::getState, BUS_GETCOMMSTATE},
+        {"SetCommState", &FakeLine::Faults::setState, BUS_SETCOMMSTATE},
+        {"GetCommTimeouts", &FakeLine::Faults::getTimeouts, BUS_GETCOMMTIMEOUTS},
+        {"SetCommTimeouts", &FakeLine::Faults::setTimeouts, BUS_SETCOMMTIMEOUTS},
+        {"SetupComm", &FakeLine::Faults::setup, BUS_SETUPCOMM},
+        {"PurgeComm", &FakeLine::Faults::purge, BUS_PURGECOMM},
+        {"DTR", &FakeLine::Faults::escape, BUS_ESCAPECOMMFUNCTION},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.step);
+        FakeLine* line = new FakeLine;
+        CommPort port(3, 16, line);
+        FakeLine::Faults faults;
+        faults.*c.fault = 1;
+        line->SetFaults(faults);
+        EXPECT_EQ(port.OpenPort(), c.code);
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_FALSE(line->IsOpenNow());
+        EXPECT_EQ(port.m_PollThread, nullptr);
+        EXPECT_EQ(port.ClosePort(), BUS_PORT_ALREADY_CLOSED);
+    }
+}
+
+TEST(PortOpen, SettingsOpenTwiceAndClose)
+{
+    FakeLine* line = new FakeLine;
+    CommPort port(3, 25, line);
+    ASSERT_EQ(port.OpenPort(), 0);
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(port.m_DCB.BaudRate, 9600u);
+    EXPECT_EQ(port.m_DCB.ByteSize, 8);
+    EXPECT_EQ(port.m_DCB.Parity, MARKPARITY);
+    EXPECT_EQ(port.m_DCB.StopBits, ONESTOPBIT);
+    EXPECT_TRUE(port.m_DCB.fBinary && port.m_DCB.fParity && port.m_DCB.fNull);
+    EXPECT_FALSE(port.m_DCB.fOutxCtsFlow || port.m_DCB.fOutxDsrFlow || port.m_DCB.fOutX || port.m_DCB.fInX);
+    EXPECT_EQ(port.m_DCB.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
+    EXPECT_NE(port.m_PollThread, nullptr);
+    EXPECT_NE(port.m_SelectThread, nullptr);
+    EXPECT_EQ(port.OpenPort(), BUS_PORT_ALREADY_OPENED);
+    EXPECT_EQ(line->Opens(), 1);
+    EXPECT_EQ(port.ClosePort(), 0);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(line->IsOpenNow());
+    EXPECT_EQ(port.m_PollThread, nullptr);
+    EXPECT_EQ(port.m_SelectThread, nullptr);
+    EXPECT_EQ(port.ClosePort(), BUS_PORT_ALREADY_CLOSED);
+}
+
+TEST(PortOpen, AFailingCloseIsReported)
+{
+    FakeLine* line = new FakeLine;
+    CommPort port(3, 16, line);
+    ASSERT_EQ(port.OpenPort(), 0);
+    line->WithFaults([](FakeLine::Faults& f) { f.close = 1; });
+    EXPECT_EQ(port.ClosePort(), BUS_UNABLE_TO_CLOSE);
+    EXPECT_EQ(port.ClosePort(), BUS_PORT_ALREADY_CLOSED);
+}
+
+TEST_F(QuietPort, GoldenTranscriptOfACommandAndAPoll)
+{
+    BusLock lock(port_->GetLock());
+    EXPECT_EQ(port_->SendCommand(5, Frame("ST", "").c_str()), 0);
+    EXPECT_EQ(line_->Transcript(),
+              "m05 m05 s05 s01 s30 s33 s02 s53 s54 s30 s03 s46 s33 s42 s36 s04");
+    line_->ClearTranscript();
+    char reply[FrameBufferSize];
+    EXPECT_EQ(port_->PollDevice(5, reply), 0);
+    EXPECT_EQ(std::string(reply), "ST0AB12324080314050910042");
+    // Poll, then a fresh selection for the acknowledgement.
+    EXPECT_EQ(line_->Transcript(), "m05 m05 s04 m05 m05 s06 s04");
+    EXPECT_EQ(PeerState(5).acks, 1);
+}
+
+TEST_F(QuietPort, AddressesAreWrittenByCount)
+{
+    BusLock lock(port_->GetLock());
+    // A low byte of 0 still puts its two address bytes on the line.
+    EXPECT_EQ(port_->SelectAddress(0x100), 0);
+    EXPECT_EQ(line_->Transcript(), "m00 m00");
+    line_->ClearTranscript();
+    EXPECT_EQ(port_->SelectAddress(0x1FF), 0);
+    EXPECT_EQ(line_->Transcript(), "mFF mFF");
+    EXPECT_EQ(port_->WriteEchoed(""), 0);
+    unsigned char none[1];
+    EXPECT_EQ(port_->ReadExact(none, 0), 0);
+}
+
+TEST_F(QuietPort, DevicesOutsideOneByteAreRefused)
+{
+    Device* device = reinterpret_cast<Device*>(1);
+    EXPECT_EQ(port_->AddDevice(0, &device, true, "x"), BUS_DEVICE_DOESNT_EXIST);
+    EXPECT_EQ(device, nullptr);
+    EXPECT_EQ(port_->AddDevice(256, &device, true, "x"), BUS_DEVICE_DOESNT_EXIST);
+    EXPECT_EQ(port_->AddDevice(261, &device, true, "x"), BUS_DEVICE_DOESNT_EXIST);
+    EXPECT_EQ(port_->AddDevice(5, &device, true, "x"), 0);
+    EXPECT_EQ(port_->AddDevice(5, &device, true, "x"), BUS_DEVICE_EXISTS);
+    EXPECT_EQ(device, nullptr);
+    EXPECT_NE(port_->FindDevice(261), nullptr);  // lookups use the low byte
+    EXPECT_EQ(port_->DetachDevice(port_->FindDevice(5)), 0);
+    EXPECT_EQ(port_->FindDevice(5), nullptr);
+}
+
+TEST_F(QuietPort, TransactionFailures)
+{
+    const std::string nakAnswer = std::string("\x01") + "00" + "\x15" + "01" + "\x04";
+    struct Case {
+        const char* what;
+        bool poll;
+        std::vector<std::string> answers;  // scripted; none with `silent`
+        bool silent;
+        FakeLine::Faults faults;
+        int code;
+    };
+    auto faults = [](std::function<void(FakeLine::Faults&)> set) {
+        FakeLine::Faults f;
+        set(f);
+        return f;
+    };
+    const Case cases[] = {
+        {"silence", false, {}, true, {}, BUS_NO_SOH},
+        {"junk before SOH", false, {std::string("abc\x01") + "00\x06\x04"}, false, {}, 0},
+        {"only junk", false, {"abcdefgh"}, false, {}, BUS_NO_SOH},
+        {"NAK counts as delivered", false, {nakAnswer}, false, {}, 0},
+        {"NAK without its tail", false, {std::string("\x01") + "00\x15"}, false, {}, BUS_RXSTR},
+        {"answer cut short", false, {std::string("\x01") + "00"}, false, {}, BUS_RXSTR},
+        {"reply length not hex", true, {std::string("\x01") + "ZZ05\x02" + "SD0*\x03" + "0000\x04"}, false, {},
+         BUS_INVALID_DATA_LEN},
+        {"reply length with a blank", true, {std::string("\x01") + " 405\x02" + "SD0*\x03" + "0000\x04"}, false, {},
+         BUS_INVALID_DATA_LEN},
+        {"payload short", true, {std::string("\x01") + "0A05\x02" + "SD0*"}, false, {}, BUS_RXSTR},
+        {"trailer short", true, {std::string("\x01") + "0405\x02" + "SD0*\x03"}, false, {}, BUS_RXSTR},
+        {"empty payload", true, {std::string("\x01") + "0005\x02" + "\x03" + "0000\x04"}, false, {}, 0},
+        {"one short echo is retried", false, {}, false, faults([](FakeLine::Faults& f) { f.shortEchoes = 1; }), 0},
+        {"address echo short twice", false, {}, false, faults([](FakeLine::Faults& f) { f.shortEchoes = 2; }),
+         BUS_RXSTR},
+        {"read errors (parity, framing)", false, {}, false, faults([](FakeLine::Faults& f) { f.read = -1; }),
+         BUS_RXSTR},
+        {"space parity refused", false, {}, false, faults([](FakeLine::Faults& f) { f.failParity = SPACEPARITY; }),
+         BUS_SETCOMMSTATE},
+        {"mark parity refused", false, {}, false, faults([](FakeLine::Faults& f) { f.failParity = MARKPARITY; }),
+         BUS_SETCOMMSTATE},
+        {"DTR refused", false, {}, false, faults([](FakeLine::Faults& f) { f.escape = 1; }),
+         BUS_ESCAPECOMMFUNCTION},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        line_->WithPeer(5, [&](FakeLine::Peer& p) {
+            p = FakeLine::Peer();
+            p.silent = c.silent;
+            p.scripted.assign(c.answers.begin(), c.answers.end());
+            p.pending = "SD0*";
+        });
+        line_->SetFaults(c.faults);
+        BusLock lock(port_->GetLock());
+        char reply[FrameBufferSize];
+        const int code = c.poll ? port_->ReadReply(5, reply) : port_->SendCommand(5, Frame("SD", "").c_str());
+        EXPECT_EQ(code, c.code);
+        line_->SetFaults(FakeLine::Faults());
+    }
+}
+
+TEST_F(QuietPort, EchoIsRetriedOncePerByteWritten)
+{
+    BusLock lock(port_->GetLock());
+    line_->SetFaults([] { FakeLine::Faults f; f.shortEchoes = 100; return f; }());
+    const std::string frame = Frame("SD", "");
+    EXPECT_EQ(port_->WriteEchoed(frame.c_str()), BUS_RXSTR);
+    int remaining = 0;
+    line_->WithFaults([&](FakeLine::Faults& f) { remaining = f.shortEchoes; });
+    EXPECT_EQ(100 - remaining, 14);
+}
+
+TEST(PortReopen, FailedSelectionReopensAndAFailedReopenStopsTheLine)
+{
+    FakeLine* line = new FakeLine;
+    CommPort port(3, 16, line);
+    ASSERT_EQ(port.OpenPort(), 0);
+    {
+        BusLock lock(port.GetLock());
+        // A refused space parity after the address: error 2 and one reopen.
+        line->WithFaults([](FakeLine::Faults& f) { f.failParity = SPACEPARITY; });
+        EXPECT_EQ(port.SelectAddress(5), BUS_SETCOMMSTATE);
+        EXPECT_EQ(line->Opens(), 2);
+        EXPECT_TRUE(port.IsOpen());
+        // Now the device cannot be opened again: every later selection fails
+        // without a further reopen.
+        line->WithFaults([](FakeLine::Faults& f) { f.open = -1; f.failParity = SPACEPARITY; });
+        EXPECT_EQ(port.SelectAddress(5), BUS_SETCOMMSTATE);
+        EXPECT_EQ(line->Opens(), 3);
+        EXPECT_FALSE(line->IsOpenNow());
+        EXPECT_NE(port.SelectAddress(5), 0);
+        EXPECT_NE(port.SelectAddress(5), 0);
+        EXPECT_EQ(line->Opens(), 3);
+    }
+    EXPECT_EQ(port.ClosePort(), 0);
+    EXPECT_EQ(port.m_PollThread, nullptr);
+}
+
+TEST(PortReopen, AReopenWhoseSettingsFailShutsThePortDownAndCloseStillJoins)
+{
+    FakeLine* line = new FakeLine;
+    std::unique_ptr<CommPort> port(new CommPort(3, 16, line));
+    ASSERT_EQ(port->OpenPort(), 0);
+    {
+        BusLock lock(port->GetLock());
+        line->WithFaults([](FakeLine::Faults& f) { f.escape = 1; f.getTimeouts = 1; });
+        EXPECT_EQ(port->SelectAddress(5), BUS_ESCAPECOMMFUNCTION);
+        EXPECT_FALSE(port->IsOpen());
+        EXPECT_FALSE(line->IsOpenNow());
+    }
+    // The threads end by themselves; closing joins them and frees the handles.
+    EXPECT_NE(port->m_PollThread, nullptr);
+    EXPECT_EQ(port->ClosePort(), 0);
+    EXPECT_EQ(port->m_PollThread, nullptr);
+    EXPECT_EQ(port->m_SelectThread, nullptr);
+    EXPECT_EQ(port->ClosePort(), BUS_PORT_ALREADY_CLOSED);
+    port.reset();
+}
+
+TEST(FailureStep, ThresholdsPostEachChangeOnce)
+{
+    TestView view;
+    SetBusView(&view);
+    CommPort port(3, 16, new FakeLine);
+    Device* device = nullptr;
+    ASSERT_EQ(port.AddDevice(7, &device, true, "x"), 0);
+    std::vector<std::pair<int, std::vector<std::pair<int, int>>>> seen;
+    for (int failure = 1; failure <= 25; ++failure) {
+        port.FailureStep(device);
+        auto states = view.TakeStates();
+        if (!states.empty())
+            seen.push_back({failure, states});
+    }
+    const std::vector<std::pair<int, std::vector<std::pair<int, int>>>> expected = {
+        {11, {{7, DEVICE_FAILING}}}, {21, {{7, DEVICE_OFFLINE}}}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(device->GetState(), DEVICE_OFFLINE);
+    // Failing again while offline goes through state 2 and back.
+    port.FailureStep(device);
+    const std::vector<std::pair<int, int>> again = {{7, DEVICE_FAILING}, {7, DEVICE_OFFLINE}};
+    EXPECT_EQ(view.TakeStates(), again);
+    for (int i = 0; i < 200; ++i)
+        port.FailureStep(device);
+    EXPECT_EQ(device->GetFailureCounter(), 100);
+    view.TakeStates();
+    SetBusView(nullptr);
+}
+
+TEST_F(QuietPort, IdleRequestsWaitForTheEventThreadAndRespectTheQueue)
+{
+    Device* a = Add(5);
+    Device* b = Add(6);
+    line_->WithPeer(6, [](FakeLine::Peer&) {});
+    BusLock lock(port_->GetLock());
+
+    g_EventThreadId = 0;
+    port_->SelectTransaction(a);
+    EXPECT_EQ(PeerState(5).frames, 0) << "no idle request before the event thread is known";
+    g_EventThreadId = GetCurrentThreadId();
+
+    b->QueueStatus();
+    port_->SelectTransaction(a);
+    EXPECT_EQ(PeerState(5).frames, 0) << "a queued command holds back every idle request";
+    Command* status = b->GetFirstCommand();
+    b->CompleteCommand(status);
+
+    a->SetOnLine(false);
+    port_->SelectTransaction(a);
+    EXPECT_EQ(PeerState(5).frames, 0);
+    a->QueueStatus();  // still sent to a switched-off controller
+    port_->SelectTransaction(a);
+    EXPECT_EQ(PeerState(5).frames, 1);
+    EXPECT_TRUE(a->IsPollDue());
+    a->CompleteCommand(a->GetFirstCommand());
+    a->SetOnLine(true);
+
+    a->SetState(DEVICE_OFFLINE);
+    port_->SelectTransaction(a);
+    EXPECT_EQ(PeerState(5).frames, 1);
+    a->SetState(DEVICE_RESPONDING);
+    port_->SelectTransaction(a);
+    EXPECT_EQ(PeerState(5).frames, 2);
+}
+
+TEST_F(QuietPort, FirstIdleSuccessReportsRespondingOnceAView)
+{
+    Device* a = Add(5);
+    BusLock lock(port_->GetLock());
+    SetBusView(nullptr);
+    port_->SelectTransaction(a);
+    EXPECT_EQ(a->GetState(), DEVICE_NEW) << "no view: the state waits for one";
+    SetBusView(&view_);
+    port_->SelectTransaction(a);
+    port_->SelectTransaction(a);
+    const std::vector<std::pair<int, int>> once = {{5, DEVICE_RESPONDING}};
+    EXPECT_EQ(view_.TakeStates(), once);
+    EXPECT_EQ(a->GetState(), DEVICE_RESPONDING);
+}
+
+TEST_F(QuietPort, CommandsDeliveredOnlyAndAnswered)
+{
+    Device* a = Add(5);
+    BusLock lock(port_->GetLock());
+    view_.m_selectPollInfo = true;
+
+    a->QueueWriteEEPROM(500, 1);
+    port_->SelectTransaction(a);
+    EXPECT_EQ(a->GetFirstCommand(), nullptr);
+    EXPECT_FALSE(a->IsPollDue());
+    EXPECT_EQ(TakeThreadMessages(), std::vector<UINT>{WM_BUS_EEPROM_WRITE});
+    EXPECT_EQ(TakeEEPROMWord(5, 500), 1);
+
+    a->QueueStatus();
+    port_->SelectTransaction(a);
+    ASSERT_NE(a->GetFirstCommand(), nullptr) << "ST waits for its reply";
+    EXPECT_TRUE(a->IsPollDue());
+    port_->PollTransaction(a);
+    EXPECT_EQ(a->GetFirstCommand(), nullptr);
+    EXPECT_EQ(TakeThreadMessages(), std::vector<UINT>{WM_BUS_STATUS});
+    EXPECT_EQ(GetStatusFirmware(5), "123");
+    EraseStatus(5);
+    const auto log = view_.Log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0], "Select: WE " + Frame("WE", "01F40001"));
+    EXPECT_EQ(log[2], "Poll: ST AB12324080314050910042");
+}
+
+TEST_F(QuietPort, ACommandNeverAnsweredIsDroppedAfterItsDeliveries)
+{
+    Device* a = Add(5);
+    BusLock lock(port_->GetLock());
+    a->QueueDiagnostics();  // the fake controller takes DG but never replies
+    for (int i = 1; i < g_MaxCommandDeliveries; ++i) {
+        port_->SelectTransaction(a);
+        port_->PollTransaction(a);
+        ASSERT_NE(a->GetFirstCommand(), nullptr) << i;
+    }
+    port_->SelectTransaction(a);
+    EXPECT_EQ(a->GetFirstCommand(), nullptr);
+    const int frames = PeerState(5).frames;
+    port_->SelectTransaction(a);
+    EXPECT_EQ(PeerState(5).frames, frames + 1) << "idle requests go on";
+}
+
+TEST_F(QuietPort, TheFailurePastTwentyDropsTheCommand)
+{
+    Device* a = Add(5);
+    line_->WithPeer(5, [](FakeLine::Peer& p) { p.silent = true; });
+    BusLock lock(port_->GetLock());
+    a->QueueStatus();
+    a->QueueReadEEPROM(1);
+    a->SetFailureCounter(19);
+    port_->SelectTransaction(a);
+    ASSERT_NE(a->GetFirstCommand(), nullptr);
+    EXPECT_EQ(a->GetFirstCommand()->GetCode(), "ST");
+    port_->SelectTransaction(a);  // 21st failure
+    ASSERT_NE(a->GetFirstCommand(), nullptr);
+    EXPECT_EQ(a->GetFirstCommand()->GetCode(), "RE");
+    EXPECT_FALSE(a->IsPollDue());
+    port_->SelectTransaction(a);  // still above 20: dropped at once
+    EXPECT_EQ(a->GetFirstCommand(), nullptr);
+    EXPECT_EQ(a->GetState(), DEVICE_OFFLINE);
+    // A command that gets through brings it back.
+    line_->WithPeer(5, [](FakeLine::Peer& p) { p.silent = false; });
+    view_.TakeStates();
+    a->QueueStatus();
+    port_->SelectTransaction(a);
+    EXPECT_EQ(a->GetState(), DEVICE_RESPONDING);
+    EXPECT_EQ(a->GetFailureCounter(), 0);
+    const std::vector<std::pair<int, int>> back = {{5, DEVICE_RESPONDING}};
+    EXPECT_EQ(view_.TakeStates(), back);
+}
+
+TEST_F(QuietPort, ARegistrationIsAcknowledgedOnlyOnceHandedOn)
+{
+    Device* a = Add(5);
+    line_->WithPeer(5, [](FakeLine::Peer& p) { p.fifo.push_back("00240803140509"); });
+    BusLock lock(port_->GetLock());
+    port_->SelectTransaction(a);
+    g_EventThreadId = 0;  // the event thread has gone
+    port_->PollTransaction(a);
+    EXPECT_EQ(PeerState(5).acks, 0);
+    EXPECT_EQ(PeerState(5).fifo.size(), 1u);
+    g_EventThreadId = GetCurrentThreadId();
+    port_->SelectTransaction(a);
+    port_->PollTransaction(a);
+    EXPECT_EQ(PeerState(5).acks, 1);
+    EXPECT_TRUE(PeerState(5).fifo.empty());
+    EXPECT_EQ(TakeThreadMessages(), std::vector<UINT>{WM_BUS_REGISTRATION});
+    // "SD *" carries nothing and is acknowledged.
+    port_->SelectTransaction(a);
+    port_->PollTransaction(a);
+    EXPECT_EQ(PeerState(5).acks, 2);
+    EXPECT_TRUE(TakeThreadMessages().empty());
+}

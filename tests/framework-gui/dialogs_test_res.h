@@ -1,0 +1,35 @@
+// Resource ids of the dialog tests.
+#define IDD_DDX 100
+#define IDD_MODELESS 101
+#define IDD_BADINIT 102
+#define IDD_EARLYEND 103
+#define IDD_PAGE1 200
+#define IDD_PAGE2 201
+#define IDS_HELLO 300
+#define IDS_PAGE1_TITLE 301
+#define IDS_SHEET 302
+
+#define IDC_INT 1001
+#define IDC_UINT 1002
+#define IDC_LONG 1003
+#define IDC_DWORD 1004
+#define IDC_TEXT 1005
+#define IDC_DOUBLE 1006
+#define IDC_CHECK 1007
+#define IDC_RADIO1 1008
+#define IDC_RADIO2 1009
+#define IDC_RADIO3 1010
+#define IDC_CBINDEX 1011
+#define IDC_CBSTRING 1012
+#define IDC_LBSTRING 1013
+#define IDC_LBINDEX 1014
+#define IDC_DATE 1015
+#define IDC_RANGE 1016
+#define IDC_CONTROL 1017
+#define IDC_FIRST 1101
+#define IDC_SECOND 1102
+#define IDC_COMBO 1201
+#define IDC_P1_VALUE 2001
+#define IDC_P1_FLAG 2002
+#define IDC_P2_PORT 2101
+#define IDC_P2_NAME 2102

@@ -2,6 +2,7 @@
 // and small window helpers shared by every painting part of the skin library.
 // Colours are COLORREF values 0x00BBGGRR; channels are computed separately.
 #pragma once
+#include "framework/framework.h"
 #include <windows.h>
 
 // ---- colour arithmetic
@@ -37,21 +38,13 @@ void GetThemeGradientColors(COLORREF* c1, COLORREF* c2, COLORREF* c3, COLORREF* 
 void FillGradientRect(HDC dc, const RECT& rect, COLORREF start, COLORREF end, BOOL horizontal,
                       BOOL nearestColors);
 
-class CSkinBrush {
+class CSkinBrush : public CBrush {
 public:
     enum { kSolid = 2, kGradient = 8, kGradientAlt = 10 };
     CSkinBrush(int kind, COLORREF first, COLORREF second);
-    ~CSkinBrush();
-    CSkinBrush(const CSkinBrush&) = delete;
-    CSkinBrush& operator=(const CSkinBrush&) = delete;
-    operator HBRUSH() const { return m_hBrush; }
-    HBRUSH GetSafeHandle() const { return m_hBrush; }
 
     int m_kind;
     COLORREF m_first, m_second;
-
-private:
-    HBRUSH m_hBrush = nullptr;
 };
 
 // The brush of the current draw mode's menu bar, or null; cached by kind and colours.
@@ -59,22 +52,17 @@ CSkinBrush* GetMenuBarBrush();
 int GetMenuBarBrushCountForTest();   // brushes held by the cache
 
 // ---- memory DC: draws in the target's coordinates, copied back when destroyed
-class CSkinMemDC {
+class CSkinMemDC : public CDC {
 public:
     CSkinMemDC(const RECT& rect, HDC target);
-    ~CSkinMemDC();
-    CSkinMemDC(const CSkinMemDC&) = delete;
-    CSkinMemDC& operator=(const CSkinMemDC&) = delete;
-    operator HDC() const { return m_hDC; }
-    HDC GetSafeHdc() const { return m_hDC; }
+    ~CSkinMemDC() override;
 
     HDC m_target;
     RECT m_rect;
     BOOL m_noCopy = FALSE;
 
 private:
-    HDC m_hDC = nullptr;
-    HBITMAP m_bitmap = nullptr;
+    CBitmap m_bitmap;
     HGDIOBJ m_oldBitmap = nullptr;
 };
 

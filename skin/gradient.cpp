@@ -67,7 +67,7 @@ CSkinBrush::CSkinBrush(int kind, COLORREF first, COLORREF second)
 {
     int cls = GetWindowsVersionClass();
     if (cls == 2 || cls == 5 || (kind != kGradient && kind != kGradientAlt)) {
-        m_hBrush = CreateSolidBrush(first);
+        CreateSolidBrush(first);
         return;
     }
     int width = (GetSystemMetrics(SM_CXFULLSCREEN) + 16) / 8 * 8;
@@ -88,13 +88,8 @@ CSkinBrush::CSkinBrush(int kind, COLORREF first, COLORREF second)
     SelectObject(dc, old);
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
-    m_hBrush = CreatePatternBrush(bitmap);
-    DeleteObject(bitmap);
-}
-
-CSkinBrush::~CSkinBrush()
-{
-    if (m_hBrush) DeleteObject(m_hBrush);
+    Attach(::CreatePatternBrush(bitmap));
+    ::DeleteObject(bitmap);
 }
 
 namespace {
@@ -147,18 +142,18 @@ CSkinBrush* GetMenuBarBrush()
 
 CSkinMemDC::CSkinMemDC(const RECT& rect, HDC target) : m_target(target), m_rect(rect)
 {
-    m_hDC = CreateCompatibleDC(target);
-    m_bitmap = CreateCompatibleBitmap(target, rect.right - rect.left, rect.bottom - rect.top);
-    m_oldBitmap = SelectObject(m_hDC, m_bitmap);
-    SetWindowOrgEx(m_hDC, rect.left, rect.top, nullptr);
+    Attach(::CreateCompatibleDC(target));
+    m_bitmap.Attach(::CreateCompatibleBitmap(target, rect.right - rect.left, rect.bottom - rect.top));
+    m_oldBitmap = ::SelectObject(m_hDC, m_bitmap.GetSafeHandle());
+    ::SetWindowOrgEx(m_hDC, rect.left, rect.top, nullptr);
 }
 
 CSkinMemDC::~CSkinMemDC()
 {
     if (!m_noCopy)
-        BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left,
-               m_rect.bottom - m_rect.top, m_hDC, m_rect.left, m_rect.top, SRCCOPY);
-    SelectObject(m_hDC, m_oldBitmap);
-    DeleteObject(m_bitmap);
-    DeleteDC(m_hDC);
+        ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC,
+                 m_rect.left, m_rect.top, SRCCOPY);
+    ::SelectObject(m_hDC, m_oldBitmap);
+    m_bitmap.DeleteObject();
+    DeleteDC();
 }

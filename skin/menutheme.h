@@ -13,6 +13,10 @@ public:
     CMenuTheme(UINT id, MeasureOp measure, PaintOp paint, PaintOp title, DWORD effect);
     virtual ~CMenuTheme() {}
 
+    // A popup window starts or stops showing a menu of this theme.
+    virtual BOOL OnInitWnd(HWND wnd);
+    virtual BOOL OnUnInitWnd(HWND wnd);
+
     virtual BOOL HasOwnBorder() const { return (m_effect & 1) != 0; }
     virtual void UpdateSysColors();
     virtual void UpdateBorderSizes();

@@ -1,5 +1,6 @@
 #include "skin/skinlib.h"
 #include "skin/menutheme.h"
+#include "skin/popuphook.h"
 #include "skin/testhooks.h"
 #include "framework/framework.h"
 #include <vector>
@@ -98,15 +99,8 @@ void SetHotMenuBarItem(ULONG_PTR data) { g_hotMenuBarItem = data; }
 LRESULT CALLBACK MenuCallWndProcHook(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT* cwp = (const CWPSTRUCT*)lParam;
-    if (code == HC_ACTION && cwp && (cwp->message == WM_CREATE || cwp->message == 0x1E2)) {
-        char name[20] = "";
-        if (GetClassNameA(cwp->hwnd, name, sizeof name) == 6 && lstrcmpA(name, "#32768") == 0) {
-            // Popup-window skinning plugs in here. The menu being opened is used
-            // by this one attempt only: a stale one would bind the next,
-            // unrelated popup to the wrong menu.
-            g_menuBeingOpened = nullptr;
-        }
-    }
+    if (code == HC_ACTION && cwp && (cwp->message == WM_CREATE || cwp->message == 0x1E2))
+        SubclassPopupMenuWindow(cwp->hwnd, cwp->message == 0x1E2);
     return CallNextHookEx(State().hook, code, wParam, lParam);
 }
 

@@ -37,7 +37,8 @@ BOOL CSkinMenu::LoadMenu(LPCSTR name)
 void CSkinMenu::ReleaseContent()
 {
     for (size_t i = m_subMenus.size(); i-- > 0;) {
-        if (CSkinMenu* sub = FromMenuHandle(m_subMenus[i])) {
+        // By the map alone: the handle may already be gone with its window.
+        if (CSkinMenu* sub = DYNAMIC_DOWNCAST(CSkinMenu, CMenu::FromHandlePermanent(m_subMenus[i]))) {
             sub->ReleaseContent();
             sub->Detach();
             delete sub;
@@ -78,6 +79,12 @@ BOOL CSkinMenu::LoadMenu(HMENU menu)
 BOOL CSkinMenu::DestroyMenu()
 {
     ReleaseContent();
+    // A window destroys its menu bar and system menu itself; a handle that is
+    // no longer a menu is only let go.
+    if (m_hMenu && !::IsMenu(m_hMenu)) {
+        Detach();
+        return FALSE;
+    }
     return CMenu::DestroyMenu();
 }
 
@@ -97,7 +104,7 @@ BOOL CSkinMenu::EraseBkgnd(HWND wnd, HDC dc)
     return TRUE;
 }
 
-// ---- painting and measuring until the themes bring their own operations
+// ---- painting until the themes bring their own painters
 
 static void DefaultPaint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
 {
@@ -153,42 +160,6 @@ static void DefaultPaint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
     ::SetBkMode(dc, oldMode);
 }
 
-static void DefaultMeasure(CSkinMenu* menu, MEASUREITEMSTRUCT* mis, BOOL menuBarItem)
-{
-    const CSkinMenuItemData* data = (const CSkinMenuItemData*)mis->itemData;
-    if (!data || (data->m_menuFlags & MF_SEPARATOR)) {
-        mis->itemWidth = mis->itemHeight = 3;
-        return;
-    }
-    CString text = data->GetShowText(GetShowAccelerators() ? menu->GetAccelerators() : nullptr);
-    CString measured;
-    for (int i = 0; i < text.GetLength(); ++i) {
-        if (text[i] == '\t') measured += "nnn";
-        else measured += text[i];
-    }
-    NONCLIENTMETRICSA ncm;
-    ZeroMemory(&ncm, sizeof ncm);
-    ncm.cbSize = 340;
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &ncm, 0);
-    HDC dc = ::GetDC(nullptr);
-    HFONT font = ::CreateFontIndirectA(&ncm.lfMenuFont);
-    HGDIOBJ old = ::SelectObject(dc, font);
-    SIZE sz = {0, 0};
-    ::GetTextExtentPoint32A(dc, measured, measured.GetLength(), &sz);
-    ::SelectObject(dc, old);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, dc);
-    SIZE icon = menu->GetIconSize();
-    int cyMenu = ::GetSystemMetrics(SM_CYMENU);
-    if (menuBarItem) {
-        mis->itemWidth = sz.cx;
-        mis->itemHeight = std::max<int>({cyMenu, (int)icon.cy + 2, (int)sz.cy});
-    } else {
-        mis->itemWidth = sz.cx + icon.cx + 6 + ((data->m_menuFlags & MF_POPUP) ? cyMenu : cyMenu / 2);
-        mis->itemHeight = std::max<int>(cyMenu > icon.cy + 8 ? cyMenu : icon.cy + 7, sz.cy);
-    }
-}
-
 static void Paint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
 {
     CMenuTheme* theme = GetCurrentMenuTheme();
@@ -216,7 +187,7 @@ void CSkinMenu::MeasureItem(LPMEASUREITEMSTRUCT mis)
         if (CSkinMenu* parent = FromMenuHandle(m_parent)) measurer = parent;
     CMenuTheme* theme = GetCurrentMenuTheme();
     if (theme && theme->m_measure) (measurer->*theme->m_measure)(mis, bar);
-    else DefaultMeasure(measurer, mis, bar);
+    else measurer->MeasureItemFlat(mis, bar);
 }
 
 BOOL CSkinMenu::IsMenuBarItem(UINT_PTR id) const

@@ -50,6 +50,11 @@ public:
     static BOOL TrackPopupMenuBeside(CMenu* popup, UINT flags, const RECT& button, CWnd* owner,
                                      BOOL vertical);
 
+    // The themes' measure operations (separators 3 x 3, titles by their text).
+    void MeasureItemClassic(MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
+    void MeasureItemBevel(MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
+    void MeasureItemFlat(MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
+
     // Conversion to owner-draw and its bookkeeping.
     BOOL ConvertItemsToOwnerDraw();
     CSkinMenuItemData* CreateItemData(int pos, UINT flags, UINT_PTR id, LPCSTR text);
@@ -64,6 +69,12 @@ public:
                                        const std::vector<int>& positions);
     BOOL IsMenuBarItem(UINT_PTR id) const;
 
+    // The shown text of an item, by command id or (MF_BYPOSITION) position.
+    BOOL GetMenuItemText(UINT item, CString& text, UINT flags);
+    // The WM_MENUCHAR answer for an owner-drawn menu: MNC_EXECUTE with the
+    // position of the first item whose label marks the character, else 0.
+    static LRESULT FindMnemonicItem(UINT ch, CMenu* menu);
+
     // Toolbar icons in menus.
     BOOL LoadToolBar(UINT toolbarId, UINT bitmapId, COLORREF transparent = (COLORREF)-1,
                      HINSTANCE module = nullptr);
@@ -72,6 +83,7 @@ public:
     BOOL ModifyItemIcon(LPCSTR text, UINT id, CSkinMenuIcons* store, int index);
 
 private:
+    void MeasureItemWith(int style, MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
     void ReleaseContent();   // item data and submenu objects, keeping the handle
 
     std::vector<CSkinMenuItemData*> m_items;

@@ -1,6 +1,8 @@
 #include "skin/menutheme.h"
 #include "skin/drawing.h"
+#include "skin/popuphook.h"
 #include "skin/skinlib.h"
+#include "skin/skinmenu.h"
 
 CMenuTheme::CMenuTheme(UINT id, MeasureOp measure, PaintOp paint, PaintOp title, DWORD effect)
     : m_id(id), m_effect(effect), m_measure(measure), m_paint(paint), m_title(title)
@@ -12,6 +14,31 @@ void CMenuTheme::Init()
 {
     UpdateSysColors();
     UpdateBorderSizes();
+}
+
+BOOL CMenuTheme::OnInitWnd(HWND wnd)
+{
+    CMenuHookData* data = GetMenuHookData(wnd);
+    if (!data || !data->handled || !HasOwnBorder()) return FALSE;
+    // The library draws the border itself.
+    data->state |= CMenuHookData::kStylesChanged;
+    SetWindowLongA(wnd, GWL_STYLE, (LONG)(data->savedStyle & ~WS_BORDER));
+    SetWindowLongA(wnd, GWL_EXSTYLE, (LONG)(data->savedExStyle & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE)));
+    return TRUE;
+}
+
+BOOL CMenuTheme::OnUnInitWnd(HWND wnd)
+{
+    CMenuHookData* data = GetMenuHookData(wnd);
+    if (!data) return TRUE;
+    if (CSkinMenu* menu = CSkinMenu::FromMenuHandle(data->menu)) menu->OnUnInitMenuPopup();
+    if (data->state & CMenuHookData::kStylesChanged) {
+        DWORD style = data->savedStyle;
+        if (data->state & CMenuHookData::kShownAlready) style |= WS_VISIBLE;
+        SetWindowLongA(wnd, GWL_STYLE, (LONG)style);
+        SetWindowLongA(wnd, GWL_EXSTYLE, (LONG)data->savedExStyle);
+    }
+    return TRUE;
 }
 
 void CMenuTheme::UpdateSysColors()
@@ -39,17 +66,19 @@ void CMenuTheme::GetThemeGradientColors(COLORREF* c1, COLORREF* c2, COLORREF* c3
     ::GetThemeGradientColors(c1, c2, c3, c4);
 }
 
-// The measure and paint operations of each mode are bound here once the menu
-// class provides them; until then a theme carries only its identity and look.
+// Each draw mode's measure operation; the item painters of the themes plug in
+// as their paint and title operations (until then the menu paints plainly).
 CMenuTheme* CreateMenuTheme(int id)
 {
     DWORD effect = (id % 2 == 0) ? 1 : 0;
     switch (id) {
     case 2: case 3: case 10: case 11:
-        return new CMenuThemeXP(id, nullptr, nullptr, nullptr, effect);
+        return new CMenuThemeXP(id, &CSkinMenu::MeasureItemFlat, nullptr, nullptr, effect);
     case 8: case 9:
-        return new CMenuTheme2003(id, nullptr, nullptr, nullptr, effect);
+        return new CMenuTheme2003(id, &CSkinMenu::MeasureItemFlat, nullptr, nullptr, effect);
+    case 6: case 7:
+        return new CMenuTheme(id, &CSkinMenu::MeasureItemBevel, nullptr, nullptr, effect);
     default:
-        return new CMenuTheme(id, nullptr, nullptr, nullptr, effect);
+        return new CMenuTheme(id, &CSkinMenu::MeasureItemClassic, nullptr, nullptr, effect);
     }
 }

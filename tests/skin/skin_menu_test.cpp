@@ -288,3 +288,77 @@ TEST(SkinMenuScreen, OwnerDrawnPopupShowsToolbarIcons)
     DestroyWindow(wnd);
     SetIconShadeAmount(previousShade);
 }
+
+namespace {
+LONG MenuTextWidth(const char* text)
+{
+    NONCLIENTMETRICSA ncm = {};
+    ncm.cbSize = 340;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &ncm, 0);
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontIndirectA(&ncm.lfMenuFont);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE sz = {};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &sz);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return sz.cx;
+}
+
+SIZE Measure(CSkinMenu& menu, void (CSkinMenu::*op)(MEASUREITEMSTRUCT*, BOOL), int pos, BOOL bar)
+{
+    CSkinMenuItemData* d = menu.GetItemData()[pos];
+    MEASUREITEMSTRUCT mis = {ODT_MENU, 0, (UINT)d->m_id, 0, 0, (ULONG_PTR)d};
+    (menu.*op)(&mis, bar);
+    return {(LONG)mis.itemWidth, (LONG)mis.itemHeight};
+}
+} // namespace
+
+TEST(SkinMenuMeasure, ThemesMeasureByTheirTables)
+{
+    HMENU h = CreatePopupMenu();
+    HMENU sub = CreatePopupMenu();
+    AppendMenuA(sub, MF_STRING, 9, "x");
+    AppendMenuA(h, MF_STRING, 1, "&Open");                         // 0
+    AppendMenuA(h, MF_STRING, 2, "Open");                          // 1
+    AppendMenuA(h, MF_POPUP, (UINT_PTR)sub, "Open");               // 2
+    AppendMenuA(h, MF_SEPARATOR, 0, nullptr);                      // 3
+    AppendMenuA(h, MF_STRING, SC_CLOSE, "C");                      // 4
+    AppendMenuA(h, MF_SEPARATOR, 0, nullptr);                      // 5
+    AppendMenuA(h, MF_STRING, SC_RESTORE, "Restore a long label");  // 6
+    AppendMenuA(h, MF_STRING, 3, "Open\tCtrl+O");                  // 7
+    CSkinMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(h));
+    menu.OnInitMenuPopup();
+    const int cyMenu = GetSystemMetrics(SM_CYMENU), check = GetSystemMetrics(SM_CXMENUCHECK);
+    auto classic = &CSkinMenu::MeasureItemClassic, bevel = &CSkinMenu::MeasureItemBevel,
+         flat = &CSkinMenu::MeasureItemFlat;
+    for (auto op : {classic, bevel, flat}) {
+        SIZE sep = Measure(menu, op, 3, FALSE);
+        EXPECT_EQ(3, sep.cx);
+        EXPECT_EQ(3, sep.cy);
+        SIZE close = Measure(menu, op, 4, FALSE), restore = Measure(menu, op, 6, FALSE);
+        EXPECT_EQ(cyMenu, close.cy);                   // system commands: the menu height
+        EXPECT_EQ(restore.cx, close.cx);               // and the next command's width
+    }
+    // Flat popup items: 15-pixel icons give 22 rows where SM_CYMENU is smaller.
+    SIZE plain = Measure(menu, flat, 1, FALSE), popup = Measure(menu, flat, 2, FALSE);
+    EXPECT_EQ(std::max(cyMenu > 23 ? cyMenu : 22, (int)plain.cy), (int)plain.cy);
+    EXPECT_EQ(cyMenu - cyMenu / 2, popup.cx - plain.cx);
+    EXPECT_EQ(std::max(cyMenu, 19), (int)Measure(menu, classic, 1, FALSE).cy);
+    EXPECT_EQ(std::max(cyMenu, 21), (int)Measure(menu, bevel, 1, FALSE).cy);
+    // Menu-bar labels with a mnemonic are measured narrower.
+    SIZE markedBar = Measure(menu, flat, 0, TRUE), plainBar = Measure(menu, flat, 1, TRUE);
+    SIZE markedClassic = Measure(menu, classic, 0, TRUE), plainClassic = Measure(menu, classic, 1, TRUE);
+    EXPECT_EQ(MenuTextWidth("&Open") - 6, markedBar.cx);
+    EXPECT_EQ(MenuTextWidth("Open"), plainBar.cx);
+    EXPECT_EQ(MenuTextWidth("&Open") - check / 2, markedClassic.cx);
+    EXPECT_EQ(MenuTextWidth("Open"), plainClassic.cx);
+    // Tabs count as "nnn" in flat and bevel, not in classic; a default item is bold.
+    SIZE tabbedFlat = Measure(menu, flat, 7, FALSE), tabbedClassic = Measure(menu, classic, 7, FALSE);
+    EXPECT_EQ(MenuTextWidth("Open\tCtrl+O") + 2 * 16 + 2, tabbedClassic.cx);
+    EXPECT_EQ(MenuTextWidth("OpennnnCtrl+O") - MenuTextWidth("Open"), tabbedFlat.cx - plain.cx);
+    SetMenuDefaultItem(h, 2, FALSE);
+    EXPECT_GT(Measure(menu, flat, 1, FALSE).cx, plain.cx);
+}

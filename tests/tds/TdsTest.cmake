@@ -4,9 +4,10 @@
 # stand-in and the ODBC data source of TdsControl::Dsn() for the program.
 include_guard(GLOBAL)
 
-set(HALVEX_TDS_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(HALVEX_TDS_RIG ${CMAKE_BINARY_DIR}/tds-rig)
-set(HALVEX_TDS_SHIM ${HALVEX_TDS_RIG}/libhalvex_tds_shim.so)
+# Global, since the function is called from every folder that includes this file.
+set(HALVEX_TDS_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
+set(HALVEX_TDS_RIG ${CMAKE_BINARY_DIR}/tds-rig CACHE INTERNAL "")
+set(HALVEX_TDS_SHIM ${HALVEX_TDS_RIG}/libhalvex_tds_shim.so CACHE INTERNAL "")
 # The Linux side of the chain has the word size of the Wine that runs the test.
 if(HALVEX_ARCH STREQUAL "x86_64")
   set(_tds_bits 64)
@@ -17,7 +18,7 @@ else()
 endif()
 set(HALVEX_FREETDS_DRIVER /usr/lib/${_tds_multiarch}/odbc/libtdsodbc.so)
 
-# The driver shim is a 32-bit Linux object, built with the host's compiler.
+# The driver shim is a Linux object of the Wine's word size, built with the host's compiler.
 # Debian ships FreeTDS's driver without its soname file, so a link of that name
 # lies beside the shim and the shim finds it through RUNPATH $ORIGIN.
 add_custom_command(

@@ -42,7 +42,11 @@ fi
 # A kernel without 32-bit support cannot run 32-bit Wine: the rig then tests
 # the 64-bit build of the same sources under 64-bit Wine (scripts/rig-arch.sh).
 if [ "$(bash "$(dirname "$0")/rig-arch.sh")" = x86_64 ]; then
-  packages64=(wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev unixodbc:amd64 libsqliteodbc:amd64 tdsodbc:amd64)
+  # unixodbc itself (the tools) is one architecture only: installing the
+  # amd64 one would remove the i386 one and the next run would swap them
+  # back. The 64-bit chain needs only the driver manager's libraries.
+  packages64=(wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libodbc2:amd64 libodbcinst2:amd64
+              libsqliteodbc:amd64 tdsodbc:amd64)
   missing=()
   for p in "${packages64[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

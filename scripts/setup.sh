@@ -33,11 +33,11 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ] || [ -n "${stale:-}" ]; then
-  $SUDO apt-get update -qq
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 # A kernel without 32-bit support cannot run 32-bit Wine: the rig then tests
 # the 64-bit build of the same sources under 64-bit Wine (scripts/rig-arch.sh).
@@ -53,7 +53,7 @@ if [ "$(bash "$(dirname "$0")/rig-arch.sh")" = x86_64 ]; then
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: this kernel runs no 32-bit programs; installing ${missing[*]} for the 64-bit test rig"
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 fi
 echo "setup: all packages present"

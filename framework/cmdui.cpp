@@ -52,3 +52,34 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler) {
     }
     return handled;
 }
+
+void AfxUpdateMenuPopupItems(CCmdTarget* target, CMenu* popup, CMenu* parentMenu, BOOL autoDisable) {
+    CCmdUI state;
+    state.m_pMenu = popup;
+    state.m_pParentMenu = parentMenu;
+    state.m_nIndexMax = (UINT)popup->GetMenuItemCount();
+    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+        UINT id = popup->GetMenuItemID((int)state.m_nIndex);
+        if (id == 0) continue;  // separator
+        if (id == (UINT)-1) {
+            CMenu* sub = popup->GetSubMenu((int)state.m_nIndex);
+            if (!sub) continue;
+            UINT first = sub->GetMenuItemID(0);
+            if (first == 0 || first == (UINT)-1) continue;
+            state.m_pSubMenu = sub;
+            state.m_nID = first;
+            state.DoUpdate(target, FALSE);
+        } else {
+            state.m_pSubMenu = nullptr;
+            state.m_nID = id;
+            state.DoUpdate(target, autoDisable && id < 0xF000);
+        }
+        UINT count = (UINT)popup->GetMenuItemCount();
+        if (count < state.m_nIndexMax) {
+            state.m_nIndex -= state.m_nIndexMax - count;
+            while (state.m_nIndex < count && popup->GetMenuItemID((int)state.m_nIndex) == state.m_nID)
+                ++state.m_nIndex;
+        }
+        state.m_nIndexMax = count;
+    }
+}

@@ -31,6 +31,14 @@ public:
     BOOL DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler);
 };
 
+// The command-update protocol over the items of an opening popup menu, as a
+// frame runs it at WM_INITMENUPOPUP: separators are skipped, a cascaded popup
+// is updated through its first item and never disabled, and any other item
+// without a handler is disabled when autoDisable is set and its id is below
+// 0xF000 (system commands keep their state). An update that removes items
+// moves the position back so that no item is skipped or updated twice.
+void AfxUpdateMenuPopupItems(CCmdTarget* target, CMenu* popup, CMenu* parentMenu, BOOL autoDisable);
+
 // Records what an update handler decided, without touching any window; used
 // to drop a disabled command before it runs.
 class CTestCmdUI : public CCmdUI {

@@ -233,35 +233,7 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {
 void CFrameWnd::OnInitMenuPopup(CMenu* popup, UINT, BOOL sysMenu) {
     Default();
     if (sysMenu) return;
-    CCmdUI state;
-    state.m_pMenu = popup;
-    state.m_nIndexMax = (UINT)popup->GetMenuItemCount();
-    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
-        UINT id = popup->GetMenuItemID((int)state.m_nIndex);
-        if (id == 0) continue;  // separator
-        if (id == (UINT)-1) {
-            // A cascaded popup is updated through its first item, never disabled.
-            CMenu* sub = popup->GetSubMenu((int)state.m_nIndex);
-            if (!sub) continue;
-            UINT first = sub->GetMenuItemID(0);
-            if (first == 0 || first == (UINT)-1) continue;
-            state.m_pSubMenu = sub;
-            state.m_nID = first;
-            state.DoUpdate(this, FALSE);
-        } else {
-            state.m_pSubMenu = nullptr;
-            state.m_nID = id;
-            state.DoUpdate(this, m_bAutoMenuEnable && id < 0xF000);
-        }
-        // An update handler may have removed or added items.
-        UINT count = (UINT)popup->GetMenuItemCount();
-        if (count < state.m_nIndexMax) {
-            state.m_nIndex -= state.m_nIndexMax - count;
-            while (state.m_nIndex < count && popup->GetMenuItemID((int)state.m_nIndex) == state.m_nID)
-                ++state.m_nIndex;
-        }
-        state.m_nIndexMax = count;
-    }
+    AfxUpdateMenuPopupItems(this, popup, AfxFindParentMenu(m_hWnd, popup->m_hMenu), m_bAutoMenuEnable);
 }
 
 void CFrameWnd::OnMenuSelect(UINT id, UINT flags, HMENU menu) {

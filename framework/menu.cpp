@@ -72,3 +72,22 @@ BOOL CMenu::TrackPopupMenuEx(UINT flags, int x, int y, CWnd* wnd, LPTPMPARAMS pa
     st->m_hTrackingMenu = savedMenu;
     return r;
 }
+
+static HMENU HolderOf(HMENU root, HMENU popup, int depth) {
+    if (!root || depth > 16) return nullptr;
+    int n = ::GetMenuItemCount(root);
+    for (int i = 0; i < n; ++i)
+        if (::GetSubMenu(root, i) == popup) return root;
+    for (int i = 0; i < n; ++i)
+        if (HMENU sub = ::GetSubMenu(root, i))
+            if (HMENU found = HolderOf(sub, popup, depth + 1)) return found;
+    return nullptr;
+}
+
+CMenu* AfxFindParentMenu(HWND wnd, HMENU popup) {
+    if (popup && AfxGetWndThreadState()->m_hTrackingMenu == popup) return CMenu::FromHandle(popup);
+    if (!wnd || !::GetMenu(wnd)) return nullptr;
+    CWnd* top = CWnd::FromHandle(wnd)->GetTopLevelParent();
+    HMENU holder = top ? HolderOf(::GetMenu(top->m_hWnd), popup, 0) : nullptr;
+    return holder ? CMenu::FromHandle(holder) : nullptr;
+}

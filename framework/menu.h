@@ -66,3 +66,9 @@ public:
     virtual void DrawItem(LPDRAWITEMSTRUCT di) {}
     virtual void MeasureItem(LPMEASUREITEMSTRUCT mi) {}
 };
+
+// The menu an opening popup belongs to, for the command-update protocol: the
+// popup itself when it is the thread's tracking popup, else the menu (of the
+// window's top-level parent's menu tree) that holds it as a submenu; null when
+// none does.
+CMenu* AfxFindParentMenu(HWND wnd, HMENU popup);

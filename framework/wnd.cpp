@@ -216,6 +216,28 @@ BOOL AfxUnhookWindowCreate() {
     return attached;
 }
 
+void AfxCancelModes(HWND receiver) {
+    HWND focus = ::GetFocus();
+    if (!focus || focus == receiver) return;
+    char cls[16] = "";
+    HWND combo = focus;
+    ::GetClassNameA(combo, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Edit") == 0 && ::GetParent(focus)) {
+        // The edit of a combo box: the mode belongs to the combo.
+        char parentCls[16] = "";
+        ::GetClassNameA(::GetParent(focus), parentCls, sizeof parentCls);
+        if (lstrcmpiA(parentCls, "ComboBox") == 0) {
+            combo = ::GetParent(focus);
+            lstrcpyA(cls, parentCls);
+        }
+    }
+    if (lstrcmpiA(cls, "ComboBox") == 0) {
+        if (::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        return;
+    }
+    ::SendMessageA(focus, WM_CANCELMODE, 0, 0);
+}
+
 HWND AfxSetNotifyLockout(HWND h) {
     HWND old = t_wnd.lockoutNotify;
     t_wnd.lockoutNotify = h;

@@ -322,6 +322,11 @@ BOOL AfxUnhookWindowCreate();
 // ignored; returns the previous window. UpdateData uses it.
 HWND AfxSetNotifyLockout(HWND h);
 
+// Ends a mode of the focus window before a menu of receiver opens: a dropped
+// combo box (or its edit) closes its list, any other focus window gets
+// WM_CANCELMODE. Nothing happens when receiver itself (or nothing) has the focus.
+void AfxCancelModes(HWND receiver);
+
 // Deletes the calling thread's temporary wrappers (windows, menus, DCs, GDI objects).
 void AfxDeleteTempMaps();
 // Window class of the framework's own windows.

@@ -1,5 +1,6 @@
 #include "skin/menuitemdata.h"
 #include "skin/menuicons.h"
+#include "framework/framework.h"
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CSkinMenuItemData, CObject)
@@ -76,9 +77,12 @@ CString CSkinMenuItemData::GetShowText(HACCEL accel) const
     return result;
 }
 
-// The main frame's default table is the frame's own; until the frame classes
-// provide it, menus shown with the default table show no accelerator text.
+// The default table: the accelerators of the application's main window, when
+// that is a frame.
 HACCEL GetMainFrameAccelerators()
 {
-    return nullptr;
+    CWinThread* thread = AfxGetApp();
+    if (!thread) thread = AfxGetThread();
+    CFrameWnd* frame = thread ? DYNAMIC_DOWNCAST(CFrameWnd, thread->GetMainWnd()) : nullptr;
+    return frame ? frame->m_hAccelTable : nullptr;
 }

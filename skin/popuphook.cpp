@@ -38,10 +38,14 @@ CMenuHookData* GetMenuHookData(HWND wnd)
 int GetSubclassedPopupCount() { return (int)g_windows.size(); }
 DWORD GetLastKeyMessagePos() { return g_lastKeyPos; }
 
-static BOOL SubclassOnce(HWND wnd, BOOL shownAlready)
+static BOOL IsPopupMenuWindow(HWND wnd)
 {
     char name[20] = "";
-    if (GetClassNameA(wnd, name, sizeof name) != 6 || lstrcmpA(name, "#32768") != 0) return FALSE;
+    return GetClassNameA(wnd, name, sizeof name) == 6 && lstrcmpA(name, "#32768") == 0;
+}
+
+static BOOL SubclassOnce(HWND wnd, BOOL shownAlready)
+{
     BOOL subclassed = FALSE;
     if (!GetMenuHookData(wnd)) {
         HMENU menu = GetMenuBeingOpened();
@@ -82,6 +86,9 @@ static BOOL SubclassOnce(HWND wnd, BOOL shownAlready)
 
 BOOL SubclassPopupMenuWindow(HWND wnd, BOOL shownAlready)
 {
+    // Other windows (the thread's IME window, the owner's controls) are no
+    // attempt: the announcement waits for the popup it was made for.
+    if (!IsPopupMenuWindow(wnd)) return FALSE;
     BOOL result = SubclassOnce(wnd, shownAlready);
     // The menu being opened serves this one attempt: left set, it would bind
     // the next, unrelated popup to the wrong menu.

@@ -105,6 +105,15 @@ protected:
         m_tracking.timer = 0;
         Base::OnDestroy();
     }
+    // The window destroys its menu bar and system menu itself: the objects
+    // let go of them so that they never hold a dead handle or item data.
+    void OnNcDestroy()
+    {
+        if (m_DefaultMenu.GetSafeHmenu() && m_DefaultMenu.GetSafeHmenu() == ::GetMenu(this->m_hWnd))
+            m_DefaultMenu.ReleaseWindowMenu();
+        if (m_SystemMenu.GetSafeHmenu()) m_SystemMenu.ReleaseWindowMenu();
+        Base::OnNcDestroy();
+    }
     void OnSysColorChange()
     {
         CWnd::OnSysColorChange();
@@ -145,6 +154,7 @@ BEGIN_TEMPLATE_MESSAGE_MAP(CSkinFrame, Base, Base)
     ON_WM_CREATE()
     ON_WM_NCHITTEST()
     ON_WM_DESTROY()
+    ON_WM_NCDESTROY()
     ON_WM_SYSCOLORCHANGE()
     ON_WM_NCPAINT()
     ON_WM_PAINT()

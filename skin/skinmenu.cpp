@@ -88,6 +88,12 @@ BOOL CSkinMenu::DestroyMenu()
     return CMenu::DestroyMenu();
 }
 
+void CSkinMenu::ReleaseWindowMenu()
+{
+    ReleaseContent();
+    Detach();
+}
+
 void CSkinMenu::DrawTitle(LPDRAWITEMSTRUCT dis, BOOL menuBarItem)
 {
     CMenuTheme* theme = GetCurrentMenuTheme();

@@ -21,6 +21,9 @@ public:
     virtual BOOL LoadMenu(LPCSTR name);
     virtual BOOL LoadMenu(HMENU menu);
     virtual BOOL DestroyMenu();
+    // Lets go of a handle that its window destroys itself (menu bar, system
+    // menu): item data and submenu objects are freed, the handle is detached.
+    void ReleaseWindowMenu();
     virtual void DrawTitle(LPDRAWITEMSTRUCT dis, BOOL menuBarItem);
     virtual BOOL EraseBkgnd(HWND wnd, HDC dc);
     virtual BOOL OnInitMenuPopup();

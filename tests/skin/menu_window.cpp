@@ -160,3 +160,80 @@ bool SaveScreenPng(const char* path, const RECT& area)
     fclose(f);
     return true;
 }
+
+// ---- popups opened by a menu loop
+
+std::string BuildTreePath(const char* name)
+{
+    const char* dir = getenv("HALVEX_BINARY_DIR");
+    std::string path = std::string(dir ? dir : ".") + "\\" + name;
+    for (char& ch : path)
+        if (ch == '/') ch = '\\';
+    return path;
+}
+
+namespace {
+struct Capture {
+    OpenPopup seen;
+    const char* png = nullptr;
+    const RECT* context = nullptr;
+    const std::function<void(const OpenPopup&)>* inspect = nullptr;
+    int ticks = 0;
+};
+Capture* g_capture = nullptr;
+
+bool AllOwnerDrawn(HMENU menu)
+{
+    int n = GetMenuItemCount(menu);
+    for (int i = 0; i < n; ++i) {
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE;
+        if (!GetMenuItemInfoA(menu, i, TRUE, &mii) || !(mii.fType & MFT_OWNERDRAW)) return false;
+    }
+    return n > 0;
+}
+
+void CALLBACK CaptureTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    Capture* c = g_capture;
+    if (!c || c->seen.window) return;
+    ++c->ticks;
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (popup && IsWindowVisible(popup)) {
+        c->seen.window = popup;
+        c->seen.menu = (HMENU)SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0);
+        GetWindowRect(popup, &c->seen.rect);
+        c->seen.ownerDrawn = AllOwnerDrawn(c->seen.menu);
+        if (c->inspect && *c->inspect) (*c->inspect)(c->seen);
+        if (c->png) {
+            RECT shot = c->seen.rect;
+            if (c->context) UnionRect(&shot, &shot, c->context);
+            InflateRect(&shot, 10, 10);
+            RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+            IntersectRect(&shot, &shot, &screen);
+            c->seen.saved = SaveScreenPng(BuildTreePath(c->png).c_str(), shot);
+        }
+        EndMenu();
+    } else if (c->ticks > 100) {
+        EndMenu();   // never opened: give up rather than hang
+    }
+}
+} // namespace
+
+OpenPopup CapturePopupMenu(const std::function<void()>& open, const char* png, const RECT* context,
+                           const std::function<void(const OpenPopup&)>& inspect)
+{
+    // What the last menu loop left queued (its cancel messages) must not end this one.
+    for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&m);
+    Capture c;
+    c.png = png;
+    c.context = context;
+    c.inspect = &inspect;
+    g_capture = &c;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, CaptureTick);
+    open();
+    KillTimer(nullptr, timer);
+    g_capture = nullptr;
+    return c.seen;
+}

@@ -7,3 +7,24 @@ HWND CreateMenuTestWindow(HMENU menuBar);
 // Captures part of the screen from inside Wine (which shows popup menus, unlike
 // a capture of the X root window) and writes it as a PNG; false on failure.
 bool SaveScreenPng(const char* path, const RECT& area);
+
+#include <functional>
+#include <string>
+
+// What a test saw of the first popup menu that showed while open() ran.
+struct OpenPopup {
+    HWND window = nullptr;
+    HMENU menu = nullptr;      // MN_GETHMENU of the window
+    RECT rect = {};
+    bool ownerDrawn = false;   // every item of its menu is owner-drawn
+    bool saved = false;        // screenshot written
+};
+
+// Runs open(), which enters a menu loop; a timer inside the loop finds the
+// first visible popup-menu window, lets inspect() look at it while it is on
+// screen, saves the screen around it (and around `context`, when given) as a
+// PNG named png in the build tree (none when png is null), then ends the menu.
+OpenPopup CapturePopupMenu(const std::function<void()>& open, const char* png, const RECT* context = nullptr,
+                           const std::function<void(const OpenPopup&)>& inspect = {});
+// The PNG path in the build tree for a file name.
+std::string BuildTreePath(const char* name);

@@ -222,15 +222,6 @@ TEST(SkinMenuGdi, LoadingPaintingAndDestroyingLeavesNoObject)
 }
 
 namespace {
-struct PopupProbe {
-    HWND popup = nullptr;
-    RECT rect = {};
-    bool saved = false;
-    bool iconSeen = false;
-    int ticks = 0;
-};
-PopupProbe g_probe;
-
 bool ContainsColour(const RECT& r, COLORREF c)
 {
     HDC screen = GetDC(nullptr);
@@ -240,30 +231,6 @@ bool ContainsColour(const RECT& r, COLORREF c)
             found = GetPixel(screen, x, y) == c;
     ReleaseDC(nullptr, screen);
     return found;
-}
-
-void CALLBACK InspectPopup(HWND, UINT, UINT_PTR, DWORD)
-{
-    ++g_probe.ticks;
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (popup && IsWindowVisible(popup)) {
-        g_probe.popup = popup;
-        GetWindowRect(popup, &g_probe.rect);
-        // The Save item carries the second toolbar image.
-        g_probe.iconSeen = ContainsColour(g_probe.rect, RGB(20, 180, 90));
-        RECT shot = g_probe.rect;
-        shot.left = std::max<LONG>(0, shot.left - 60);
-        shot.top = std::max<LONG>(0, shot.top - 60);
-        shot.right += 20;
-        shot.bottom += 20;
-        std::string path = std::string(getenv("HALVEX_BINARY_DIR") ? getenv("HALVEX_BINARY_DIR") : ".") +
-                           "\\skin_menu_popup.png";
-        for (char& ch : path) if (ch == '/') ch = '\\';
-        g_probe.saved = SaveScreenPng(path.c_str(), shot);
-        EndMenu();
-    } else if (g_probe.ticks > 100) {
-        EndMenu();
-    }
 }
 } // namespace
 
@@ -276,14 +243,20 @@ TEST(SkinMenuScreen, OwnerDrawnPopupShowsToolbarIcons)
     HWND wnd = CreateMenuTestWindow(menu.m_hMenu);
     ASSERT_NE(nullptr, wnd);
     SetForegroundWindow(wnd);
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, InspectPopup);
     CMenu* file = CMenu::FromHandle(GetSubMenu(menu.m_hMenu, 0));
-    file->TrackPopupMenu(TPM_LEFTALIGN, 100, 100, CWnd::FromHandle(wnd));
-    KillTimer(nullptr, timer);
-    EXPECT_NE(nullptr, g_probe.popup);
-    EXPECT_TRUE(g_probe.saved);
-    EXPECT_TRUE(g_probe.iconSeen);
-    EXPECT_GT(g_probe.rect.right - g_probe.rect.left, 60);
+    bool iconSeen = false;
+    RECT context = {40, 40, 100, 100};
+    OpenPopup seen = CapturePopupMenu(
+        [&] { file->TrackPopupMenu(TPM_LEFTALIGN, 100, 100, CWnd::FromHandle(wnd)); }, "skin_menu_popup.png",
+        &context,
+        // The Save item carries the second toolbar image.
+        [&](const OpenPopup& p) { iconSeen = ContainsColour(p.rect, RGB(20, 180, 90)); });
+    EXPECT_NE(nullptr, seen.window);
+    EXPECT_EQ(file->m_hMenu, seen.menu);
+    EXPECT_TRUE(seen.ownerDrawn);
+    EXPECT_TRUE(seen.saved);
+    EXPECT_TRUE(iconSeen);
+    EXPECT_GT(seen.rect.right - seen.rect.left, 60);
     SetMenu(wnd, nullptr);
     DestroyWindow(wnd);
     SetIconShadeAmount(previousShade);

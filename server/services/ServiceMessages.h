@@ -4,12 +4,8 @@
 #pragma once
 #include <windows.h>
 
-// To the consumer, posted by the bus threads.
-const UINT WM_BUS_REGISTRATION = WM_APP + 0x01; // wParam port, lParam ring index
-const UINT WM_BUS_STATUS = WM_APP + 0x02;       // wParam port, lParam device id
-const UINT WM_BUS_EEPROM_READ = WM_APP + 0x03;  // wParam device id, lParam address
-const UINT WM_BUS_EEPROM_WRITE = WM_APP + 0x04; // wParam device id, lParam address
-const UINT WM_BUS_DIAGNOSTICS = WM_APP + 0x06;  // wParam port, lParam device id
+// To the consumer, posted by the bus threads: WM_BUS_* of the bus layer.
+#include "bus/messages.h"
 
 // To the reply dispatcher.
 const UINT WM_TCP_REG2 = WM_APP + 0x07;          // wParam port, lParam ring slot

@@ -121,7 +121,7 @@ TEST(Settings, EveryKeyIsReadFromTheFile)
 TEST(Settings, AddDialogIndexesOutsideTheListsFallBackToTheFirstEntry)
 {
     TempFolder folder;
-    CIniFile ini(folder.File("Halvex.ini"));
+    CIniFile ini(folder.path + "Halvex.ini");
     const struct { int stored, read; } cases[] = { { -1, 0 }, { 0, 0 }, { 254, 254 }, { 255, 0 }, { 100000, 0 } };
     for (const auto& c : cases) {
         ini.WriteInt("DialogAdd", "CommPort", c.stored);

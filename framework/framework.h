@@ -27,3 +27,4 @@
 #include "framework/ddx.h"
 #include "framework/propsheet.h"
 #include "framework/filedlg.h"
+#include "framework/waitcursor.h"

@@ -21,6 +21,9 @@ public:
     bool InsertAt(const SYSTEMTIME& utc, const char* eventText, int port, int controller,
                   const char* description);
 
+    // The log in the operator's modal viewer; the server program supplies it.
+    void ShowLog();
+
     SQLite::Database& GetDatabase() { return m_db; }
 
 private:

@@ -1,0 +1,92 @@
+#include "server/app/D_Controller.h"
+#include "server/app/OperatorDialogsRes.h"
+#include "server/services/ServerSettings.h"
+#include <stdio.h>
+
+namespace {
+const int HighestNumber = 255; // COM ports and bus addresses both run 1..255
+
+void FillNumbers(CComboBox& list)
+{
+    list.ResetContent();
+    for (int n = 1; n <= HighestNumber; ++n) {
+        char text[8];
+        snprintf(text, sizeof text, "%d", n);
+        list.AddString(text);
+    }
+}
+
+int InList(int index)
+{
+    return index >= 0 && index < HighestNumber ? index : 0;
+}
+} // namespace
+
+BEGIN_MESSAGE_MAP(CD_Controller, CDialog)
+    ON_CBN_SELCHANGE(IDC_COMM_PORT, OnSelChangePort)
+END_MESSAGE_MAP()
+
+CD_Controller::CD_Controller(CWnd* parent, BOOL edit, const CString& name, int port, int controllerId)
+    : CDialog(IDD_CONTROLLER, parent), m_portIndex(port - 1), m_controllerIndex(controllerId - 1), m_name(name),
+      m_edit(edit), m_settingsPath(SettingsFilePath())
+{
+}
+
+void CD_Controller::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_COMM_PORT, m_portList);
+    DDX_CBIndex(pDX, IDC_COMM_PORT, m_portIndex);
+    DDX_Control(pDX, IDC_CONTROLLER_ID, m_controllerList);
+    DDX_CBIndex(pDX, IDC_CONTROLLER_ID, m_controllerIndex);
+    DDX_Text(pDX, IDC_CONTROLLER_NAME, m_name);
+}
+
+BOOL CD_Controller::OnInitDialog()
+{
+    // The base shows the values, so the lists are filled and the indexes
+    // chosen before it runs; the controls are attached for that.
+    m_portList.SubclassDlgItem(IDC_COMM_PORT, this);
+    m_controllerList.SubclassDlgItem(IDC_CONTROLLER_ID, this);
+    FillNumbers(m_portList);
+    FillNumbers(m_controllerList);
+    CString caption;
+    if (m_edit) {
+        caption.LoadString(IDS_EDIT_CONTROLLER);
+        m_portList.EnableWindow(FALSE);
+        m_controllerList.EnableWindow(FALSE);
+    } else {
+        caption.LoadString(IDS_ADD_CONTROLLER);
+        // An index outside the lists (a hand-edited file) would leave the
+        // list without a selection and give port or address 0.
+        AddDialogChoice last = ReadAddDialogChoice(CIniFile(m_settingsPath));
+        m_portIndex = InList(last.commPort);
+        m_controllerIndex = InList(last.controller);
+    }
+    SetWindowText(caption);
+    return CDialog::OnInitDialog();
+}
+
+void CD_Controller::OnSelChangePort()
+{
+    UpdateData(TRUE);
+}
+
+void CD_Controller::OnOK()
+{
+    if (!UpdateData(TRUE))
+        return;
+    m_name.Trim();
+    if (m_name.IsEmpty()) {
+        AfxMessageBox(IDS_NO_NAME, MB_ICONSTOP);
+        GetDlgItem(IDC_CONTROLLER_NAME)->SetFocus();
+        return;
+    }
+    if (!m_edit) {
+        AddDialogChoice choice;
+        choice.commPort = m_portIndex;
+        choice.controller = m_controllerIndex;
+        WriteAddDialogChoice(CIniFile(m_settingsPath), choice);
+    }
+    EndDialog(IDOK);
+}

@@ -1,0 +1,37 @@
+// Add or edit one controller: its name, COM port and bus address. In edit
+// mode only the name can change; in add mode the port and address proposed
+// are the ones last added ([DialogAdd] of the settings file).
+#pragma once
+#include "framework/framework.h"
+#include <string>
+
+class CD_Controller : public CDialog {
+public:
+    // port and controllerId are numbers from 1; the lists hold them as index = number - 1.
+    CD_Controller(CWnd* parent, BOOL edit, const CString& name, int port, int controllerId);
+
+    // The settings file the add mode reads and writes; the server's own by default.
+    void SetSettingsPath(const std::string& path) { m_settingsPath = path; }
+
+    int GetPort() const { return m_portIndex + 1; }
+    int GetControllerId() const { return m_controllerIndex + 1; }
+    const CString& GetName() const { return m_name; }
+
+    // The exchanged values (list indexes, name).
+    CComboBox m_portList;
+    int m_portIndex;
+    CComboBox m_controllerList;
+    int m_controllerIndex;
+    CString m_name;
+    BOOL m_edit;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnSelChangePort();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    std::string m_settingsPath;
+};

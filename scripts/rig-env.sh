@@ -17,7 +17,9 @@ if [ "$HALVEX_ARCH" = x86_64 ]; then
 else
   export WINEARCH=win32
 fi
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No debugger for a crashing test program: it ends at once with its fault
+# printed, instead of hanging in winedbg until the test's time-out.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export HALVEX_DISPLAY_FILE="$HALVEX_RIG_DIR/display"
 

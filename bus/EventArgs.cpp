@@ -85,10 +85,12 @@ bool IsValidDateTime(int year, int month, int day, int hour, int minute, int sec
 int ResolveYear(int yearDigits, int month, int day, int hour, int minute, int second, const SYSTEMTIME& now)
 {
     const int remainder = ((yearDigits % 4) + 4) % 4;
-    int year = now.wYear - (((now.wYear - remainder) % 4) + 4) % 4;
 
     // A controller clock may run a little ahead of ours; more than a day ahead
-    // means the date belongs to the previous cycle of four years.
+    // means the date belongs to the previous cycle of four years. The latest
+    // moment allowed may already lie in the next year (a controller past
+    // midnight while our clock still shows 31 December), so the year is
+    // counted back from that moment.
     FILETIME file;
     SystemTimeToFileTime(&now, &file);
     ULARGE_INTEGER ticks;
@@ -99,6 +101,7 @@ int ResolveYear(int yearDigits, int month, int day, int hour, int minute, int se
     file.dwHighDateTime = ticks.HighPart;
     SYSTEMTIME limit;
     FileTimeToSystemTime(&file, &limit);
+    int year = limit.wYear - (((limit.wYear - remainder) % 4) + 4) % 4;
     const auto latest = std::make_tuple(int(limit.wYear), int(limit.wMonth), int(limit.wDay), int(limit.wHour),
                                         int(limit.wMinute), int(limit.wSecond));
     if (std::make_tuple(year, month, day, hour, minute, second) > latest)

@@ -47,6 +47,8 @@ public:
     bool Read(void* bytes, DWORD count, DWORD& read) override;
 
 private:
+    bool SetStickParityAgain(const DCB& dcb);
+
     HANDLE m_Handle;
     DCB m_Written;      // the last state written successfully
     bool m_HasWritten;

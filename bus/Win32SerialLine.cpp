@@ -47,11 +47,24 @@ bool Win32SerialLine::SetState(const DCB& dcb)
     if (m_HasWritten && std::memcmp(&dcb, &m_Written, sizeof dcb) == 0)
         return true;
     DCB copy = dcb;
-    if (!SetCommState(m_Handle, &copy))
+    if (!SetCommState(m_Handle, &copy) && !SetStickParityAgain(dcb))
         return false;
     m_Written = dcb;
     m_HasWritten = true;
     return true;
+}
+
+// A driver that refuses to set the stick parity already in force (a line
+// keeps its parity from before the last close, so the first setting after an
+// open may repeat it) takes it after a switch to the other stick parity.
+bool Win32SerialLine::SetStickParityAgain(const DCB& dcb)
+{
+    if (GetLastError() != ERROR_INVALID_PARAMETER || (dcb.Parity != MARKPARITY && dcb.Parity != SPACEPARITY))
+        return false;
+    DCB other = dcb;
+    other.Parity = dcb.Parity == MARKPARITY ? SPACEPARITY : MARKPARITY;
+    DCB copy = dcb;
+    return SetCommState(m_Handle, &other) && SetCommState(m_Handle, &copy);
 }
 
 bool Win32SerialLine::GetTimeouts(COMMTIMEOUTS& timeouts)

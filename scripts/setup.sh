@@ -33,23 +33,27 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ] || [ -n "${stale:-}" ]; then
-  $SUDO apt-get update -qq
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 # A kernel without 32-bit support cannot run 32-bit Wine: the rig then tests
 # the 64-bit build of the same sources under 64-bit Wine (scripts/rig-arch.sh).
 if [ "$(bash "$(dirname "$0")/rig-arch.sh")" = x86_64 ]; then
-  packages64=(wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev unixodbc:amd64 libsqliteodbc:amd64 tdsodbc:amd64)
+  # unixodbc itself (the tools) is one architecture only: installing the
+  # amd64 one would remove the i386 one and the next run would swap them
+  # back. The 64-bit chain needs only the driver manager's libraries.
+  packages64=(wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libodbc2:amd64 libodbcinst2:amd64
+              libsqliteodbc:amd64 tdsodbc:amd64)
   missing=()
   for p in "${packages64[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: this kernel runs no 32-bit programs; installing ${missing[*]} for the 64-bit test rig"
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 fi
 echo "setup: all packages present"

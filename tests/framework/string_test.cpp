@@ -76,6 +76,34 @@ TEST(CString, ResourceStrings) {
     EXPECT_STREQ("Loaded from the string table", fromId);
 }
 
+// Strings come from whatever module the resource handle names, as a language
+// DLL that replaces it needs.
+TEST(CString, ResourceStringsFollowTheResourceHandle) {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    std::string module(path, n);
+    module = module.substr(0, module.find_last_of("\\/") + 1) + "framework_test_strings.dll";
+    HMODULE language = LoadLibraryA(module.c_str());
+    ASSERT_NE(nullptr, language) << module << " " << GetLastError();
+    HINSTANCE own = AfxGetResourceHandle();
+    HINSTANCE instance = AfxGetInstanceHandle();
+
+    AfxSetResourceHandle(language);
+    CString s;
+    EXPECT_TRUE(s.LoadString(101));
+    EXPECT_STREQ("From the language module", s);
+    CString kept("kept");
+    EXPECT_FALSE(kept.LoadString(102)) << "only the program has it";
+    EXPECT_STREQ("kept", kept);
+    EXPECT_EQ(instance, AfxGetInstanceHandle());
+
+    AfxSetResourceHandle(own);
+    EXPECT_TRUE(s.LoadString(101));
+    EXPECT_STREQ("Loaded from the string table", s);
+    FreeLibrary(language);
+}
+
 TEST(CString, ComparesInByteOrder) {
     struct Case {
         const char* a;

@@ -14,6 +14,10 @@ import sys
 import threading
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "services"))
+import command_client  # noqa: E402
+from command_client import Replies, send  # noqa: E402
+
 WITH_SIM, SHIM_DIR, RIG = sys.argv[1], sys.argv[2], sys.argv[3]
 RIG_DIR = os.path.dirname(RIG)
 REPLY_PORT = 65003  # tag "Ob30"
@@ -22,36 +26,7 @@ HEADER = b"Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\n"
 
 
 def frame(port, cid, command, a=0, b=0):
-    return f"VeTr 1 0000000 Ob30 {port} {cid} {command} {a} {b} VTEnd".encode()
-
-
-class Replies:
-    """The client's reply listener: every answer arrives on a new connection."""
-
-    def __init__(self):
-        self.sock = socket.socket()
-        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self.sock.bind(("127.0.0.1", REPLY_PORT))
-        self.sock.listen(5)
-
-    def next(self, timeout=60):
-        self.sock.settimeout(timeout)
-        conn, _ = self.sock.accept()
-        with conn:
-            conn.settimeout(60)
-            data = b""
-            while True:
-                chunk = conn.recv(4096)
-                if not chunk:
-                    return data.decode("ascii")
-                data += chunk
-
-    def none_within(self, seconds):
-        try:
-            extra = self.next(seconds)
-        except socket.timeout:
-            return None
-        return extra
+    return command_client.frame("Ob30", port, cid, command, a, b)
 
 
 class Sim:
@@ -68,15 +43,10 @@ class Sim:
         return answer[2:].strip()
 
 
-def send(port, payload):
-    with socket.create_connection(("127.0.0.1", port), timeout=60) as s:
-        s.sendall(payload)
-
-
 def main():
     for old in glob.glob(os.path.join(RIG_DIR, "Halvex-*.regQv")) + glob.glob(os.path.join(RIG_DIR, "*.sqlite")):
         os.remove(old)
-    replies = Replies()
+    replies = Replies(REPLY_PORT)
     # with-sim.sh prints the COM number before the program starts; the
     # settings file must name it, so the program waits for it on stdin.
     proc = subprocess.Popen(["bash", WITH_SIM, "--shim-dir", SHIM_DIR, "--ports", "1",

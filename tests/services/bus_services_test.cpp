@@ -4,30 +4,16 @@
 #include "bus/VTMultiDrop.h"
 #include "server/services/BusServices.h"
 #include "server/services/ServiceMessages.h"
+#include "tests/services/stub_view.h"
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
 
-struct RemovalView : IHalvexView {
+struct RemovalView : StubHalvexView {
     HWND window = NULL;
-    std::vector<std::pair<int, int>> removed;
-    bool IsRunning() const override { return true; }
-    bool UseBCDB() const override { return false; }
-    std::string ConnStr() const override { return ""; }
-    int AutoSetTime() const override { return 0; }
-    int AutoSetTimeInterval() const override { return 1; }
-    int TCPPort() const override { return 0; }
     DWORD DispatcherThreadId() const override { return GetCurrentThreadId(); }
     HWND GetSafeHwnd() const override { return window; }
-    void AddLogMessage(const std::string&, int) override {}
-    void AddRegistration(int) override {}
-    void UpdateControllerStatus(int, int) override {}
-    void AddDiagnosticsLine(int, int) override {}
-    std::vector<std::pair<int, int>> ControllersInTreeOrder() override { return {}; }
-    std::string LoadResourceString(UINT) override { return ""; }
-    void LogUserEvent(int, int, int, const std::string&) override {}
-    void RefreshCommandStates() override {}
 };
 
 TEST(BusServices, RingRecordReadsAsConsumerDatabaseAndPushNeedIt)

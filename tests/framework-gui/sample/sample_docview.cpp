@@ -140,7 +140,7 @@ void CSampleView::OnUpdate(CView*, LPARAM, CObject*) {
 }
 
 void CSampleView::OnSize(UINT type, int cx, int cy) {
-    Default();
+    CFormView::OnSize(type, cx, cy);
     if (!m_tree.GetSafeHwnd() || cx <= 0 || cy <= 0) return;
     // Tree on the left third, list on the rest, below the caption.
     RECT caption;

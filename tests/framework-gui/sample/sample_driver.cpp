@@ -40,6 +40,9 @@ private:
     void Line(const char* kind, const char* name, const std::string& detail = std::string());
     void Check(const char* name, bool ok, const std::string& detail = std::string());
     void Build();
+    // The message box owned by owner, if one is open: checks its text and
+    // presses the button. False while there is none.
+    bool AnswerBox(HWND owner, const char* check, const char* expected, UINT button);
     CString Path(LPCSTR file) const { return m_folder + "\\" + file; }
 };
 
@@ -225,6 +228,15 @@ void Driver::Tick() {
         m_phaseStart = GetTickCount();
     }
     m_busy = false;
+}
+
+bool Driver::AnswerBox(HWND owner, const char* check, const char* expected, UINT button) {
+    HWND box = FindMessageBox(owner);
+    if (!box) return false;
+    Check(check, Contains(BoxText(box), expected), BoxText(box));
+    if (button == IDNO) Line("END", "script");  // the program ends with this answer
+    PostButton(box, button);
+    return true;
 }
 
 void Driver::Build() {
@@ -447,14 +459,9 @@ void Driver::Build() {
             phase = 2;
             return kWait;
         }
-        case 2: {
-            HWND box = FindMessageBox(dlg);
-            if (!box) return kWait;
-            Check("ddv.message", Contains(BoxText(box), "between 1 and 100"), BoxText(box));
-            PostButton(box, IDOK);
-            phase = 3;
+        case 2:
+            if (AnswerBox(dlg, "ddv.message", "between 1 and 100", IDOK)) phase = 3;
             return kWait;
-        }
         case 3:
             if (FindMessageBox(dlg)) return kWait;
             Check("ddv.keeps.dialog", IsWindow(dlg) && IsWindowVisible(dlg) && Doc()->m_count == 7);
@@ -494,14 +501,9 @@ void Driver::Build() {
             PostMessageA(sheet, PSM_SETCURSEL, 1, 0);
             phase = 2;
             return kWait;
-        case 2: {
-            HWND box = FindMessageBox(sheet);
-            if (!box) return kWait;
-            Check("sheet.ddv.message", Contains(BoxText(box), "between 1 and 16"), BoxText(box));
-            PostButton(box, IDOK);
-            phase = 3;
+        case 2:
+            if (AnswerBox(sheet, "sheet.ddv.message", "between 1 and 16", IDOK)) phase = 3;
             return kWait;
-        }
         case 3:
             if (FindMessageBox(sheet)) return kWait;
             Check("sheet.ddv.keeps.page", page && GetDlgItem(page, IDC_PORT) != nullptr);
@@ -596,12 +598,7 @@ void Driver::Build() {
             phase = 1;
             return kWait;
         }
-        HWND box = FindMessageBox(frame);
-        if (!box) return kWait;
-        Check("close.prompt", Contains(BoxText(box), "Save changes to"), BoxText(box));
-        Line("END", "script");
-        PostButton(box, IDNO);
-        return kNext;
+        return AnswerBox(frame, "close.prompt", "Save changes to", IDNO) ? kNext : kWait;
     }});
 }
 

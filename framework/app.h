@@ -97,6 +97,8 @@ protected:
 };
 
 CWinApp* AfxGetApp();
+// The calling thread's main window, else the application's; null before one exists.
+CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE hInstResource);

@@ -45,6 +45,13 @@ BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
     ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentFile)
 END_MESSAGE_MAP()
 
+CWnd* AfxGetMainWnd() {
+    CWinThread* thread = AfxGetThread();
+    if (thread && thread->m_pMainWnd) return thread->m_pMainWnd;
+    CWinApp* app = AfxGetApp();
+    return app ? app->m_pMainWnd : nullptr;
+}
+
 int CWinApp::ExitInstance() {
     SaveRecentFileList();
     return CWinThread::ExitInstance();

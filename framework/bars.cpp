@@ -499,7 +499,18 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
     }
 }
 
+BOOL CToolBar::OnEraseBkgnd(CDC* dc) {
+    // A flat toolbar is transparent: it asks its parent to erase, and a frame
+    // with a view erases nothing, which would leave old pixels behind the
+    // buttons. The bar paints its own face instead.
+    RECT r;
+    GetClientRect(&r);
+    ::FillRect(dc->GetSafeHdc(), &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    return TRUE;
+}
+
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
+    ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 // ---- CStatusBar ---------------------------------------------------------------

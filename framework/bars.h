@@ -143,6 +143,7 @@ public:
     CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
     CSize CalcDynamicLayout(int length, DWORD mode) override;
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
+    BOOL OnEraseBkgnd(CDC* dc);
 
 protected:
     HBITMAP m_hbmImageWell = nullptr;  // owned

@@ -116,15 +116,9 @@ public:
     LPCSTR m_lpszTemplateName;
     CSize m_sizeForm;  // the template's size in pixels
 
-    void OnSize(UINT type, int cx, int cy);
-    void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
-    void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
+    // No scrolling: a form larger than its view is clipped.
+    void OnSize(UINT type, int cx, int cy) { Default(); }
     DECLARE_MESSAGE_MAP()
-
-protected:
-    CPoint m_scroll;  // scroll position when the view is smaller than the form
-    void UpdateScrollBars();
-    void ScrollTo(int x, int y);
 };
 
 // A view that is a tree control.

@@ -4,6 +4,7 @@
 // thread through window messages, and no call waits for it.
 #pragma once
 #include <windows.h>
+#include "server/services/ServiceMessages.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,4 +39,12 @@ public:
     virtual void LogUserEvent(int eventId, int port, int id, const std::string& description) = 0;
     // Asks the GUI thread to refresh the command states (WM_IDLEUPDATECMDUI).
     virtual void RefreshCommandStates() = 0;
+    // From the TCP listener ("DD"): the controller leaves the tree and the
+    // bus on the GUI thread, so nothing there keeps a freed controller. By
+    // default WM_REMOVE_CONTROLLER is posted to the view's window, whose
+    // handler does both.
+    virtual void RemoveController(int port, int id)
+    {
+        ::PostMessageA(GetSafeHwnd(), WM_REMOVE_CONTROLLER, (WPARAM)port, (LPARAM)id);
+    }
 };

@@ -4,7 +4,8 @@
 #pragma once
 #include <windows.h>
 
-// To the consumer, posted by the bus threads: WM_BUS_* of the bus layer.
+// To the consumer, posted by the bus threads: WM_BUS_REGISTRATION,
+// WM_BUS_STATUS, WM_BUS_EEPROM_READ, WM_BUS_EEPROM_WRITE, WM_BUS_DIAGNOSTICS.
 #include "bus/messages.h"
 
 // To the reply dispatcher.
@@ -25,3 +26,6 @@ const UINT WM_DB_FLUSH_TICK = WM_APP + 0x11;     // 0, 0
 // To the view's window.
 const UINT WM_LOG_STRING = WM_APP + 0x01;   // wParam image, lParam string id
 const UINT WM_BUFFER_COUNT = WM_APP + 0x05; // 0, row count
+// A controller removed over TCP ("DD"): the view takes it out of its tree
+// and the bus on the GUI thread, which owns the tree.
+const UINT WM_REMOVE_CONTROLLER = WM_APP + 0x0E; // wParam port, lParam controller id

@@ -22,6 +22,11 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+    // A worker without windows has no idle work; the GUI threads' idle
+    // clean-up would create this thread's own handle maps, whose per-thread
+    // destructors at thread exit leave the process heap locked under 64-bit
+    // Wine.
+    BOOL OnIdle(LONG) override { return FALSE; }
 
     void OnRegistration(WPARAM, LPARAM ringIndex);
     void OnReconnect(WPARAM, LPARAM);

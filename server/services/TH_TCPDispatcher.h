@@ -18,6 +18,11 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+    // A worker without windows has no idle work; the GUI threads' idle
+    // clean-up would create this thread's own handle maps, whose per-thread
+    // destructors at thread exit leave the process heap locked under 64-bit
+    // Wine.
+    BOOL OnIdle(LONG) override { return FALSE; }
 
     // Handlers; each takes the pending-request lock for its whole run.
     void OnReg2(WPARAM port, LPARAM slot);

@@ -13,11 +13,12 @@
 #include "server/services/ServiceBus.h"
 #include "server/services/ServiceMessages.h"
 #include "server/services/TH_DatabaseBC.h"
+#include "tests/services/stub_view.h"
 
 namespace {
 
 // The view: settings, and a window that records the posted log lines.
-class TestView : public IHalvexView
+class TestView : public StubHalvexView
 {
 public:
     TestView()
@@ -32,22 +33,9 @@ public:
     }
     ~TestView() override { DestroyWindow(m_hwnd); }
 
-    bool IsRunning() const override { return true; }
     bool UseBCDB() const override { return useBCDB; }
     std::string ConnStr() const override { return TdsControl::ConnectionString(); }
-    int AutoSetTime() const override { return 0; }
-    int AutoSetTimeInterval() const override { return 1; }
-    int TCPPort() const override { return 65000; }
-    DWORD DispatcherThreadId() const override { return 0; }
     HWND GetSafeHwnd() const override { return m_hwnd; }
-    void AddLogMessage(const std::string&, int) override {}
-    void AddRegistration(int) override {}
-    void UpdateControllerStatus(int, int) override {}
-    void AddDiagnosticsLine(int, int) override {}
-    std::vector<std::pair<int, int>> ControllersInTreeOrder() override { return {}; }
-    std::string LoadResourceString(UINT) override { return ""; }
-    void LogUserEvent(int, int, int, const std::string&) override {}
-    void RefreshCommandStates() override {}
 
     // Pumps this thread's messages until `done` holds or the time is up.
     template <typename Pred> bool PumpUntil(Pred done, DWORD ms = 60000)

@@ -1,7 +1,8 @@
 // The reporting-database thread through the real chain (ADO, its ODBC
 // provider, odbc32, unixODBC, the driver shim, FreeTDS) against the TDS
 // stand-in: forwarding, buffering while unreachable, reconnecting, the ordered
-// flush that stops at the first failure, and a prompt stop that keeps rows.
+// flush that stops at the first failure, and a prompt stop, during an outage
+// or in the middle of a flush, that keeps the rows.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -139,6 +140,30 @@ TEST_F(DatabaseThread, StopDuringAnOutageIsPromptAndKeepsTheRows)
     // A stop that waited for the next thirtieth tick would take 30 seconds.
     EXPECT_TRUE(thread.Stop(10000));
     EXPECT_EQ((std::vector<std::string>{ "RAW1", "RAW2", "RAW3" }), BufferRows());
+}
+
+TEST_F(DatabaseThread, StopDuringAFlushIsPromptAndKeepsEveryUnsentRow)
+{
+    const int n = 300;
+    ASSERT_EQ("OK", control.Command("refuse on"));
+    RunningDatabaseThread thread(view);
+    for (int i = 1; i <= n; ++i)
+        thread.Post(i);
+    ASSERT_TRUE(view.PumpUntil([&] { return view.Count(142) == n; }, 120000));
+    ASSERT_EQ("OK", control.Command("refuse off"));
+    ASSERT_TRUE(view.PumpUntil([&] { return !Calls().empty(); })) << "the flush never began";
+    EXPECT_TRUE(thread.Stop(10000));
+
+    // Every row whose statement went out was deleted, and only those: the
+    // statements are the first k rows in order, the buffer holds the rest.
+    std::vector<std::string> calls = Calls(), rows = BufferRows();
+    const size_t k = calls.size();
+    printf("stopped after %u of %d rows\n", (unsigned)k, n);
+    ASSERT_EQ((size_t)n, k + rows.size());
+    for (size_t i = 0; i < k; ++i)
+        EXPECT_EQ(Call((int)i + 1), calls[i]);
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ("RAW" + std::to_string(k + i + 1), rows[i]);
 }
 
 TEST_F(DatabaseThread, UseBCDBOffNeitherSendsNorBuffers)

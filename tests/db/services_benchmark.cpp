@@ -1,7 +1,10 @@
 // Prints throughput figures of the registration path (no pass/fail):
 //  - registrations per second through the consumer's hand-on to the monthly
 //    file, with the database thread buffering them while the database is down;
-//  - buffered rows per second flushed to the TDS stand-in after it returns.
+//  - buffered rows per second flushed to the TDS stand-in after it returns;
+// each against the most the bus delivers: the best rate the bus benchmark
+// measured on one line (left in the build tree when it ran first), else the
+// bound the line and the cycle pause allow.
 // Run through with-tds.sh (see tests/tds/README.md).
 #include <windows.h>
 #include <stdio.h>
@@ -10,6 +13,7 @@
 #include "server/services/SQLiteDatabase.h"
 #include "server/services/TH_Consumer.h"
 #include "temp_folder.h"
+#include "tests/bus/bus_line_bound.h"
 
 namespace {
 
@@ -32,6 +36,33 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
     return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
+}
+
+struct BusRate {
+    double perSecond;
+    const char* source;
+};
+
+BusRate BusMaximum()
+{
+    if (const char* dir = getenv("HALVEX_BINARY_DIR")) {
+        std::string path = std::string(dir) + "/" + bus_bound::RateFileName();
+        if (FILE* f = fopen(path.c_str(), "r")) {
+            double measured = 0, bound = 0;
+            int n = fscanf(f, "%lf %lf", &measured, &bound);
+            fclose(f);
+            if (n >= 1 && measured > 0)
+                return { measured, "measured by the bus benchmark" };
+        }
+    }
+    return { bus_bound::RegistrationsPerSecond(100), "line bound at 9600 baud, pause 100 ms" };
+}
+
+void PrintRate(const char* what, int count, double seconds, const BusRate& bus)
+{
+    double rate = seconds > 0 ? count / seconds : 0;
+    printf("%s: %d in %.3f s, %.0f per second, %.1f times the bus's %.2f per second (%s)\n", what, count, seconds,
+           rate, rate / bus.perSecond, bus.perSecond, bus.source);
 }
 
 } // namespace
@@ -81,18 +112,17 @@ int main(int argc, char** argv)
     view.PumpUntil([&] { return view.Count(142) >= count; }, 600000);
     QueryPerformanceCounter(&t2);
     consumer.CloseFile();
-    printf("consumer hand-on to the monthly file: %d registrations in %.3f s, %.0f per second\n", count,
-           Seconds(t0, t1), count / Seconds(t0, t1));
-    printf("buffered while the database is down: %d rows in %.3f s, %.0f per second\n", BufferRowCount(buffer),
-           Seconds(t0, t2), count / Seconds(t0, t2));
+    const BusRate busRate = BusMaximum();
+    PrintRate("registrations through the consumer to the monthly file", count, Seconds(t0, t1), busRate);
+    printf("buffer rows written: %d\n", BufferRowCount(buffer));
+    PrintRate("registrations buffered while the database is down", count, Seconds(t0, t2), busRate);
 
     control.Command("refuse off");
     view.PumpUntil([&] { return view.Count(138) >= 1; }, 600000);
     QueryPerformanceCounter(&t2);
     view.PumpUntil([&] { return !view.bufferCounts.empty() && view.bufferCounts.back() == 0; }, 3600000);
     QueryPerformanceCounter(&t3);
-    printf("flushed to the reporting database: %d rows in %.3f s, %.0f per second\n", count, Seconds(t2, t3),
-           count / Seconds(t2, t3));
+    PrintRate("buffered rows flushed to the reporting database", count, Seconds(t2, t3), busRate);
     database.Stop();
     CTH_DatabaseBC::s_strBufferPath.clear();
     return 0;

@@ -2,6 +2,7 @@
 // framework layer, against real windows under the X display.
 #include "framework/framework.h"
 #include <gtest/gtest.h>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -271,7 +272,8 @@ TEST(Window, ListAndTreeFromAWorkerWhileTheGuiRuns) {
     list.InsertColumn(0, "Time", LVCFMT_LEFT, 80);
     list.InsertColumn(1, "Text", LVCFMT_LEFT, 100);
     const int kItems = 200;
-    bool done = false;
+    std::atomic<bool> done{false};
+    int misread = 0;
     std::thread worker([&] {
         HTREEITEM root = tree.InsertItem("COM1");
         for (int i = 0; i < kItems; ++i) {
@@ -279,15 +281,23 @@ TEST(Window, ListAndTreeFromAWorkerWhileTheGuiRuns) {
             wsprintfA(t, "line %d", i);
             int at = list.InsertItem(list.GetItemCount(), t);
             list.SetItemText(at, 1, "text");
-            tree.InsertItem(t, root);
+            HTREEITEM item = tree.InsertItem(t, root);
+            // Reads from the worker come back through the control's own thread.
+            if (list.GetItemText(at, 0) != t || tree.GetItemText(item) != t) ++misread;
         }
+        // A spare entry added and removed again from the worker.
+        HTREEITEM spare = tree.InsertItem("spare", root);
+        tree.DeleteItem(spare);
+        list.DeleteItem(list.InsertItem(0, "spare"));
         tree.Expand(root, TVE_EXPAND);
         done = true;
         PostMessageA(host.m_hWnd, WM_NULL, 0, 0);
     });
-    EXPECT_TRUE(PumpUntil([&] { return done; }));
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
     worker.join();
+    EXPECT_EQ(misread, 0);
     EXPECT_EQ(list.GetItemCount(), kItems);
+    EXPECT_STREQ((LPCSTR)list.GetItemText(0, 0), "line 0");
     EXPECT_STREQ((LPCSTR)list.GetItemText(kItems - 1, 0), "line 199");
     EXPECT_STREQ((LPCSTR)list.GetItemText(3, 1), "text");
     EXPECT_EQ(tree.GetCount(), (UINT)kItems + 1);

@@ -82,6 +82,29 @@ TEST(TcpSocket, ReceiveTimesOutWithLabelAndNoCode)
     }
 }
 
+TEST(TcpSocket, SendTimesOutWhenThePeerReadsNothing)
+{
+    Pair pair;
+    int small = 4096;
+    setsockopt(pair.client.Handle(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&small), sizeof(small));
+    setsockopt(pair.server.Handle(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&small), sizeof(small));
+    // Small sends: a writable socket takes one whole, so no send blocks.
+    std::string chunk(512, 'x');
+    bool timedOut = false;
+    // The buffers fill within some thousand sends; the bound only keeps a
+    // broken select from looping for ever.
+    for (int i = 0; i < 100000 && !timedOut; ++i) {
+        try {
+            EXPECT_GT(pair.client.Send(chunk.data(), (int)chunk.size(), 1), 0);
+        } catch (CTcpSocketException* e) {
+            timedOut = true;
+            EXPECT_STREQ("Send timeout", e->Label());
+            e->Delete();
+        }
+    }
+    EXPECT_TRUE(timedOut);
+}
+
 TEST(TcpSocket, WriteOfLongTextToSlowReaderDeliversEverything)
 {
     Pair pair;

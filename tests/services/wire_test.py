@@ -1,46 +1,24 @@
 #!/usr/bin/env python3
 """Linux-side client against the command listener under Wine: frames go to
 the listener, answers come back on new connections to the tag's reply port."""
-import socket
+import os
 import subprocess
 import sys
-import threading
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import command_client  # noqa: E402
+from command_client import Replies, send  # noqa: E402
 
 RIG, PROGRAM = sys.argv[1], sys.argv[2]
 REPLY_PORT = 65003  # tag "Ob30"
 
 
 def frame(port, cid, command, a=0, b=0):
-    return f"VeTr 1 0000000 Ob30 {port} {cid} {command} {a} {b} VTEnd".encode()
-
-
-class Replies:
-    def __init__(self):
-        self.sock = socket.socket()
-        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self.sock.bind(("127.0.0.1", REPLY_PORT))
-        self.sock.listen(5)
-        self.sock.settimeout(60)
-
-    def next(self):
-        conn, _ = self.sock.accept()
-        with conn:
-            conn.settimeout(60)
-            data = b""
-            while True:
-                chunk = conn.recv(4096)
-                if not chunk:
-                    return data.decode("ascii")
-                data += chunk
-
-
-def send(port, payload):
-    with socket.create_connection(("127.0.0.1", port), timeout=60) as s:
-        s.sendall(payload)
+    return command_client.frame("Ob30", port, cid, command, a, b)
 
 
 def main():
-    replies = Replies()
+    replies = Replies(REPLY_PORT)
     proc = subprocess.Popen([f"{RIG}/wine-run", PROGRAM], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, text=True)
     failures = []

@@ -4,6 +4,3 @@
 #include <windows.h>
 
 HWND CreateMenuTestWindow(HMENU menuBar);
-// Captures part of the screen from inside Wine (which shows popup menus, unlike
-// a capture of the X root window) and writes it as a PNG; false on failure.
-bool SaveScreenPng(const char* path, const RECT& area);

@@ -6,6 +6,7 @@
 #include "framework/wnd.h"
 #include "gdi_census.h"
 #include "menu_window.h"
+#include "screen_png.h"
 #include <gtest/gtest.h>
 #include <string>
 

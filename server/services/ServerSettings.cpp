@@ -99,8 +99,11 @@ void WriteBusPauses(const CIniFile& ini, const BusPauses& p)
 AddDialogChoice ReadAddDialogChoice(const CIniFile& ini)
 {
     AddDialogChoice c;
-    c.commPort = ini.GetInt("DialogAdd", "CommPort", 0);
-    c.controller = ini.GetInt("DialogAdd", "Controller", 0);
+    // List indexes of the lists 1..255: a value from the file outside them
+    // falls back to the first entry.
+    auto listIndex = [](int value) { return value >= 0 && value <= 254 ? value : 0; };
+    c.commPort = listIndex(ini.GetInt("DialogAdd", "CommPort", 0));
+    c.controller = listIndex(ini.GetInt("DialogAdd", "Controller", 0));
     return c;
 }
 

@@ -3,7 +3,7 @@
 #include <stdio.h>
 
 CHalvexViewSetTime::CHalvexViewSetTime(IHalvexView& view, QueueSetTimeFn queueSetTime)
-    : m_view(view), m_queueSetTime(queueSetTime), m_workerRunning(0), m_worker(NULL), m_workerId(0), m_auto(NULL),
+    : m_view(view), m_queueSetTime(queueSetTime), m_workerRunning(0), m_stopped(0), m_worker(NULL), m_workerId(0), m_auto(NULL),
       m_autoId(0)
 {
     InitializeCriticalSection(&m_lock);
@@ -22,7 +22,7 @@ BOOL CHalvexViewSetTime::StartSetTimeWorker()
 {
     // The flag is claimed here, by the starter, so that the operator's command
     // and the auto thread cannot both start a worker.
-    if (InterlockedCompareExchange(&m_workerRunning, 1, 0) != 0)
+    if (m_stopped || InterlockedCompareExchange(&m_workerRunning, 1, 0) != 0)
         return FALSE;
     EnterCriticalSection(&m_lock);
     if (m_worker != NULL)
@@ -41,6 +41,13 @@ BOOL CHalvexViewSetTime::StartAutoSetTimeThread()
         return FALSE;
     m_auto = CreateThread(NULL, 0, AutoSetTimeThread, this, 0, &m_autoId);
     return m_auto != NULL;
+}
+
+void CHalvexViewSetTime::Stop(DWORD (*wait)(HANDLE*))
+{
+    InterlockedExchange(&m_stopped, 1);
+    InterlockedExchange(&m_workerRunning, 0); // a running worker ends at its next controller
+    WaitForThreads(wait);
 }
 
 void CHalvexViewSetTime::WaitForThreads(DWORD (*wait)(HANDLE*))
@@ -78,11 +85,11 @@ void CHalvexViewSetTime::RunWorker()
     // Controllers are named by (port, id) and looked up at use: one removed
     // meanwhile is skipped by the bus, never touched after it is freed.
     for (const auto& controller : m_view.ControllersInTreeOrder()) {
-        if (!m_view.IsRunning() || m_workerRunning == 0)
+        if (!m_view.IsRunning() || m_workerRunning == 0 || m_stopped)
             break;
         int port = controller.first, id = controller.second;
         int result = m_queueSetTime(port, id);
-        if (!m_view.IsRunning() || m_workerRunning == 0)
+        if (!m_view.IsRunning() || m_workerRunning == 0 || m_stopped)
             break;
         char line[256];
         snprintf(line, sizeof(line), "%s CP:%d ID%d", timeSet.c_str(), port, id);
@@ -116,7 +123,7 @@ void CHalvexViewSetTime::RunAuto()
     HRESULT com = CoInitialize(NULL);
     FILETIME lastRun;
     GetSystemTimeAsFileTime(&lastRun);
-    while (m_view.IsRunning()) {
+    while (m_view.IsRunning() && !m_stopped) {
         FILETIME now;
         GetSystemTimeAsFileTime(&now);
         if (m_view.AutoSetTime() != 0) {

@@ -24,6 +24,10 @@ public:
     // The shutdown's waits, after the view's running flag was cleared; each
     // wait goes through `wait` (the caller's message-pumping wait).
     void WaitForThreads(DWORD (*wait)(HANDLE*));
+    // Ends both threads while the rest of the server still runs (the
+    // shutdown stops them before it closes the ports they queue on) and
+    // waits for them; no worker starts afterwards.
+    void Stop(DWORD (*wait)(HANDLE*));
 
     // The two thread bodies.
     static DWORD WINAPI SetTimeToAllThread(LPVOID service);
@@ -39,6 +43,7 @@ private:
     IHalvexView& m_view;
     QueueSetTimeFn m_queueSetTime;
     volatile LONG m_workerRunning;
+    volatile LONG m_stopped;
     CRITICAL_SECTION m_lock; // guards the worker handle
     HANDLE m_worker;
     DWORD m_workerId;

@@ -118,6 +118,19 @@ TEST(Settings, EveryKeyIsReadFromTheFile)
     EXPECT_EQ("C:\\regs\\Halvex-2011-03.regQv", ReadImportFilePath(ini));
 }
 
+TEST(Settings, AddDialogIndexesOutsideTheListsFallBackToTheFirstEntry)
+{
+    TempFolder folder;
+    CIniFile ini(folder.path + "Halvex.ini");
+    const struct { int stored, read; } cases[] = { { -1, 0 }, { 0, 0 }, { 254, 254 }, { 255, 0 }, { 100000, 0 } };
+    for (const auto& c : cases) {
+        ini.WriteInt("DialogAdd", "CommPort", c.stored);
+        ini.WriteInt("DialogAdd", "Controller", c.stored);
+        EXPECT_EQ(c.read, ReadAddDialogChoice(ini).commPort) << c.stored;
+        EXPECT_EQ(c.read, ReadAddDialogChoice(ini).controller) << c.stored;
+    }
+}
+
 TEST(Settings, ShutdownRewritesControllersAndRoundTrips)
 {
     TempFolder folder;

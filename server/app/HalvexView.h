@@ -1,0 +1,146 @@
+// The server's form view: the controller tree, the registration list and the
+// message list. It owns the run-time settings, the service threads and the
+// controller list saved at shutdown. Worker threads reach it only through
+// IHalvexView and the bus's IBusView; every change to a control they cause is
+// posted to the GUI thread, and none of them ever waits for that thread.
+#pragma once
+#include <winsock2.h>
+#include "bus/VTMultiDrop.h"
+#include "framework/framework.h"
+#include "server/app/BusServiceBridge.h"
+#include "server/services/HalvexServices.h"
+#include "server/services/HalvexViewLog.h"
+#include "server/services/HalvexViewServices.h"
+#include "server/services/SetTimeThreads.h"
+#include "server/services/UserLog.h"
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+class C_HalvexView : public CFormView, public IHalvexView, public VTMultiDrop::IBusView
+{
+    DECLARE_DYNCREATE(C_HalvexView)
+protected:
+    C_HalvexView();
+
+public:
+    ~C_HalvexView() override;
+
+    // ---- run-time settings ([Controllers], [Database], [Misc]) -------------
+    volatile bool m_bRunning;
+    bool m_bOnLine;
+    CString m_strConnStr;
+    bool m_bUseBCDB;
+    volatile int m_nAutoSetTime;
+    int m_nTestMenu;
+    volatile int m_nSelectPollInfo;
+    volatile int m_nAutoSetTimeInterval;
+    int m_nTCPPort;
+
+    CListCtrl m_listRegistrations;
+    CListCtrl m_listMessages;
+    CTreeCtrl m_tree;
+    CImageList m_imagesTree;
+    CImageList m_imagesMessages;
+    CImageList m_imagesRegistrations;
+    CUserLog m_UserLog;
+    CHalvexServices m_services;
+    CHalvexViewSetTime m_setTime;
+    CHalvexViewLog m_log;
+
+    // ---- controllers and the tree (GUI thread) ------------------------------
+    // Registers the controller with the bus and adds its tree items; a bus
+    // error is shown with its text and nothing is added.
+    void AddController(const CString& name, int port, int id);
+    HTREEITEM FindControllerItem(int port, int id);
+    VTMultiDrop::Device* GetSelectedDevice();
+    HTREEITEM GetSelectedControllerItem();
+    // Removes the controller of a root item from the bus and the tree. The
+    // bus threads are kept out of the message list meanwhile, and the GUI
+    // thread keeps serving messages (with commands blocked) while it waits.
+    // The bus error code; on an error the item stays.
+    int RemoveControllerItem(HTREEITEM root);
+    // The same without the message box (a removal asked over TCP).
+    int RemoveControllerQuietly(HTREEITEM root);
+    // Root items sorted by text, and the copy the worker threads read.
+    void SortControllers();
+    void OnLine();
+    void EnableRegistrationList();
+
+    // Reads the settings, adds the configured controllers, starts the threads.
+    void StartServices();
+    // After the start-up has stored the view pointer: the bus reaches the
+    // view and posts its events to the consumer from now on.
+    void ConnectBus();
+    // Saves the settings and stops every port and thread, once.
+    void SaveAndStop();
+    // While the shutdown or a removal runs, commands are refused.
+    bool CommandsBlocked() const { return m_bShuttingDown || m_nBusy > 0; }
+
+    BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override;
+
+    // ---- IHalvexView (any thread) ------------------------------------------
+    bool IsRunning() const override { return m_bRunning; }
+    bool UseBCDB() const override { return m_bUseBCDB; }
+    std::string ConnStr() const override;
+    int AutoSetTime() const override { return m_nAutoSetTime; }
+    int AutoSetTimeInterval() const override { return m_nAutoSetTimeInterval; }
+    int TCPPort() const override { return m_nTCPPort; }
+    DWORD DispatcherThreadId() const override { return m_services.DispatcherThreadId(); }
+    HWND GetSafeHwnd() const override { return CWnd::GetSafeHwnd(); }
+    void AddLogMessage(const std::string& text, int image) override;
+    void AddRegistration(int slot) override;
+    void UpdateControllerStatus(int id, int port) override;
+    void AddDiagnosticsLine(int id, int port) override;
+    std::vector<std::pair<int, int>> ControllersInTreeOrder() override;
+    std::string LoadResourceString(UINT id) override;
+    void LogUserEvent(int eventId, int port, int id, const std::string& description) override;
+    void RefreshCommandStates() override;
+
+    // ---- IBusView (bus threads) --------------------------------------------
+    HWND GetStateWindow() override { return m_hWnd; }
+    bool SelectPollInfo() override { return m_nSelectPollInfo != 0; }
+
+    static const int MaxRegistrationRows = 300;
+    // Registered messages of this window (no clash with the numbered ones).
+    static const UINT WM_VIEW_REGISTRATIONS; // queued rows wait
+    static const UINT WM_VIEW_STATUS;        // wParam id, lParam port
+    static const UINT WM_VIEW_REMOVE;        // wParam port, lParam id (TCP "DD")
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    void OnInitialUpdate() override;
+
+    LRESULT OnLogString(WPARAM wParam, LPARAM lParam);
+    LRESULT OnBufferCount(WPARAM wParam, LPARAM lParam);
+    LRESULT OnIgnored(WPARAM, LPARAM) { return 0; }
+    LRESULT OnDeviceState(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAddLogLine(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueuedRegistrations(WPARAM, LPARAM);
+    LRESULT OnStatusReply(WPARAM wParam, LPARAM lParam);
+    LRESULT OnRemoveRequest(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR id) {}
+    void OnTreeRightClick(NMHDR* nm, LRESULT* result);
+    void OnUpdateOnLine(CCmdUI* cmdUI);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // The device of a tree item, or null when it has none or is going away.
+    VTMultiDrop::Device* DeviceOf(HTREEITEM item) const;
+    void InsertRegistrationRow(const VTMultiDrop::EventArgRegistration& r);
+    void LoadImageList(CImageList& list, UINT bitmapId);
+    // Runs `job` on a helper thread while this thread keeps pumping messages.
+    static void RunPumped(void (*job)(void*), void* arg);
+    static void PumpedPause(DWORD milliseconds);
+
+    bool m_bShuttingDown;
+    int m_nBusy;                          // removals under way
+    VTMultiDrop::Device* m_pRemoving;     // the device a removal is freeing
+    HWND m_hFrame;                        // for RefreshCommandStates
+    CHalvexCommandTarget m_commandTarget;
+
+    CRITICAL_SECTION m_lock;              // guards the two members below
+    std::vector<std::pair<int, int>> m_treeOrder; // (port, id) of the root items
+    std::deque<VTMultiDrop::EventArgRegistration> m_pendingRows;
+};

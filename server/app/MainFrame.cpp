@@ -1,0 +1,81 @@
+#include "server/app/HalvexApp.h"
+#include "server/app/MainFrame.h"
+#include "server/app/resource.h"
+
+IMPLEMENT_DYNCREATE(C_MainFrame, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(C_MainFrame, C_MainFrameBase)
+    ON_WM_CREATE()
+    ON_WM_SYSCOMMAND()
+    ON_WM_CLOSE()
+    ON_COMMAND(ID_RESTORE, OnRestore)
+END_MESSAGE_MAP()
+
+namespace {
+const UINT StatusIndicators[] = { ID_SEPARATOR };
+}
+
+C_MainFrame::C_MainFrame()
+{
+}
+
+C_MainFrame::~C_MainFrame()
+{
+}
+
+BOOL C_MainFrame::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (!C_MainFrameBase::PreCreateWindow(cs))
+        return FALSE;
+    cs.style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    return TRUE;
+}
+
+int C_MainFrame::OnCreate(LPCREATESTRUCTA cs)
+{
+    if (C_MainFrameBase::OnCreate(cs) == -1)
+        return -1;
+    // The toolbar joins once the bar classes can create it.
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
+        !m_wndStatusBar.SetIndicators(StatusIndicators, 1))
+        return -1;
+    return 0;
+}
+
+void C_MainFrame::HideToBackground()
+{
+    ShowWindow(SW_MINIMIZE);
+    ShowWindow(SW_HIDE);
+}
+
+void C_MainFrame::OnSysCommand(UINT id, LPARAM lParam)
+{
+    switch (id & 0xFFF0) {
+    case SC_MINIMIZE:
+    case SC_CLOSE: // the server goes on running
+        HideToBackground();
+        return;
+    default:
+        C_MainFrameBase::OnSysCommand(id, lParam);
+    }
+}
+
+void C_MainFrame::OnClose()
+{
+    // WM_CLOSE is the Exit path; once the shutdown runs, further requests
+    // (a second Exit during its pumped waits) are dropped.
+    if (HalvexApp().IsClosing())
+        return;
+    C_MainFrameBase::OnClose();
+}
+
+void C_MainFrame::OnRestore()
+{
+    CWnd* popup = CWnd::FromHandle(::GetLastActivePopup(m_hWnd));
+    if (IsIconic())
+        ShowWindow(SW_RESTORE);
+    else if (!IsWindowVisible())
+        ShowWindow(SW_SHOW);
+    popup->SetForegroundWindow();
+    popup->BringWindowToTop();
+}

@@ -6,13 +6,13 @@
 const void* AfxOpaquePointer(const void* p) { return p; }
 
 namespace {
-thread_local CHandleMap<HGDIOBJ, CGdiObject> t_gdi;
-thread_local CHandleMap<HDC, CDC> t_dc;
+thread_local CThreadRecord<CHandleMap<HGDIOBJ, CGdiObject>> t_gdi;
+thread_local CThreadRecord<CHandleMap<HDC, CDC>> t_dc;
 }  // namespace
 
 CGdiObject* CGdiObject::FromHandle(HGDIOBJ h) {
     // Temporary wrappers never own the handle: they are found, not created.
-    return t_gdi.FromHandle(h, [](HGDIOBJ o) {
+    return t_gdi.Get().FromHandle(h, [](HGDIOBJ o) {
         CGdiObject* p = new CGdiObject;
         p->m_hObject = o;
         return p;
@@ -20,7 +20,7 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ h) {
 }
 
 CDC* CDC::FromHandle(HDC h) {
-    return t_dc.FromHandle(h, [](HDC d) {
+    return t_dc.Get().FromHandle(h, [](HDC d) {
         CDC* p = new CDC;
         p->m_hDC = p->m_hAttribDC = d;
         return p;
@@ -28,8 +28,14 @@ CDC* CDC::FromHandle(HDC h) {
 }
 
 void AfxDeleteGdiTempMaps() {
-    t_gdi.DeleteTemp([](CGdiObject* o) { o->m_hObject = nullptr; });
-    t_dc.DeleteTemp([](CDC* d) { d->m_hDC = d->m_hAttribDC = nullptr; });
+    if (auto* gdi = t_gdi.Peek()) gdi->DeleteTemp([](CGdiObject* o) { o->m_hObject = nullptr; });
+    if (auto* dc = t_dc.Peek()) dc->DeleteTemp([](CDC* d) { d->m_hDC = d->m_hAttribDC = nullptr; });
+}
+
+void AfxTermGdiThreadMaps() {
+    AfxDeleteGdiTempMaps();
+    t_gdi.Free();
+    t_dc.Free();
 }
 
 BOOL CBrush::CreatePatternBrush(CBitmap* bm) { return Attach(::CreatePatternBrush((HBITMAP)bm->GetSafeHandle())); }

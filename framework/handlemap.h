@@ -5,6 +5,28 @@
 #include <unordered_map>
 
 template <class H, class T>
+class CHandleMap;
+
+// A thread's instance of a per-thread record, held by a plain pointer: made
+// on first use, freed by AfxTermThreadMaps at the end of a framework thread.
+// No destructor runs at thread exit, where the loader's lock is held and
+// freeing memory can leave the heap locked for every other thread.
+template <class T>
+class CThreadRecord {
+public:
+    T& Get() {
+        if (!m_p) m_p = new T;
+        return *m_p;
+    }
+    T* Peek() const { return m_p; }
+    void Free() {
+        delete m_p;
+        m_p = nullptr;
+    }
+    T* m_p;
+};
+
+template <class H, class T>
 class CHandleMap {
 public:
     std::unordered_map<H, T*> permanent;

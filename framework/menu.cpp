@@ -6,37 +6,46 @@
 IMPLEMENT_DYNCREATE(CMenu, CObject)
 
 namespace {
-thread_local CHandleMap<HMENU, CMenu> t_menus;
+thread_local CThreadRecord<CHandleMap<HMENU, CMenu>> t_menuMap;
+CHandleMap<HMENU, CMenu>& Menus() { return t_menuMap.Get(); }
 }
 
 CMenu::~CMenu() { DestroyMenu(); }
 
 CMenu* CMenu::FromHandle(HMENU h) {
-    return t_menus.FromHandle(h, [](HMENU m) {
+    return Menus().FromHandle(h, [](HMENU m) {
         CMenu* p = new CMenu;
         p->m_hMenu = m;
         return p;
     });
 }
 
-CMenu* CMenu::FromHandlePermanent(HMENU h) { return t_menus.LookupPermanent(h); }
+CMenu* CMenu::FromHandlePermanent(HMENU h) {
+    auto* menus = t_menuMap.Peek();
+    return menus ? menus->LookupPermanent(h) : nullptr;
+}
+
+void AfxTermMenuThreadMap() {
+    CMenu::DeleteTempMap();
+    t_menuMap.Free();
+}
 
 void CMenu::DeleteTempMap() {
-    t_menus.DeleteTemp([](CMenu* m) { m->m_hMenu = nullptr; });
+    if (auto* menus = t_menuMap.Peek()) menus->DeleteTemp([](CMenu* m) { m->m_hMenu = nullptr; });
 }
 
 BOOL CMenu::Attach(HMENU h) {
     if (!h) return FALSE;
     m_hMenu = h;
-    t_menus.permanent[h] = this;
+    Menus().permanent[h] = this;
     return TRUE;
 }
 
 HMENU CMenu::Detach() {
     HMENU h = m_hMenu;
-    if (h) {
-        auto it = t_menus.permanent.find(h);
-        if (it != t_menus.permanent.end() && it->second == this) t_menus.permanent.erase(it);
+    if (auto* menus = h ? t_menuMap.Peek() : nullptr) {
+        auto it = menus->permanent.find(h);
+        if (it != menus->permanent.end() && it->second == this) menus->permanent.erase(it);
     }
     m_hMenu = nullptr;
     return h;

@@ -25,6 +25,15 @@ void FinishThread(CWinThread* pThread, BOOL bDelete) {
 }
 }  // namespace
 
+namespace {
+AFX_PFN_THREAD_TERM g_pfnThreadTerm = nullptr;
+void TermThread() {
+    if (g_pfnThreadTerm) g_pfnThreadTerm();
+}
+}  // namespace
+
+void AfxSetThreadTermHook(AFX_PFN_THREAD_TERM pfnTerm) { g_pfnThreadTerm = pfnTerm; }
+
 void AfxSetThreadHooks(AFX_PFN_PRETRANSLATE pfnPreTranslate, AFX_PFN_IDLE pfnIdle) {
     g_pfnPreTranslate = pfnPreTranslate;
     g_pfnIdle = pfnIdle;
@@ -62,6 +71,7 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pv) {
     else
         nResult = pThread->Run();
     FinishThread(pThread, TRUE);
+    TermThread();
     return static_cast<unsigned>(nResult);
 }
 
@@ -201,6 +211,7 @@ CWinThread* AfxBeginThread(CRuntimeClass* pThreadClass, int nPriority, UINT nSta
 
 void AfxEndThread(UINT nExitCode, BOOL bDelete) {
     FinishThread(AfxGetThreadState()->m_pCurrentThread, bDelete);
+    TermThread();
     _endthreadex(nExitCode);
     for (;;) {
     }

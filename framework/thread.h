@@ -65,3 +65,7 @@ CWinThread* AfxGetThread();
 typedef BOOL (*AFX_PFN_PRETRANSLATE)(CWinThread* pThread, MSG* pMsg);
 typedef BOOL (*AFX_PFN_IDLE)(CWinThread* pThread, LONG lCount);
 void AfxSetThreadHooks(AFX_PFN_PRETRANSLATE pfnPreTranslate, AFX_PFN_IDLE pfnIdle);
+// Called on a framework thread after its work is done, before it ends: the
+// window half frees its per-thread records there.
+typedef void (*AFX_PFN_THREAD_TERM)();
+void AfxSetThreadTermHook(AFX_PFN_THREAD_TERM pfnTerm);

@@ -2,6 +2,7 @@
 #include "framework/cmdui.h"
 #include "framework/handlemap.h"
 #include "framework/menu.h"
+#include "framework/thread.h"
 #include <shellapi.h>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
@@ -18,24 +19,25 @@ struct WndThreadData {
     AFX_WND_THREAD_STATE shared;
 };
 
-thread_local WndThreadData t_wnd;
+thread_local CThreadRecord<WndThreadData> t_wndRecord;
+WndThreadData& WndData() { return t_wndRecord.Get(); }
 
 const char kWndClass[] = "AfxWnd";
 const char kFrameClass[] = "AfxFrameOrView";
 
 // The window that is being created is attached before it sees WM_NCCREATE.
 LRESULT CALLBACK CreateHookProc(int code, WPARAM wp, LPARAM lp) {
-    HHOOK hook = t_wnd.createHook;
-    if (code == HCBT_CREATEWND && t_wnd.pendingCreate) {
-        CWnd* wnd = t_wnd.pendingCreate;
-        t_wnd.pendingCreate = nullptr;
+    HHOOK hook = WndData().createHook;
+    if (code == HCBT_CREATEWND && WndData().pendingCreate) {
+        CWnd* wnd = WndData().pendingCreate;
+        WndData().pendingCreate = nullptr;
         HWND h = (HWND)wp;
         wnd->Attach(h);
         wnd->PreSubclassWindow();
         WNDPROC old = (WNDPROC)::SetWindowLongPtrA(h, GWLP_WNDPROC, (LONG_PTR)AfxWndProc);
         if (old != AfxWndProc) *wnd->GetSuperWndProcAddr() = old;
         ::UnhookWindowsHookEx(hook);
-        t_wnd.createHook = nullptr;
+        WndData().createHook = nullptr;
     }
     return ::CallNextHookEx(hook, code, wp, lp);
 }
@@ -56,7 +58,7 @@ HMENU FindPopupHolding(HMENU root, UINT id) {
 
 }  // namespace
 
-AFX_WND_THREAD_STATE* AfxGetWndThreadState() { return &t_wnd.shared; }
+AFX_WND_THREAD_STATE* AfxGetWndThreadState() { return &WndData().shared; }
 
 LPCSTR AfxDefaultWndClass() {
     CWnd::RegisterDefaultClass();
@@ -88,7 +90,7 @@ BOOL CWnd::RegisterDefaultClass() {
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
-    if (m_hWnd && t_wnd.windows.LookupPermanent(m_hWnd) == this) {
+    if (m_hWnd && WndData().windows.LookupPermanent(m_hWnd) == this) {
         // The object dies before its window: destroy the window without
         // letting PostNcDestroy reach a half-destroyed object.
         HWND h = m_hWnd;
@@ -99,31 +101,31 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandle(HWND h) {
-    return t_wnd.windows.FromHandle(h, [](HWND hw) {
+    return WndData().windows.FromHandle(h, [](HWND hw) {
         CWnd* w = new CWnd;
         w->m_hWnd = hw;
         return w;
     });
 }
 
-CWnd* CWnd::FromHandlePermanent(HWND h) { return t_wnd.windows.LookupPermanent(h); }
+CWnd* CWnd::FromHandlePermanent(HWND h) { return WndData().windows.LookupPermanent(h); }
 
 void CWnd::DeleteTempMap() {
-    t_wnd.windows.DeleteTemp([](CWnd* w) { w->m_hWnd = nullptr; });
+    WndData().windows.DeleteTemp([](CWnd* w) { w->m_hWnd = nullptr; });
 }
 
 BOOL CWnd::Attach(HWND h) {
     if (!h) return FALSE;
     m_hWnd = h;
-    t_wnd.windows.permanent[h] = this;
+    WndData().windows.permanent[h] = this;
     return TRUE;
 }
 
 HWND CWnd::Detach() {
     HWND h = m_hWnd;
     if (h) {
-        auto it = t_wnd.windows.permanent.find(h);
-        if (it != t_wnd.windows.permanent.end() && it->second == this) t_wnd.windows.permanent.erase(it);
+        auto it = WndData().windows.permanent.find(h);
+        if (it != WndData().windows.permanent.end() && it->second == this) WndData().windows.permanent.erase(it);
     }
     m_hWnd = nullptr;
     return h;
@@ -150,11 +152,23 @@ HWND CWnd::UnsubclassWindow() {
 }
 
 void AfxDeleteTempMaps() {
-    CWnd::DeleteTempMap();
+    if (t_wndRecord.Peek()) CWnd::DeleteTempMap();
     CMenu::DeleteTempMap();
     extern void AfxDeleteGdiTempMaps();
     AfxDeleteGdiTempMaps();
 }
+
+// The end of a framework thread: its wrappers and maps go with it.
+static void TermWindowThreadMaps() {
+    AfxDeleteTempMaps();
+    extern void AfxTermMenuThreadMap();
+    extern void AfxTermGdiThreadMaps();
+    AfxTermMenuThreadMap();
+    AfxTermGdiThreadMaps();
+    t_wndRecord.Free();
+}
+
+static const bool s_threadTermHook = (AfxSetThreadTermHook(&TermWindowThreadMaps), true);
 
 // ---- creation ------------------------------------------------------------
 
@@ -185,15 +199,15 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
         PostNcDestroy();
         return FALSE;
     }
-    CWnd* outerPending = t_wnd.pendingCreate;
-    HHOOK outerHook = t_wnd.createHook;
-    t_wnd.pendingCreate = this;
-    t_wnd.createHook = ::SetWindowsHookExA(WH_CBT, CreateHookProc, nullptr, ::GetCurrentThreadId());
+    CWnd* outerPending = WndData().pendingCreate;
+    HHOOK outerHook = WndData().createHook;
+    WndData().pendingCreate = this;
+    WndData().createHook = ::SetWindowsHookExA(WH_CBT, CreateHookProc, nullptr, ::GetCurrentThreadId());
     HWND h = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-    if (t_wnd.createHook) ::UnhookWindowsHookEx(t_wnd.createHook);
-    t_wnd.createHook = outerHook;
-    t_wnd.pendingCreate = outerPending;
+    if (WndData().createHook) ::UnhookWindowsHookEx(WndData().createHook);
+    WndData().createHook = outerHook;
+    WndData().pendingCreate = outerPending;
     if (!h) {
         // A window destroyed during creation was detached at WM_NCDESTROY.
         PostNcDestroy();
@@ -203,16 +217,16 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
 }
 
 void AfxHookWindowCreate(CWnd* wnd) {
-    t_wnd.pendingCreate = wnd;
-    if (!t_wnd.createHook)
-        t_wnd.createHook = ::SetWindowsHookExA(WH_CBT, CreateHookProc, nullptr, ::GetCurrentThreadId());
+    WndData().pendingCreate = wnd;
+    if (!WndData().createHook)
+        WndData().createHook = ::SetWindowsHookExA(WH_CBT, CreateHookProc, nullptr, ::GetCurrentThreadId());
 }
 
 BOOL AfxUnhookWindowCreate() {
-    if (t_wnd.createHook) ::UnhookWindowsHookEx(t_wnd.createHook);
-    t_wnd.createHook = nullptr;
-    BOOL attached = t_wnd.pendingCreate == nullptr;
-    t_wnd.pendingCreate = nullptr;
+    if (WndData().createHook) ::UnhookWindowsHookEx(WndData().createHook);
+    WndData().createHook = nullptr;
+    BOOL attached = WndData().pendingCreate == nullptr;
+    WndData().pendingCreate = nullptr;
     return attached;
 }
 
@@ -239,8 +253,8 @@ void AfxCancelModes(HWND receiver) {
 }
 
 HWND AfxSetNotifyLockout(HWND h) {
-    HWND old = t_wnd.lockoutNotify;
-    t_wnd.lockoutNotify = h;
+    HWND old = WndData().lockoutNotify;
+    WndData().lockoutNotify = h;
     return old;
 }
 
@@ -265,15 +279,15 @@ BOOL CWnd::DestroyWindow() {
 LRESULT CALLBACK AfxWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* wnd = CWnd::FromHandlePermanent(h);
     if (!wnd) return ::DefWindowProcA(h, msg, wp, lp);
-    MSG saved = t_wnd.current;
-    t_wnd.current.hwnd = h;
-    t_wnd.current.message = msg;
-    t_wnd.current.wParam = wp;
-    t_wnd.current.lParam = lp;
-    t_wnd.current.time = ::GetMessageTime();
+    MSG saved = WndData().current;
+    WndData().current.hwnd = h;
+    WndData().current.message = msg;
+    WndData().current.wParam = wp;
+    WndData().current.lParam = lp;
+    WndData().current.time = ::GetMessageTime();
     DWORD pos = ::GetMessagePos();
-    t_wnd.current.pt.x = (short)LOWORD(pos);
-    t_wnd.current.pt.y = (short)HIWORD(pos);
+    WndData().current.pt.x = (short)LOWORD(pos);
+    WndData().current.pt.y = (short)HIWORD(pos);
     LRESULT r = wnd->WindowProc(msg, wp, lp);
     if (msg == WM_NCDESTROY && CWnd::FromHandlePermanent(h) == wnd) {
         // Last message: the object lets go of the window, then may delete itself.
@@ -282,11 +296,11 @@ LRESULT CALLBACK AfxWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         wnd->Detach();
         wnd->PostNcDestroy();
     }
-    t_wnd.current = saved;
+    WndData().current = saved;
     return r;
 }
 
-const MSG* CWnd::GetCurrentMessage() { return &t_wnd.current; }
+const MSG* CWnd::GetCurrentMessage() { return &WndData().current; }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT r = 0;
@@ -300,7 +314,7 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CWnd::Default() {
-    const MSG& m = t_wnd.current;
+    const MSG& m = WndData().current;
     return DefWindowProc(m.message, m.wParam, m.lParam);
 }
 
@@ -440,7 +454,7 @@ BOOL CWnd::OnCommand(WPARAM wp, LPARAM lp) {
         code = CN_COMMAND;
     } else {
         // Controls changed by UpdateData must not re-enter the window's handlers.
-        if (t_wnd.lockoutNotify == m_hWnd) return TRUE;
+        if (WndData().lockoutNotify == m_hWnd) return TRUE;
         if (ReflectLastMsg(ctl)) return TRUE;  // the control handled it itself
     }
     return OnCmdMsg(id, code, nullptr, nullptr);
@@ -460,7 +474,7 @@ BOOL CWnd::ReflectLastMsg(HWND child, LRESULT* result) {
 }
 
 BOOL CWnd::SendChildNotifyLastMsg(LRESULT* result) {
-    const MSG& m = t_wnd.current;
+    const MSG& m = WndData().current;
     return OnChildNotify(m.message, m.wParam, m.lParam, result);
 }
 

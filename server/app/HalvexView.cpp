@@ -27,19 +27,12 @@ BEGIN_MESSAGE_MAP(C_HalvexView, CFormView)
     ON_UPDATE_COMMAND_UI(ID_ONLINE, OnUpdateOnLine)
 END_MESSAGE_MAP()
 
-namespace {
-int QueueSetTime(int port, int id)
-{
-    return QueueSetTimeOnController(port, id);
-}
-
-CVTServiceBus g_vtServiceBus;
-} // namespace
 
 C_HalvexView::C_HalvexView()
     : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_nAutoSetTime(0),
       m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000),
-      m_setTime(*this, QueueSetTime), m_bShuttingDown(false), m_nBusy(0), m_pRemoving(nullptr), m_hFrame(NULL)
+      m_setTime(*this, QueueSetTimeOnBus), m_bShuttingDown(false), m_nBusy(0), m_pRemoving(nullptr), m_hFrame(NULL),
+      m_busServices(*this)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -120,11 +113,9 @@ void C_HalvexView::StartServices()
     for (const ControllerEntry& entry : s.controllers)
         AddController(entry.name.c_str(), entry.port, entry.id);
 
-    g_pServiceBus = &g_vtServiceBus;
-    m_commandTarget.SetTreeWindow(m_hWnd, WM_VIEW_REMOVE);
-    g_pCommandTarget = &m_commandTarget;
+    g_pServiceBus = &m_busServices;
+    g_pCommandTarget = &m_busServices;
     m_services.StartServices(this, &m_setTime);
-    m_commandTarget.m_dwDispatcherThreadId = m_services.DispatcherThreadId();
 }
 
 void C_HalvexView::ConnectBus()

@@ -7,7 +7,7 @@
 #include <winsock2.h>
 #include "bus/VTMultiDrop.h"
 #include "framework/framework.h"
-#include "server/app/BusServiceBridge.h"
+#include "server/services/BusServices.h"
 #include "server/services/HalvexServices.h"
 #include "server/services/HalvexViewLog.h"
 #include "server/services/HalvexViewServices.h"
@@ -89,6 +89,11 @@ public:
     int TCPPort() const override { return m_nTCPPort; }
     DWORD DispatcherThreadId() const override { return m_services.DispatcherThreadId(); }
     HWND GetSafeHwnd() const override { return CWnd::GetSafeHwnd(); }
+    // A removal asked over TCP: carried out on this window's thread.
+    void RemoveController(int port, int id) override
+    {
+        ::PostMessageA(CWnd::GetSafeHwnd(), WM_VIEW_REMOVE, (WPARAM)port, (LPARAM)id);
+    }
     void AddLogMessage(const std::string& text, int image) override;
     void AddRegistration(int slot) override;
     void UpdateControllerStatus(int id, int port) override;
@@ -138,7 +143,7 @@ private:
     int m_nBusy;                          // removals under way
     VTMultiDrop::Device* m_pRemoving;     // the device a removal is freeing
     HWND m_hFrame;                        // for RefreshCommandStates
-    CHalvexCommandTarget m_commandTarget;
+    CBusServices m_busServices;           // the services' way to the bus
 
     CRITICAL_SECTION m_lock;              // guards the two members below
     std::vector<std::pair<int, int>> m_treeOrder; // (port, id) of the root items

@@ -24,7 +24,7 @@ const char* const InvalidEntriesIni =
     "[Misc]\r\nTestMenu=5\r\nSelectPollInfo=1\r\nTCPPort=65011\r\nAutoSetTime=0\r\nAutoSetTimeInterval=3\r\n"
     "[Database]\r\nUseBCDB=0\r\nConnStr=Provider=none\r\n";
 
-bool TcpPortAnswers(int port)
+bool TcpPortAcceptsNow(int port)
 {
     WSADATA wsa;
     WSAStartup(MAKEWORD(2, 2), &wsa);
@@ -37,6 +37,18 @@ bool TcpPortAnswers(int port)
     closesocket(s);
     WSACleanup();
     return ok;
+}
+
+// The listener starts on its own thread after the window shows: give it a
+// bounded while.
+bool TcpPortAnswers(int port)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (TcpPortAcceptsNow(port))
+            return true;
+        Sleep(100);
+    }
+    return false;
 }
 
 } // namespace

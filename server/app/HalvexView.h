@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+struct ControllerCommand;
+
 class C_HalvexView : public CFormView, public IHalvexView, public VTMultiDrop::IBusView
 {
     DECLARE_DYNCREATE(C_HalvexView)
@@ -128,11 +130,34 @@ protected:
     void OnTimer(UINT_PTR id) {}
     void OnTreeRightClick(NMHDR* nm, LRESULT* result);
     void OnUpdateOnLine(CCmdUI* cmdUI);
+
+    // Operator commands (HalvexViewCommands.cpp).
+    void OnAdd();
+    void OnEdit();
+    void OnRemove();
+    void OnStatus();
+    void OnStatusAll();
+    void OnDiagnostics();
+    void OnSetTime();
+    void OnSetTimeToAll();
+    void OnReset();
+    void OnPack();
+    void OnExpandAll();
+    void OnCollapseAll();
+    void OnShowUserLog();
+    void OnTestReadEEPROM();
+    void OnTestWriteEEPROM();
+    void OnUpdateControllerCommand(CCmdUI* cmdUI);
     DECLARE_MESSAGE_MAP()
 
 private:
     // The device of a tree item, or null when it has none or is going away.
     VTMultiDrop::Device* DeviceOf(HTREEITEM item) const;
+    // The controller at (port, id), looked up again after a question or a
+    // dialog: it may have been removed meanwhile.
+    VTMultiDrop::Device* FindDevice(int port, int id);
+    // Asks, queues the bus command on the selected controller, logs it.
+    void RunControllerCommand(const ControllerCommand& command);
     void InsertRegistrationRow(const VTMultiDrop::EventArgRegistration& r);
     void LoadImageList(CImageList& list, UINT bitmapId);
     // Runs `job` on a helper thread while this thread keeps pumping messages.

@@ -34,6 +34,8 @@ rig_isolated() {
 
 rig_start_xvfb() {
   local d pid
+  # The demo shows its windows on the user's own display when it has one.
+  if [ -n "${HALVEX_USE_DISPLAY:-}" ]; then export DISPLAY=$HALVEX_USE_DISPLAY; return; fi
   if [ -f "$HALVEX_DISPLAY_FILE" ]; then
     read -r d pid < "$HALVEX_DISPLAY_FILE" || true
     if [ -n "${pid:-}" ] && kill -0 "$pid" 2>/dev/null; then export DISPLAY=":$d"; return; fi

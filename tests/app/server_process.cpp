@@ -1,6 +1,7 @@
 #include "server_process.h"
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace {
 std::string BinaryDir()
@@ -50,7 +51,16 @@ std::string ServerProcess::MakeFolder(const std::string& name, const std::string
     std::string folder = BinaryDir() + "\\app-e2e\\" + name;
     CreateDirectoryA((BinaryDir() + "\\app-e2e").c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
-    DeleteFileA((folder + "\\Halvex.ini").c_str());
+    // Whatever an earlier run left (settings, logs, buffers) goes.
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
     CopyFileA((BinaryDir() + "\\server\\app\\Halvex.exe").c_str(), (folder + "\\Halvex.exe").c_str(), FALSE);
     if (!ini.empty())
         std::ofstream(folder + "\\Halvex.ini", std::ios::binary) << ini;
@@ -104,4 +114,281 @@ int ServerProcess::Exit(DWORD timeoutMs)
     if (w)
         PostMessageA(w, WM_COMMAND, 57665, 0);
     return WaitForEnd(timeoutMs);
+}
+
+// ---- windows of another process -------------------------------------------
+
+namespace {
+struct ChildSearch {
+    int id;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND wnd, LPARAM param)
+{
+    ChildSearch* s = reinterpret_cast<ChildSearch*>(param);
+    char name[64] = "";
+    GetClassNameA(wnd, name, sizeof name);
+    if (GetDlgCtrlID(wnd) == s->id && _stricmp(name, s->className) == 0) {
+        s->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct DialogSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND wnd, LPARAM param)
+{
+    DialogSearch* s = reinterpret_cast<DialogSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    char name[64] = "";
+    GetClassNameA(wnd, name, sizeof name);
+    if (pid == s->pid && strcmp(name, "#32770") == 0 && IsWindowVisible(wnd))
+        s->found.push_back(wnd);
+    return TRUE;
+}
+
+std::string TextOf(HWND wnd)
+{
+    char text[1024] = "";
+    // Bounded: a window of a busy process must not hang the caller.
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, &length);
+    return text;
+}
+
+BOOL CALLBACK AppendText(HWND wnd, LPARAM param)
+{
+    std::string* all = reinterpret_cast<std::string*>(param);
+    *all += TextOf(wnd) + "\n";
+    return TRUE;
+}
+} // namespace
+
+HWND FindChildControl(HWND parent, int id, const char* className)
+{
+    ChildSearch s = { id, className, nullptr };
+    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+std::vector<HWND> ProcessDialogs(DWORD pid)
+{
+    DialogSearch s = { pid, {} };
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+std::string WindowTexts(HWND window)
+{
+    std::string all = TextOf(window) + "\n";
+    EnumChildWindows(window, AppendText, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+HWND WaitForProcessDialog(DWORD pid, const std::string& text, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        for (HWND dialog : ProcessDialogs(pid))
+            if (WindowTexts(dialog).find(text) != std::string::npos)
+                return dialog;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+bool PressButton(HWND dialog, int id, DWORD closeTimeoutMs)
+{
+    HWND button = GetDlgItem(dialog, id);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
+    DWORD start = GetTickCount();
+    while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+        if (GetTickCount() - start >= closeTimeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+RemoteBuffer::RemoteBuffer(HANDLE process, size_t size)
+    : m_process(process), m_address(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+{
+}
+
+RemoteBuffer::~RemoteBuffer()
+{
+    if (m_address)
+        VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+}
+
+bool RemoteBuffer::Write(size_t offset, const void* data, size_t size)
+{
+    SIZE_T done = 0;
+    return m_address && WriteProcessMemory(m_process, Address() + offset, data, size, &done) && done == size;
+}
+
+bool RemoteBuffer::Read(size_t offset, void* data, size_t size) const
+{
+    SIZE_T done = 0;
+    return m_address && ReadProcessMemory(m_process, Address() + offset, data, size, &done) && done == size;
+}
+
+namespace {
+const size_t TextRoom = 512;
+
+HTREEITEM NextItem(HWND tree, UINT relation, HTREEITEM item)
+{
+    return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, relation, (LPARAM)item);
+}
+} // namespace
+
+bool RemoteTree::GetItem(TVITEMA& item, std::string* text) const
+{
+    RemoteBuffer remote(m_process, sizeof item + TextRoom);
+    if (text) {
+        item.mask |= TVIF_TEXT;
+        item.pszText = remote.Address() + sizeof item;
+        item.cchTextMax = (int)TextRoom;
+    }
+    if (!remote.Write(0, &item, sizeof item) ||
+        !SendMessageA(m_tree, TVM_GETITEMA, 0, (LPARAM)remote.Address()) || !remote.Read(0, &item, sizeof item))
+        return false;
+    if (text) {
+        char buffer[TextRoom] = "";
+        if (!remote.Read(sizeof item, buffer, TextRoom))
+            return false;
+        buffer[TextRoom - 1] = 0;
+        *text = buffer;
+    }
+    return true;
+}
+
+std::vector<HTREEITEM> RemoteTree::Roots() const
+{
+    std::vector<HTREEITEM> items;
+    for (HTREEITEM item = NextItem(m_tree, TVGN_ROOT, nullptr); item; item = NextItem(m_tree, TVGN_NEXT, item))
+        items.push_back(item);
+    return items;
+}
+
+std::vector<HTREEITEM> RemoteTree::Children(HTREEITEM parent) const
+{
+    std::vector<HTREEITEM> items;
+    for (HTREEITEM item = NextItem(m_tree, TVGN_CHILD, parent); item; item = NextItem(m_tree, TVGN_NEXT, item))
+        items.push_back(item);
+    return items;
+}
+
+std::string RemoteTree::Text(HTREEITEM handle) const
+{
+    TVITEMA item = {};
+    item.hItem = handle;
+    std::string text;
+    return GetItem(item, &text) ? text : std::string("<unreadable>");
+}
+
+int RemoteTree::Image(HTREEITEM handle) const
+{
+    TVITEMA item = {};
+    item.mask = TVIF_IMAGE;
+    item.hItem = handle;
+    return GetItem(item, nullptr) ? item.iImage : -1;
+}
+
+bool RemoteTree::Expanded(HTREEITEM item) const
+{
+    return (SendMessageA(m_tree, TVM_GETITEMSTATE, (WPARAM)item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+int RemoteTree::Count() const
+{
+    return (int)SendMessageA(m_tree, TVM_GETCOUNT, 0, 0);
+}
+
+HTREEITEM RemoteTree::Selected() const
+{
+    return NextItem(m_tree, TVGN_CARET, nullptr);
+}
+
+bool RemoteTree::Select(HTREEITEM item) const
+{
+    SendMessageA(m_tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    return Selected() == item;
+}
+
+std::vector<std::string> RemoteTree::RootTexts() const
+{
+    std::vector<std::string> texts;
+    for (HTREEITEM item : Roots())
+        texts.push_back(Text(item));
+    return texts;
+}
+
+HTREEITEM RemoteTree::FindRoot(const std::string& text) const
+{
+    for (HTREEITEM item : Roots())
+        if (Text(item) == text)
+            return item;
+    return nullptr;
+}
+
+int RemoteList::Count() const
+{
+    return (int)SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0);
+}
+
+std::string RemoteList::Text(int row, int column) const
+{
+    LVITEMA item = {};
+    RemoteBuffer remote(m_process, sizeof item + TextRoom);
+    item.iSubItem = column;
+    item.pszText = remote.Address() + sizeof item;
+    item.cchTextMax = (int)TextRoom;
+    char buffer[TextRoom] = "";
+    if (!remote.Write(0, &item, sizeof item))
+        return "<unreadable>";
+    SendMessageA(m_list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)remote.Address());
+    if (!remote.Read(sizeof item, buffer, TextRoom))
+        return "<unreadable>";
+    buffer[TextRoom - 1] = 0;
+    return buffer;
+}
+
+std::vector<std::string> RemoteList::Row(int row, int columns) const
+{
+    std::vector<std::string> cells;
+    for (int c = 0; c < columns; ++c)
+        cells.push_back(Text(row, c));
+    return cells;
+}
+
+std::vector<std::string> RemoteList::Column(int column) const
+{
+    std::vector<std::string> cells;
+    for (int row = 0, n = Count(); row < n; ++row)
+        cells.push_back(Text(row, column));
+    return cells;
+}
+
+std::string RemoteList::Heading(int column) const
+{
+    LVCOLUMNA col = {};
+    RemoteBuffer remote(m_process, sizeof col + TextRoom);
+    col.mask = LVCF_TEXT;
+    col.pszText = remote.Address() + sizeof col;
+    col.cchTextMax = (int)TextRoom;
+    char buffer[TextRoom] = "";
+    if (!remote.Write(0, &col, sizeof col) ||
+        !SendMessageA(m_list, LVM_GETCOLUMNA, (WPARAM)column, (LPARAM)remote.Address()) ||
+        !remote.Read(sizeof col, buffer, TextRoom))
+        return "";
+    buffer[TextRoom - 1] = 0;
+    return buffer;
 }

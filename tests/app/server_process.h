@@ -2,7 +2,9 @@
 // window from outside, as an operator or a second program would.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include <string>
+#include <vector>
 
 class ServerProcess {
 public:
@@ -20,6 +22,8 @@ public:
     int Exit(DWORD timeoutMs = 30000);
     int WaitForEnd(DWORD timeoutMs);
     HANDLE Handle() const { return m_pi.hProcess; }
+    DWORD Pid() const { return m_pi.dwProcessId; }
+    HWND Main() const { return m_main; }
     const std::string& Folder() const { return m_folder; }
 
 private:
@@ -31,3 +35,75 @@ private:
 // Top-level window of the given process with that title, or null.
 HWND FindProcessWindow(DWORD pid, const char* title);
 std::string ReadFileText(const std::string& path);
+
+// ---- windows of another process -------------------------------------------
+
+// A control of any depth under `parent` with that id and window class.
+HWND FindChildControl(HWND parent, int id, const char* className);
+// The visible dialog windows (class "#32770") of the process, message boxes
+// included, in z-order.
+std::vector<HWND> ProcessDialogs(DWORD pid);
+// The window's own text and those of its children, one line each: what a
+// message box or a dialog says.
+std::string WindowTexts(HWND window);
+// The first visible dialog of the process whose texts contain `text`; null
+// after the time-out.
+HWND WaitForProcessDialog(DWORD pid, const std::string& text, DWORD timeoutMs = 10000);
+// Posts the click of button `id` to the dialog (posted: the handler may open
+// a modal box of its own); true when the dialog then closes in time.
+bool PressButton(HWND dialog, int id, DWORD closeTimeoutMs = 10000);
+
+// Memory inside another process, for the control messages that take
+// pointers (they are not carried across processes).
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, size_t size);
+    ~RemoteBuffer();
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+    char* Address() const { return static_cast<char*>(m_address); }
+    bool Write(size_t offset, const void* data, size_t size);
+    bool Read(size_t offset, void* data, size_t size) const;
+
+private:
+    HANDLE m_process;
+    void* m_address;
+};
+
+// A tree view control of another process.
+class RemoteTree {
+public:
+    RemoteTree(HANDLE process, HWND tree) : m_process(process), m_tree(tree) {}
+    HWND Window() const { return m_tree; }
+    std::vector<HTREEITEM> Roots() const;
+    std::vector<HTREEITEM> Children(HTREEITEM item) const;
+    std::string Text(HTREEITEM item) const;
+    int Image(HTREEITEM item) const;      // -1 when it cannot be read
+    bool Expanded(HTREEITEM item) const;
+    int Count() const;                    // all items, at any depth
+    HTREEITEM Selected() const;
+    bool Select(HTREEITEM item) const;    // null clears the selection
+    std::vector<std::string> RootTexts() const;
+    HTREEITEM FindRoot(const std::string& text) const; // null when none
+
+private:
+    bool GetItem(TVITEMA& item, std::string* text) const;
+    HANDLE m_process;
+    HWND m_tree;
+};
+
+// A report-style list view control of another process.
+class RemoteList {
+public:
+    RemoteList(HANDLE process, HWND list) : m_process(process), m_list(list) {}
+    HWND Window() const { return m_list; }
+    int Count() const;
+    std::string Text(int row, int column) const;
+    std::vector<std::string> Row(int row, int columns) const;
+    std::vector<std::string> Column(int column) const; // every row's cell
+    std::string Heading(int column) const;             // empty past the last
+
+private:
+    HANDLE m_process;
+    HWND m_list;
+};

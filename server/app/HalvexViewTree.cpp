@@ -180,6 +180,11 @@ void C_HalvexView::EnableRegistrationList()
 
 LRESULT C_HalvexView::OnDeviceState(WPARAM wParam, LPARAM lParam)
 {
+    // A request already on the line when the operator switched the
+    // controllers off still ends in a report; they stay shown switched off
+    // until the switch comes on again, which sets every image afresh.
+    if (!m_bOnLine)
+        return 0;
     int image = RootImageOfState((int)lParam);
     for (HTREEITEM item = m_tree.GetRootItem(); item; item = m_tree.GetNextSiblingItem(item)) {
         Device* device = DeviceOf(item);

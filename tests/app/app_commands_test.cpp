@@ -39,8 +39,8 @@ enum : WPARAM {
 // Controls of the add/edit dialog and of the user log dialog.
 const int NameEdit = 1006, PortList = 1004, ControllerList = 1005, UserLogList = 1012;
 
-// Root images of the tree.
-const int ImageOnLine = 0, ImageSwitchedOff = 10;
+// Root images of the tree: by the controller's state, or switched off.
+const int ImageOnLine = 0, ImageNotAnswering = 9, ImageSwitchedOff = 10;
 
 const char* const AskRemove = "Are you sure you wish to remove selected controller?";
 const char* const AskSetTime = "Are you sure you wish to set selected controller's time?";
@@ -85,6 +85,14 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
         Sleep(50);
     }
     return true;
+}
+
+std::string Join(const std::vector<int>& items)
+{
+    std::string all;
+    for (int item : items)
+        all += (all.empty() ? "" : " ") + std::to_string(item);
+    return all;
 }
 
 std::string Join(const std::vector<std::string>& items)
@@ -604,7 +612,8 @@ TEST(OperatorCommands, OnLineSwitchAndTreeExpansion)
         // Off: every controller shows switched off, nothing is fetched any
         // more, the registration list is disabled.
         op.Post(CmdOnLine);
-        EXPECT_TRUE(WaitUntil([&] { return op.RootImages() == std::vector<int>(3, ImageSwitchedOff); }));
+        EXPECT_TRUE(WaitUntil([&] { return op.RootImages() == std::vector<int>(3, ImageSwitchedOff); }))
+            << Join(op.RootImages());
         EXPECT_FALSE(IsWindowEnabled(op.registrations));
         Sleep(300);
         int fetches = sim.State(p0, 5)["SD"];
@@ -617,8 +626,25 @@ TEST(OperatorCommands, OnLineSwitchAndTreeExpansion)
         EXPECT_TRUE(IsWindowEnabled(op.registrations));
         EXPECT_TRUE(sim.Wait(p0, 5, "SD", sim.State(p0, 5)["SD"] + 3, 10000));
 
+        // A controller that stops answering shows as not answering and is
+        // left alone; switching off and on again gives it a fresh start.
+        sim.Knob(p0, 6, "silence", -1);
+        EXPECT_TRUE(WaitUntil([&] { return op.tree.Image(op.tree.FindRoot("Bravo")) == ImageNotAnswering; }, 20000))
+            << op.tree.Image(op.tree.FindRoot("Bravo"));
+        sim.Knob(p0, 6, "silence", 0);
+        Sleep(300);
+        int quiet = sim.State(p0, 6)["SD"];
+        Sleep(1000);
+        EXPECT_EQ(quiet, sim.State(p0, 6)["SD"]);
+        EXPECT_EQ(ImageNotAnswering, op.tree.Image(op.tree.FindRoot("Bravo")));
         op.Post(CmdOnLine);
-        EXPECT_TRUE(WaitUntil([&] { return op.RootImages() == std::vector<int>(3, ImageSwitchedOff); }));
+        op.Post(CmdOnLine);
+        EXPECT_TRUE(sim.Wait(p0, 6, "SD", quiet + 1, 10000));
+        EXPECT_TRUE(WaitUntil([&] { return op.RootImages() == std::vector<int>(3, ImageOnLine); }));
+
+        op.Post(CmdOnLine);
+        EXPECT_TRUE(WaitUntil([&] { return op.RootImages() == std::vector<int>(3, ImageSwitchedOff); }))
+            << Join(op.RootImages());
         ASSERT_EQ(0, op.Exit());
         EXPECT_EQ("0", Profile(folder, "Controllers", "OnLine"));
     }

@@ -673,3 +673,36 @@ TEST(OperatorCommands, OnLineSwitchAndTreeExpansion)
     ASSERT_EQ(0, op.Exit());
     EXPECT_EQ("1", Profile(folder, "Controllers", "OnLine"));
 }
+
+TEST(OperatorCommands, ShortcutKeysGiveTheirCommands)
+{
+    const int p0 = Port(0);
+    halvex_sim::Control sim;
+    Operator op("commands-keys", ServerIni(65036));
+    ASSERT_TRUE(op.Start());
+    HWND tree = op.tree.Window();
+    ASSERT_TRUE(op.tree.Select(op.tree.FindRoot("Bravo")));
+
+    struct Key {
+        UINT message;
+        WPARAM key;
+        const char* opens;
+    } const asking[] = {
+        { WM_KEYDOWN, VK_INSERT, "Add controller" },
+        { WM_KEYDOWN, VK_DELETE, AskRemove },
+        { WM_CHAR, 0x14, AskSetTime }, // Ctrl+T
+    };
+    for (const Key& k : asking) {
+        PostMessageA(tree, k.message, k.key, 1);
+        HWND dialog = op.WaitDialog(k.opens);
+        ASSERT_NE(nullptr, dialog) << k.opens;
+        EXPECT_TRUE(PressButton(dialog, IDCANCEL)) << k.opens;
+    }
+    int status = sim.State(p0, 6)["ST"];
+    PostMessageA(tree, WM_CHAR, 0x13, 1); // Ctrl+S
+    EXPECT_TRUE(sim.Wait(p0, 6, "ST", status + 1, 10000));
+    EXPECT_EQ("", op.Settle());
+    EXPECT_EQ("Alpha | Bravo | Charlie", Join(op.tree.RootTexts()));
+    EXPECT_EQ(0, sim.State(p0, 6)["WT"]);
+    ASSERT_EQ(0, op.Exit());
+}

@@ -479,8 +479,12 @@ TEST(OperatorCommands, BusCommandsReachTheSelectedControllerAndTheUserLog)
     EXPECT_GE(5, llabs(SecondsFromNow(sim.Ok("CLOCK " + std::to_string(p0) + " 5"))));
     EXPECT_TRUE(sim.Fifo(p0, 5).empty());
 
-    // Set time to all: every controller's clock, a message line and a
-    // user-log row each.
+    // Set time to all: Cancel sets nothing; OK sets every controller's clock,
+    // with a message line and a user-log row each.
+    ASSERT_TRUE(op.Answer(CmdSetTimeToAll, AskSetTimeToAll, IDCANCEL));
+    EXPECT_EQ("", op.Settle());
+    EXPECT_EQ(bravoCounts["WT"], sim.State(p0, 6)["WT"]);
+    EXPECT_EQ(charlie["WT"], sim.State(p1, 7)["WT"]);
     ASSERT_TRUE(op.Answer(CmdSetTimeToAll, AskSetTimeToAll, IDOK));
     EXPECT_TRUE(sim.Wait(p0, 5, "WT", alpha["WT"] + 2, 10000));
     EXPECT_TRUE(sim.Wait(p0, 6, "WT", bravoCounts["WT"] + 1, 10000));

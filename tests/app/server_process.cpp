@@ -77,8 +77,41 @@ ServerProcess::~ServerProcess()
     }
 }
 
+namespace {
+// One Wine prefix runs one server at a time: a second start only hands over
+// to the first. Test programs that start it take turns, each from its first
+// start until it ends.
+class ServerTurn {
+public:
+    bool Take()
+    {
+        if (!m_held) {
+            if (!m_mutex)
+                m_mutex = CreateMutexA(nullptr, FALSE, "Halvex.Tests.ServerTurn");
+            DWORD r = m_mutex ? WaitForSingleObject(m_mutex, 15 * 60 * 1000) : WAIT_FAILED;
+            m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+        }
+        return m_held;
+    }
+    ~ServerTurn()
+    {
+        if (m_held)
+            ReleaseMutex(m_mutex);
+        if (m_mutex)
+            CloseHandle(m_mutex);
+    }
+
+private:
+    HANDLE m_mutex = nullptr;
+    bool m_held = false;
+};
+ServerTurn g_turn;
+} // namespace
+
 bool ServerProcess::Start()
 {
+    if (!g_turn.Take())
+        return false;
     std::string exe = m_folder + "\\Halvex.exe";
     STARTUPINFOA si = { sizeof(si) };
     std::string cmd = "\"" + exe + "\"";

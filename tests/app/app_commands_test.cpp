@@ -221,6 +221,7 @@ public:
     }
 
     DWORD Pid() const { return m_server.Pid(); }
+    HANDLE Process() const { return m_server.Handle(); }
     int Exit() { return m_server.Exit(); }
     bool StillRunning() { return m_server.WaitForEnd(0) == -1; }
     const std::string& Folder() const { return m_folder; }
@@ -717,5 +718,44 @@ TEST(OperatorCommands, ShortcutKeysGiveTheirCommands)
     EXPECT_EQ("", op.Settle());
     EXPECT_EQ("Alpha | Bravo | Charlie", Join(op.tree.RootTexts()));
     EXPECT_EQ(timeSet, sim.State(p0, 6)["WT"]);
+    ASSERT_EQ(0, op.Exit());
+}
+
+TEST(OperatorCommands, TreeContextMenuSelectsTheControllerAndCarriesTheCommands)
+{
+    halvex_sim::Control sim;
+    Operator op("commands-menu", ServerIni(65037));
+    ASSERT_TRUE(op.Start());
+    HWND tree = op.tree.Window(), view = GetParent(tree);
+    RemoteBuffer notify(op.Process(), sizeof(NMHDR));
+    NMHDR rightClick = { tree, 1000, (UINT)NM_RCLICK };
+    ASSERT_TRUE(notify.Write(0, &rightClick, sizeof rightClick));
+    auto clickAt = [&](POINT where) {
+        ClientToScreen(tree, &where);
+        SetCursorPos(where.x, where.y);
+        PostMessageA(view, WM_NOTIFY, 1000, (LPARAM)notify.Address());
+    };
+
+    // Empty tree space: no menu.
+    RECT client;
+    GetClientRect(tree, &client);
+    clickAt({ client.right / 2, client.bottom - 4 });
+    EXPECT_EQ("", op.Settle());
+    EXPECT_EQ(nullptr, FindProcessMenu(op.Pid()));
+
+    // On a controller: it is selected and the menu's first item is Add.
+    HTREEITEM charlie = op.tree.FindRoot("Charlie");
+    RECT item;
+    ASSERT_TRUE(op.tree.ItemRect(charlie, &item));
+    clickAt({ (item.left + item.right) / 2, (item.top + item.bottom) / 2 });
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = FindProcessMenu(op.Pid())) != nullptr; }));
+    EXPECT_EQ(charlie, op.tree.Selected());
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    HWND add = op.WaitDialog("Add controller");
+    ASSERT_NE(nullptr, add);
+    EXPECT_TRUE(PressButton(add, IDCANCEL));
+    EXPECT_EQ(nullptr, FindProcessMenu(op.Pid()));
     ASSERT_EQ(0, op.Exit());
 }

@@ -225,6 +225,34 @@ std::string WindowTexts(HWND window)
     return all;
 }
 
+namespace {
+struct MenuSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindMenu(HWND wnd, LPARAM param)
+{
+    MenuSearch* s = reinterpret_cast<MenuSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    char name[64] = "";
+    GetClassNameA(wnd, name, sizeof name);
+    if (pid == s->pid && strcmp(name, "#32768") == 0 && IsWindowVisible(wnd)) {
+        s->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND FindProcessMenu(DWORD pid)
+{
+    MenuSearch s = { pid, nullptr };
+    EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
 HWND WaitForProcessDialog(DWORD pid, const std::string& text, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
@@ -338,6 +366,15 @@ int RemoteTree::Image(HTREEITEM handle) const
 bool RemoteTree::Expanded(HTREEITEM item) const
 {
     return (SendMessageA(m_tree, TVM_GETITEMSTATE, (WPARAM)item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+bool RemoteTree::ItemRect(HTREEITEM item, RECT* rect) const
+{
+    // The item goes in where the rectangle comes out.
+    RemoteBuffer remote(m_process, sizeof(RECT) + sizeof(HTREEITEM));
+    return remote.Write(0, &item, sizeof item) &&
+           SendMessageA(m_tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote.Address()) &&
+           remote.Read(0, rect, sizeof *rect);
 }
 
 int RemoteTree::Count() const

@@ -46,6 +46,8 @@ std::vector<HWND> ProcessDialogs(DWORD pid);
 // The window's own text and those of its children, one line each: what a
 // message box or a dialog says.
 std::string WindowTexts(HWND window);
+// The visible popup menu window (class "#32768") of the process, or null.
+HWND FindProcessMenu(DWORD pid);
 // The first visible dialog of the process whose texts contain `text`; null
 // after the time-out.
 HWND WaitForProcessDialog(DWORD pid, const std::string& text, DWORD timeoutMs = 10000);
@@ -80,6 +82,7 @@ public:
     std::string Text(HTREEITEM item) const;
     int Image(HTREEITEM item) const;      // -1 when it cannot be read
     bool Expanded(HTREEITEM item) const;
+    bool ItemRect(HTREEITEM item, RECT* rect) const; // of its text, client coordinates
     int Count() const;                    // all items, at any depth
     HTREEITEM Selected() const;
     bool Select(HTREEITEM item) const;    // null clears the selection

@@ -2,12 +2,15 @@
 // window from outside, as an operator or a second program would.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include <string>
+#include <vector>
 
 class ServerProcess {
 public:
     // A new folder under the build tree holding a copy of Halvex.exe and,
-    // when `ini` is not empty, a Halvex.ini with that text.
+    // when `ini` is not empty, a Halvex.ini with that text. Files an earlier
+    // run left there (settings, registration files, databases) are removed.
     static std::string MakeFolder(const std::string& name, const std::string& ini);
     explicit ServerProcess(const std::string& folder) : m_folder(folder) {}
     ~ServerProcess();
@@ -20,7 +23,26 @@ public:
     int Exit(DWORD timeoutMs = 30000);
     int WaitForEnd(DWORD timeoutMs);
     HANDLE Handle() const { return m_pi.hProcess; }
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
     const std::string& Folder() const { return m_folder; }
+
+    // A top-level window of the server with that title, waited for.
+    HWND WaitForWindow(const char* title, DWORD timeoutMs = 10000);
+    // The control of the main window (at any depth) with that id, or null.
+    HWND Control(int id);
+
+    // List and tree controls of the server, read through its own memory.
+    // A message the server does not answer within a few seconds reads as
+    // -1 or nothing, so a hung server fails the test instead of stopping it.
+    int ListCount(HWND list);
+    std::string ListText(HWND list, int row, int column);
+    struct TreeItem {
+        HTREEITEM item;
+        std::string text;
+        int image;
+    };
+    std::vector<TreeItem> TreeRoots(HWND tree);
+    bool SelectTreeItem(HWND tree, HTREEITEM item);
 
 private:
     std::string m_folder;

@@ -1,8 +1,9 @@
 // The real Halvex.exe under registration traffic from two simulated
 // controllers: what reaches the registration list, the monthly file and the
-// reporting database; the tree images of a controller that falls silent and
-// comes back; TCP commands answered while the operator has a dialog open;
-// and an Exit in the middle of the traffic, which must lose nothing.
+// reporting database (and its buffer while the database is down); the tree
+// images of a controller that falls silent and comes back; TCP commands
+// answered while the operator has a dialog open; and an Exit in the middle
+// of the traffic, which must stop the bus and lose nothing.
 #include "tests/sim/sim_control.h"
 #include "server_process.h"
 #include "screen_png.h"
@@ -19,6 +20,7 @@ namespace {
 
 const int IdcTree = 1000;
 const int IdcRegistrations = 1005;
+const int IdcMessages = 1012;
 const int IdAppAbout = 57664;
 const int IdControllerStatus = 32776;
 const int MaxRows = 300;
@@ -503,55 +505,121 @@ TEST(RegistrationTraffic, SilentControllerGoesFailingThenNotAnsweringAndBack)
     EXPECT_EQ(0, server.Exit(60000));
 }
 
-TEST(RegistrationTraffic, ExitDuringTrafficLosesNothing)
+TEST(RegistrationTraffic, DatabaseDownBuffersEveryRegistrationAndSendsThemWhenBack)
 {
     halvex_sim::Control sim;
     TdsControl tds;
     ASSERT_EQ("OK", tds.Command("clear"));
+    ASSERT_EQ("OK", tds.Command("refuse on"));
     std::vector<Controller> controllers = FreshControllers(sim);
-    std::string folder = ServerProcess::MakeFolder("traffic-exit", Ini(controllers, 65033, true));
+    const int tcpPort = 65034;
+    std::string folder = ServerProcess::MakeFolder("traffic-dbdown", Ini(controllers, tcpPort, true));
     ServerProcess server(folder);
     ASSERT_TRUE(server.Start());
     ASSERT_NE(nullptr, server.WaitForMainWindow());
+    HWND messages = server.Control(IdcMessages);
+    ASSERT_NE(nullptr, messages);
 
-    const int queued = 400;
-    std::map<int, std::vector<Registration>> made;
-    for (const Controller& c : controllers)
-        made[c.id] = Produce(sim, c, 2000, queued);
-    ASSERT_TRUE(WaitUntil(60000, [&] { return Delivered(sim, controllers[0]) + Delivered(sim, controllers[1]) >= 60; },
-                          [] {}));
-
-    // A hang check, not a speed test: the bound is generous.
-    EXPECT_EQ(0, server.Exit(60000));
-
-    // What the controllers handed over is in the file: the first `delivered`
-    // of each queue, every one once.
-    std::map<std::string, Registration> delivered;
+    // Every buffered registration writes a line: more than the log keeps.
+    const int perController = 160;
+    std::map<std::string, Registration> produced;
     std::map<int, int> comOfId;
-    int left = 0;
     for (const Controller& c : controllers) {
         comOfId[c.id] = c.com;
-        int n = Delivered(sim, c);
-        left += queued - n;
-        for (int i = 0; i < n; ++i)
-            delivered[made[c.id][i].raw] = made[c.id][i];
+        for (const Registration& r : Produce(sim, c, 3000, perController))
+            produced[r.raw] = r;
     }
-    EXPECT_GT(left, 0) << "the Exit came after the traffic: nothing was proved";
-    ExpectEachOnceInFile(FileLines(folder), delivered, comOfId);
+    int most = 0;
+    auto watchLog = [&] { most = std::max(most, server.ListCount(messages)); };
+    ASSERT_TRUE(WaitUntil(120000, [&] { return FileLines(folder).size() >= produced.size(); }, watchLog));
+    ExpectEachOnceInFile(FileLines(folder), produced, comOfId);
+    WaitUntil(10000, [&] { return server.ListCount(messages) == MaxRows; }, watchLog);
+    EXPECT_LE(most, MaxRows);
+    EXPECT_EQ(MaxRows, server.ListCount(messages));
+    EXPECT_EQ(0, tds.Logins());
 
-    // The reporting database got no registration twice and none that was
-    // not delivered.
-    std::set<std::string> known;
-    for (const auto& d : delivered)
-        known.insert(DatabaseCall(d.second));
-    std::map<std::string, int> calls;
-    for (const std::string& b : tds.Batches())
-        if (b.compare(0, 18, "exec spDorvikReg2 ") == 0)
-            ++calls[b];
-    for (const auto& call : calls) {
-        EXPECT_EQ(1, call.second) << call.first;
-        EXPECT_TRUE(known.count(call.first)) << call.first;
+    // Back: the reconnect thread finds it within its 30 seconds, and the
+    // buffer goes out in the order the registrations came.
+    ASSERT_EQ("OK", tds.Command("refuse off"));
+    std::vector<std::string> calls;
+    auto readCalls = [&] {
+        calls.clear();
+        for (const std::string& b : tds.Batches())
+            if (b.compare(0, 18, "exec spDorvikReg2 ") == 0)
+                calls.push_back(b);
+        return calls.size() >= produced.size();
+    };
+    EXPECT_TRUE(WaitUntil(150000, readCalls, [] { Sleep(500); }));
+    std::vector<std::string> expected;
+    for (const auto& fields : FileLines(folder))
+        expected.push_back(DatabaseCall(produced.at(fields[0])));
+    EXPECT_EQ(expected, calls);
+
+    EXPECT_EQ(0, server.Exit(60000));
+}
+
+TEST(RegistrationTraffic, ExitDuringTrafficLosesNothing)
+{
+    halvex_sim::Control sim;
+    TdsControl tds;
+    const struct {
+        const char* name;
+        bool databaseDown; // every registration then goes to the buffer and writes a log line
+    } cases[] = { { "database up", false }, { "database down", true } };
+    int tcpPort = 65035;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        ASSERT_EQ("OK", tds.Command("clear"));
+        ASSERT_EQ("OK", tds.Command(test.databaseDown ? "refuse on" : "refuse off"));
+        std::vector<Controller> controllers = FreshControllers(sim);
+        std::string folder = ServerProcess::MakeFolder(std::string("traffic-exit-") + (test.databaseDown ? "down" : "up"),
+                                                       Ini(controllers, tcpPort++, true));
+        ServerProcess server(folder);
+        ASSERT_TRUE(server.Start());
+        ASSERT_NE(nullptr, server.WaitForMainWindow());
+
+        const int queued = 400;
+        std::map<int, std::vector<Registration>> made;
+        for (const Controller& c : controllers)
+            made[c.id] = Produce(sim, c, 2000, queued);
+        ASSERT_TRUE(WaitUntil(60000, [&] { return Delivered(sim, controllers[0]) + Delivered(sim, controllers[1]) >= 60; },
+                              [] {}));
+
+        // A hang check, not a speed test: the bound is generous.
+        EXPECT_EQ(0, server.Exit(60000));
+
+        // What the controllers handed over is in the file: the first
+        // `delivered` of each queue, every one once.
+        std::map<std::string, Registration> delivered;
+        std::map<int, int> comOfId;
+        int left = 0;
+        for (const Controller& c : controllers) {
+            comOfId[c.id] = c.com;
+            int n = Delivered(sim, c);
+            left += queued - n;
+            for (int i = 0; i < n; ++i)
+                delivered[made[c.id][i].raw] = made[c.id][i];
+        }
+        // The bus stops at the Exit; one that went on until the controllers
+        // were empty left the shutdown waiting for it.
+        EXPECT_GT(left, 0) << "the bus went on fetching after the Exit until nothing was left";
+        ExpectEachOnceInFile(FileLines(folder), delivered, comOfId);
+
+        // The reporting database got no registration twice and none that was
+        // not delivered.
+        std::set<std::string> known;
+        for (const auto& d : delivered)
+            known.insert(DatabaseCall(d.second));
+        std::map<std::string, int> calls;
+        for (const std::string& b : tds.Batches())
+            if (b.compare(0, 18, "exec spDorvikReg2 ") == 0)
+                ++calls[b];
+        for (const auto& call : calls) {
+            EXPECT_EQ(1, call.second) << call.first;
+            EXPECT_TRUE(known.count(call.first)) << call.first;
+        }
+        printf("exit during traffic, %s: %d delivered, %d still queued, %zu sent to the database\n", test.name,
+               (int)delivered.size(), left, calls.size());
     }
-    printf("exit during traffic: %d delivered, %d still queued, %zu sent to the database\n",
-           (int)delivered.size(), left, calls.size());
+    tds.Command("refuse off");
 }

@@ -398,15 +398,19 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
     ExpectEachOnceInFile(lines, produced, comOfId);
 
     // The list: never more than 300 rows, and at the end the newest 300,
-    // in the order they were written, the last one visible.
+    // in the order they were written, with the image of their kind (card
+    // event 2, event without a card 1), the last one in view.
     EXPECT_LE(most, MaxRows);
     ASSERT_EQ(MaxRows, server.ListCount(list));
     ASSERT_GE(lines.size(), (size_t)MaxRows);
+    EXPECT_GE(server.ListTopIndex(list) + server.ListRowsPerPage(list), MaxRows);
     size_t mismatches = 0;
     for (int row = 0; row < MaxRows; ++row) {
         const auto& line = lines[lines.size() - MaxRows + row];
+        const int image = strtol(line[5].c_str(), nullptr, 16) < 128 ? 2 : 1;
         if (server.ListText(list, row, 0) != line[1] || server.ListText(list, row, 1) != line[2] ||
-            server.ListText(list, row, 3) != std::to_string(atoi(line[4].c_str()))) {
+            server.ListText(list, row, 3) != std::to_string(atoi(line[4].c_str())) ||
+            server.ListImage(list, row) != image) {
             if (mismatches++ == 0)
                 ADD_FAILURE() << "row " << row << " shows " << server.ListText(list, row, 1) << ", the file has "
                               << line[2];

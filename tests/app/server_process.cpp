@@ -223,6 +223,31 @@ std::string ServerProcess::ListText(HWND list, int row, int column)
     return text;
 }
 
+int ServerProcess::ListImage(HWND list, int row)
+{
+    RemoteBlock block(m_pi.hProcess, sizeof(LVITEMA));
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    LRESULT ok = 0;
+    if (!block.Ok() || !block.Write(0, &item, sizeof item) ||
+        !Ask(list, LVM_GETITEMA, 0, (LPARAM)block.At(0), ok) || !ok || !block.Read(0, &item, sizeof item))
+        return -1;
+    return item.iImage;
+}
+
+int ServerProcess::ListTopIndex(HWND list)
+{
+    LRESULT top = -1;
+    return Ask(list, LVM_GETTOPINDEX, 0, 0, top) ? (int)top : -1;
+}
+
+int ServerProcess::ListRowsPerPage(HWND list)
+{
+    LRESULT rows = -1;
+    return Ask(list, LVM_GETCOUNTPERPAGE, 0, 0, rows) ? (int)rows : -1;
+}
+
 std::vector<ServerProcess::TreeItem> ServerProcess::TreeRoots(HWND tree)
 {
     std::vector<TreeItem> roots;

@@ -36,6 +36,10 @@ public:
     // -1 or nothing, so a hung server fails the test instead of stopping it.
     int ListCount(HWND list);
     std::string ListText(HWND list, int row, int column);
+    int ListImage(HWND list, int row);
+    // The first row in view and how many rows the list shows at once.
+    int ListTopIndex(HWND list);
+    int ListRowsPerPage(HWND list);
     struct TreeItem {
         HTREEITEM item;
         std::string text;

@@ -10,6 +10,7 @@
 #include "server/app/OperatorDialogsRes.h"
 #include "server/services/IniFile.h"
 #include "server/services/UserLog.h"
+#include "skin/skinmenu.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include <string>
@@ -26,6 +27,9 @@ std::string ComboEntry(HWND dlg, int id, int index)
 }
 
 int ComboSelection(HWND dlg, int id) { return (int)::SendDlgItemMessageA(dlg, id, CB_GETCURSEL, 0, 0); }
+
+// The skin draws the dialog's system menu: a skin menu object holds it.
+bool SkinnedSystemMenu(HWND dlg) { return CSkinMenu::FromMenuHandle(::GetSystemMenu(dlg, FALSE)) != nullptr; }
 
 // A top-level owner window for the dialogs.
 struct Owner : CWnd {
@@ -65,6 +69,7 @@ TEST_F(ControllerDialog, AddProposesTheLastAddedPortAndAddress)
             HWND d = dlg.m_hWnd;
             if (!d || !::IsWindowVisible(d)) return false;
             EXPECT_EQ(Text(d), "Add controller");
+            EXPECT_TRUE(SkinnedSystemMenu(d));
             ExpectNumberLists(d);
             EXPECT_EQ(ComboSelection(d, IDC_COMM_PORT), 0);
             EXPECT_EQ(ComboSelection(d, IDC_CONTROLLER_ID), 0);
@@ -374,6 +379,7 @@ void ShowLogDialog(SQLite::Database& db, CWnd* owner, const std::function<void(H
         HWND d = dlg.m_hWnd;
         if (!d || !::IsWindowVisible(d)) return false;
         EXPECT_EQ(Text(d), "User Log");
+        EXPECT_TRUE(SkinnedSystemMenu(d));
         check(::GetDlgItem(d, IDC_USER_LOG_LIST));
         Click(d, IDCANCEL);  // "Close"
         return true;

@@ -371,6 +371,15 @@ SYSTEMTIME Utc(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s, WORD ms)
     return t;
 }
 
+// A file in the test program's folder.
+std::string BesideProgram(const char* name)
+{
+    char path[MAX_PATH] = "";
+    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, n);
+    return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
+}
+
 // Runs the log dialog over the database and hands its list to `check`.
 void ShowLogDialog(SQLite::Database& db, CWnd* owner, const std::function<void(HWND list)>& check)
 {
@@ -418,11 +427,19 @@ TEST(UserLogDialog, RowsOfTheLogFileOldestFirstWithTheirExactCells)
         ASSERT_TRUE(writer.InsertAt(Utc(2011, 3, 3, 10, 15, 30, 250), "Pack", 1, 200, ""));
         ASSERT_TRUE(writer.InsertAt(Utc(2011, 3, 3, 10, 15, 30, 249), "TimeSet", 2, 5, ""));
         writer.LogEvent(152, 3, 17, "");
+        // With a language module in force, the event name is its text.
+        HMODULE language = ::LoadLibraryA(BesideProgram("app_dialogs_test_language.dll").c_str());
+        ASSERT_NE(language, nullptr);
+        HINSTANCE own = AfxGetResourceHandle();
+        AfxSetResourceHandle(language);
+        writer.LogEvent(153, 4, 18, "");
+        AfxSetResourceHandle(own);
+        ::FreeLibrary(language);
     }
     CUserLog log(path.c_str());
     Owner owner;
     ShowLogDialog(log.GetDatabase(), &owner, [](HWND list) {
-        ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+        ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
         const char* expected[2][5] = {
             {"2011-03-03 10:15:30.249", "TimeSet", "2", "5", ""},
             {"2011-03-03 10:15:30.250", "Pack", "1", "200", ""},
@@ -430,11 +447,13 @@ TEST(UserLogDialog, RowsOfTheLogFileOldestFirstWithTheirExactCells)
         for (int r = 0; r < 2; ++r)
             for (int c = 0; c < 5; ++c)
                 EXPECT_EQ(Cell(list, r, c), expected[r][c]) << "row " << r << " column " << c;
-        // The event logged now, from its string resource, comes last.
+        // The events logged now, from the string resources in force, come last.
         EXPECT_EQ(Cell(list, 2, 0).size(), 23u);
         EXPECT_EQ(Cell(list, 2, 1), "Reset");
         EXPECT_EQ(Cell(list, 2, 2), "3");
         EXPECT_EQ(Cell(list, 2, 3), "17");
+        EXPECT_EQ(Cell(list, 3, 1), "Packen");
+        EXPECT_EQ(Cell(list, 3, 2), "4");
     });
 }
 

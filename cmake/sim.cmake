@@ -19,11 +19,13 @@ endforeach()
 add_custom_target(halvex_dtr_shim ALL DEPENDS ${_shim_outputs})
 
 # halvex_sim_test(NAME name SOURCES... [LIBS ...] [PORTS n] [SIM_ARGS ...]
-#                 [TIMEOUT s] [ENV "K=V" ...] [LABELS ...] [WINDOWS])
+#                 [TIMEOUT s] [ENV "K=V" ...] [LABELS ...] [WINDOWS] [TDS])
 # A GoogleTest program run by tests/sim/with-sim.sh with n virtual COM ports
-# (default 1) and the simulator started with SIM_ARGS.
+# (default 1) and the simulator started with SIM_ARGS. TDS runs all of it
+# inside tests/tds/with-tds.sh as well, with a reporting-database stand-in of
+# its own, and links tds_control; include tests/tds/TdsTest.cmake first.
 function(halvex_sim_test)
-  cmake_parse_arguments(T "WINDOWS" "NAME;TIMEOUT;PORTS" "SOURCES;LIBS;LABELS;ENV;SIM_ARGS" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS;TDS" "NAME;TIMEOUT;PORTS" "SOURCES;LIBS;LABELS;ENV;SIM_ARGS" ${ARGN})
   set(name ${T_NAME})
   if(NOT name)
     # halvex_test style: the name first.
@@ -36,10 +38,20 @@ function(halvex_sim_test)
   if(NOT T_PORTS)
     set(T_PORTS 1)
   endif()
-  add_test(NAME ${name}
-    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sim/with-sim.sh --shim-dir ${HALVEX_DTR_SHIM_DIR}
-            --ports ${T_PORTS} ${T_SIM_ARGS} -- $<TARGET_FILE:${name}>)
+  set(launcher)
   set(labels sim ${T_LABELS})
+  if(T_TDS)
+    if(NOT TARGET tds_control)
+      message(FATAL_ERROR "halvex_sim_test(${name} TDS): include tests/tds/TdsTest.cmake first")
+    endif()
+    target_link_libraries(${name} PRIVATE tds_control)
+    add_dependencies(${name} halvex_tds_shim)
+    set(launcher bash ${HALVEX_TDS_DIR}/with-tds.sh ${HALVEX_TDS_SHIM})
+    list(APPEND labels tds)
+  endif()
+  add_test(NAME ${name}
+    COMMAND ${launcher} bash ${CMAKE_SOURCE_DIR}/tests/sim/with-sim.sh --shim-dir ${HALVEX_DTR_SHIM_DIR}
+            --ports ${T_PORTS} ${T_SIM_ARGS} -- $<TARGET_FILE:${name}>)
   if(T_WINDOWS)
     list(APPEND labels windows)
   endif()

@@ -362,9 +362,10 @@ BOOL CFormView::Create(LPCSTR, LPCSTR, DWORD style, const RECT& rect, CWnd* pare
     AfxHookWindowCreate(this);
     HWND h = ::CreateDialogIndirectParamA(AfxGetInstanceHandle(), (LPCDLGTEMPLATEA)tmpl.data(),
                                           parent->GetSafeHwnd(), FormProc, 0);
-    AfxUnhookWindowCreate();
+    BOOL attached = AfxUnhookWindowCreate();
     if (!h) {
-        PostNcDestroy();
+        // An attached form that failed has run PostNcDestroy at WM_NCDESTROY.
+        if (!attached) PostNcDestroy();
         return FALSE;
     }
     if (m_hWnd != h) SubclassWindow(h);

@@ -205,12 +205,15 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     WndData().createHook = ::SetWindowsHookExA(WH_CBT, CreateHookProc, nullptr, ::GetCurrentThreadId());
     HWND h = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    bool attached = WndData().pendingCreate == nullptr;  // the hook took this object
     if (WndData().createHook) ::UnhookWindowsHookEx(WndData().createHook);
     WndData().createHook = outerHook;
     WndData().pendingCreate = outerPending;
     if (!h) {
-        // A window destroyed during creation was detached at WM_NCDESTROY.
-        PostNcDestroy();
+        // A window that was attached and then failed (WM_CREATE gave -1) has
+        // had its WM_NCDESTROY, and with it PostNcDestroy: a frame or view has
+        // deleted itself, so nothing of this object may be touched again.
+        if (!attached) PostNcDestroy();
         return FALSE;
     }
     return TRUE;

@@ -1,7 +1,7 @@
 #include "server/app/D_ClosingApp.h"
 #include "server/app/resource.h"
 
-CD_ClosingApp::CD_ClosingApp() : CDialog(IDD_CLOSING)
+CD_ClosingApp::CD_ClosingApp() : CSkinDialog(IDD_CLOSING)
 {
 }
 

@@ -2,8 +2,9 @@
 // shuts down; a member of the application object.
 #pragma once
 #include "framework/framework.h"
+#include "skin/skindialog.h"
 
-class CD_ClosingApp : public CDialog
+class CD_ClosingApp : public CSkinDialog
 {
 public:
     CD_ClosingApp();

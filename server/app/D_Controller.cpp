@@ -22,19 +22,19 @@ int InList(int index)
 }
 } // namespace
 
-BEGIN_MESSAGE_MAP(CD_Controller, CDialog)
+BEGIN_MESSAGE_MAP(CD_Controller, CSkinDialog)
     ON_CBN_SELCHANGE(IDC_COMM_PORT, OnSelChangePort)
 END_MESSAGE_MAP()
 
 CD_Controller::CD_Controller(CWnd* parent, BOOL edit, const CString& name, int port, int controllerId)
-    : CDialog(IDD_CONTROLLER, parent), m_portIndex(port - 1), m_controllerIndex(controllerId - 1), m_name(name),
+    : CSkinDialog(IDD_CONTROLLER, parent), m_portIndex(port - 1), m_controllerIndex(controllerId - 1), m_name(name),
       m_edit(edit), m_settingsPath(SettingsFilePath())
 {
 }
 
 void CD_Controller::DoDataExchange(CDataExchange* pDX)
 {
-    CDialog::DoDataExchange(pDX);
+    CSkinDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_COMM_PORT, m_portList);
     DDX_CBIndex(pDX, IDC_COMM_PORT, m_portIndex);
     DDX_Control(pDX, IDC_CONTROLLER_ID, m_controllerList);
@@ -44,10 +44,9 @@ void CD_Controller::DoDataExchange(CDataExchange* pDX)
 
 BOOL CD_Controller::OnInitDialog()
 {
-    // The base shows the values, so the lists are filled and the indexes
-    // chosen before it runs; the controls are attached for that.
-    m_portList.SubclassDlgItem(IDC_COMM_PORT, this);
-    m_controllerList.SubclassDlgItem(IDC_CONTROLLER_ID, this);
+    // The base attaches the lists while they are still empty; the values are
+    // shown again once they are filled and the indexes chosen.
+    BOOL result = CSkinDialog::OnInitDialog();
     FillNumbers(m_portList);
     FillNumbers(m_controllerList);
     CString caption;
@@ -64,7 +63,8 @@ BOOL CD_Controller::OnInitDialog()
         m_controllerIndex = InList(last.controller);
     }
     SetWindowText(caption);
-    return CDialog::OnInitDialog();
+    UpdateData(FALSE);
+    return result;
 }
 
 void CD_Controller::OnSelChangePort()

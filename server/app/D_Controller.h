@@ -3,9 +3,10 @@
 // are the ones last added ([DialogAdd] of the settings file).
 #pragma once
 #include "framework/framework.h"
+#include "skin/skindialog.h"
 #include <string>
 
-class CD_Controller : public CDialog {
+class CD_Controller : public CSkinDialog {
 public:
     // port and controllerId are numbers from 1; the lists hold them as index = number - 1.
     CD_Controller(CWnd* parent, BOOL edit, const CString& name, int port, int controllerId);

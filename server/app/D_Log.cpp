@@ -19,13 +19,13 @@ const Column Columns[] = {
 const int ColumnCount = sizeof Columns / sizeof Columns[0];
 } // namespace
 
-CD_Log::CD_Log(SQLite::Database& log, CWnd* parent) : CDialog(IDD_USER_LOG, parent), m_log(log)
+CD_Log::CD_Log(SQLite::Database& log, CWnd* parent) : CSkinDialog(IDD_USER_LOG, parent), m_log(log)
 {
 }
 
 BOOL CD_Log::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
     m_list.SubclassDlgItem(IDC_USER_LOG_LIST, this);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
     AddColumns();

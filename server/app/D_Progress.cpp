@@ -20,7 +20,7 @@ BOOL CD_Progress::Create(CWnd* parent)
         ::EnableWindow(m_owner, FALSE);
         m_ownerDisabled = TRUE;
     }
-    if (!CDialog::Create(IDD_PROGRESS, CWnd::FromHandle(m_owner))) {
+    if (!CSkinDialog::Create(IDD_PROGRESS, CWnd::FromHandle(m_owner))) {
         if (m_ownerDisabled)
             ::EnableWindow(m_owner, TRUE);
         m_ownerDisabled = FALSE;
@@ -31,7 +31,7 @@ BOOL CD_Progress::Create(CWnd* parent)
 
 BOOL CD_Progress::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
     m_progress.SubclassDlgItem(IDC_PROGRESS_BAR, this);
     m_progress.SetRange32(m_lower, m_upper);
     m_progress.SetStep(m_step);
@@ -89,5 +89,5 @@ BOOL CD_Progress::DestroyWindow()
     }
     if (!m_hWnd)
         return FALSE;
-    return CDialog::DestroyWindow();
+    return CSkinDialog::DestroyWindow();
 }

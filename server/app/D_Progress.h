@@ -3,8 +3,9 @@
 // through CheckCancel between its steps and stops when Cancel was pressed.
 #pragma once
 #include "framework/framework.h"
+#include "skin/skindialog.h"
 
-class CD_Progress : public CDialog {
+class CD_Progress : public CSkinDialog {
 public:
     // captionId 0: the default caption "Progress".
     explicit CD_Progress(UINT captionId = 0);

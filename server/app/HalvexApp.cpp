@@ -6,6 +6,7 @@
 #include "server/app/resource.h"
 #include "server/services/ServerSettings.h"
 #include "server/services/SingleInstance.h"
+#include "skin/skindialog.h"
 #include "skin/skinlib.h"
 #include <commctrl.h>
 #include <ole2.h>
@@ -16,16 +17,16 @@ namespace {
 const char* const InstanceMutexName = "75C57BC1-E844-456c-A568-7B0C0282792A";
 const char* const VersionText = "3, 1, 0, 1";
 
-class C_AboutDlg : public CDialog
+class C_AboutDlg : public CSkinDialog
 {
 public:
-    C_AboutDlg() : CDialog(IDD_ABOUTBOX) {}
+    C_AboutDlg() : CSkinDialog(IDD_ABOUTBOX) {}
     CString m_strVersion;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override
     {
-        CDialog::DoDataExchange(dx);
+        CSkinDialog::DoDataExchange(dx);
         DDX_Text(dx, IDC_VERSION, m_strVersion);
     }
 };

@@ -60,7 +60,7 @@ C_HalvexView::C_HalvexView()
     : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_nAutoSetTime(0),
       m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000),
       m_setTime(*this, QueueSetTimeOnBus), m_bShuttingDown(false), m_nBusy(0), m_pRemoving(nullptr), m_hFrame(NULL),
-      m_busServices(*this)
+      m_busServices(*this), m_dwRowsShown(0), m_bRowsTimer(false)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -255,13 +255,45 @@ LRESULT C_HalvexView::OnAddLogLine(WPARAM wParam, LPARAM lParam)
 
 LRESULT C_HalvexView::OnQueuedRegistrations(WPARAM, LPARAM)
 {
+    // Redrawing the list costs tens of milliseconds: done for every row of a
+    // busy site, it would take this thread's whole time. Rows that come
+    // sooner than RowsIntervalMs after the last showing wait for the timer.
+    if (m_bRowsTimer)
+        return 0;
+    const DWORD since = GetTickCount() - m_dwRowsShown;
+    if (since < RowsIntervalMs && SetTimer(RowsTimerId, RowsIntervalMs - since, nullptr)) {
+        m_bRowsTimer = true;
+        return 0;
+    }
+    ShowQueuedRegistrations();
+    return 0;
+}
+
+void C_HalvexView::OnTimer(UINT_PTR id)
+{
+    if (id != RowsTimerId)
+        return;
+    KillTimer(RowsTimerId);
+    m_bRowsTimer = false;
+    ShowQueuedRegistrations();
+}
+
+void C_HalvexView::ShowQueuedRegistrations()
+{
     std::deque<VTMultiDrop::EventArgRegistration> rows;
     EnterCriticalSection(&m_lock);
     rows.swap(m_pendingRows);
     LeaveCriticalSection(&m_lock);
+    m_dwRowsShown = GetTickCount();
+    if (rows.empty())
+        return;
+    // One redraw for the whole batch.
+    m_listRegistrations.SetRedraw(FALSE);
     for (const auto& r : rows)
         InsertRegistrationRow(r);
-    return 0;
+    m_listRegistrations.SetRedraw(TRUE);
+    m_listRegistrations.EnsureVisible(m_listRegistrations.GetItemCount() - 1, FALSE);
+    m_listRegistrations.Invalidate();
 }
 
 void C_HalvexView::InsertRegistrationRow(const VTMultiDrop::EventArgRegistration& r)
@@ -278,7 +310,6 @@ void C_HalvexView::InsertRegistrationRow(const VTMultiDrop::EventArgRegistration
     m_listRegistrations.SetItemText(row, 3, text);
     text.Format("[%s] %s", r.m_EventCodeText.c_str(), r.m_EventName.c_str());
     m_listRegistrations.SetItemText(row, 4, text);
-    m_listRegistrations.EnsureVisible(row, FALSE);
 }
 
 void C_HalvexView::OnUpdateOnLine(CCmdUI* cmdUI)

@@ -127,7 +127,7 @@ protected:
     LRESULT OnQueuedRegistrations(WPARAM, LPARAM);
     LRESULT OnStatusReply(WPARAM wParam, LPARAM lParam);
     LRESULT OnRemoveRequest(WPARAM wParam, LPARAM lParam);
-    void OnTimer(UINT_PTR id) {}
+    void OnTimer(UINT_PTR id);
     void OnTreeRightClick(NMHDR* nm, LRESULT* result);
     void OnUpdateOnLine(CCmdUI* cmdUI);
 
@@ -159,6 +159,8 @@ private:
     // Asks, queues the bus command on the selected controller, logs it.
     void RunControllerCommand(const ControllerCommand& command);
     void InsertRegistrationRow(const VTMultiDrop::EventArgRegistration& r);
+    // Moves the queued rows into the list, the oldest rows making room.
+    void ShowQueuedRegistrations();
     void LoadImageList(CImageList& list, UINT bitmapId);
     // Runs `job` on a helper thread while this thread keeps pumping messages.
     static void RunPumped(void (*job)(void*), void* arg);
@@ -173,4 +175,10 @@ private:
     CRITICAL_SECTION m_lock;              // guards the two members below
     std::vector<std::pair<int, int>> m_treeOrder; // (port, id) of the root items
     std::deque<VTMultiDrop::EventArgRegistration> m_pendingRows;
+
+    // The registration list is redrawn at most once in this interval.
+    static const UINT_PTR RowsTimerId = 1;
+    static const DWORD RowsIntervalMs = 250;
+    DWORD m_dwRowsShown;  // tick count of the last showing
+    bool m_bRowsTimer;    // rows wait for the timer
 };

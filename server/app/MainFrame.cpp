@@ -2,7 +2,7 @@
 #include "server/app/MainFrame.h"
 #include "server/app/resource.h"
 
-IMPLEMENT_DYNCREATE(C_MainFrame, CFrameWnd)
+IMPLEMENT_DYNCREATE(C_MainFrame, CSkinFrameWnd)
 
 BEGIN_MESSAGE_MAP(C_MainFrame, C_MainFrameBase)
     ON_WM_CREATE()
@@ -13,6 +13,7 @@ END_MESSAGE_MAP()
 
 namespace {
 const UINT StatusIndicators[] = { ID_SEPARATOR };
+const COLORREF ToolbarTransparent = RGB(255, 0, 255);
 }
 
 C_MainFrame::C_MainFrame()
@@ -35,7 +36,14 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs)
 {
     if (C_MainFrameBase::OnCreate(cs) == -1)
         return -1;
-    // The toolbar joins once the bar classes can create it.
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
+                               WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
+                               CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    // The menu items show the images of their toolbar buttons.
+    if (!m_DefaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent))
+        return -1;
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar.SetIndicators(StatusIndicators, 1))
         return -1;

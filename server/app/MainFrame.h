@@ -3,9 +3,9 @@
 // only Exit ends the server.
 #pragma once
 #include "framework/framework.h"
-#include "skin/skinframe.h"
+#include "skin/skinframewnd.h"
 
-typedef CFrameWnd C_MainFrameBase;
+typedef CSkinFrameWnd C_MainFrameBase;
 
 class C_MainFrame : public C_MainFrameBase
 {

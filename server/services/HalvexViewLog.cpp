@@ -26,13 +26,16 @@ struct Locked {
 
 } // namespace
 
-CHalvexViewLog::CHalvexViewLog() : m_list(NULL), m_owner(NULL), m_guiThreadId(0)
+CHalvexViewLog::CHalvexViewLog()
+    : m_list(NULL), m_owner(NULL), m_guiThreadId(0), m_refreshDue(false), m_lastRefresh(0)
 {
     InitializeCriticalSection(&m_lock);
 }
 
 CHalvexViewLog::~CHalvexViewLog()
 {
+    if (m_refreshDue && IsWindow(m_owner))
+        KillTimer(m_owner, reinterpret_cast<UINT_PTR>(this));
     DeleteCriticalSection(&m_lock);
 }
 
@@ -55,6 +58,10 @@ void CHalvexViewLog::AddLogMessage(const std::string& text, int image)
         if (GetCurrentThreadId() != m_guiThreadId) {
             // Queued in order; the GUI thread inserts on its next wake-up.
             m_pending.push_back(line);
+            // Only the newest lines can be shown: a GUI thread that is
+            // behind gets no more than the list holds.
+            while ((int)m_pending.size() > MaxLines)
+                m_pending.pop_front();
             owner = m_owner;
             if (m_pending.size() > 1)
                 return; // a wake-up is already on its way
@@ -84,6 +91,7 @@ LRESULT CHalvexViewLog::OnAddLogLine(WPARAM, LPARAM)
 
 void CHalvexViewLog::Insert(const Line& line)
 {
+    ScheduleRefresh();
     while (ListView_GetItemCount(m_list) >= MaxLines)
         ListView_DeleteItem(m_list, 0);
     LVITEMA item = {};
@@ -98,7 +106,37 @@ void CHalvexViewLog::Insert(const Line& line)
     sub.iSubItem = 1;
     sub.pszText = const_cast<char*>(line.text.c_str());
     SendMessageA(m_list, LVM_SETITEMTEXTA, (WPARAM)index, (LPARAM)&sub);
-    ListView_EnsureVisible(m_list, index, FALSE);
+    if (!m_refreshDue)
+        ListView_EnsureVisible(m_list, index, FALSE);
+}
+
+void CHalvexViewLog::ScheduleRefresh()
+{
+    if (m_refreshDue)
+        return;
+    const DWORD since = GetTickCount() - m_lastRefresh;
+    const DWORD wait = since < RefreshIntervalMs ? RefreshIntervalMs - since : 0;
+    if (m_owner == NULL || !SetTimer(m_owner, reinterpret_cast<UINT_PTR>(this), wait, OnRefreshTimer))
+        return; // no timer: the list draws itself line by line
+    SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+    m_refreshDue = true;
+}
+
+void CHalvexViewLog::Refresh()
+{
+    KillTimer(m_owner, reinterpret_cast<UINT_PTR>(this));
+    m_refreshDue = false;
+    m_lastRefresh = GetTickCount();
+    SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
+    const int count = ListView_GetItemCount(m_list);
+    if (count > 0)
+        ListView_EnsureVisible(m_list, count - 1, FALSE);
+    InvalidateRect(m_list, NULL, TRUE);
+}
+
+void CALLBACK CHalvexViewLog::OnRefreshTimer(HWND, UINT, UINT_PTR self, DWORD)
+{
+    reinterpret_cast<CHalvexViewLog*>(self)->Refresh();
 }
 
 LRESULT CHalvexViewLog::OnLogString(WPARAM image, LPARAM stringId)

@@ -42,10 +42,22 @@ private:
         int image;
     };
     void Insert(const Line& line);
+    // Redrawing the list and scrolling it to its end costs tens of
+    // milliseconds: lines go in at once with the drawing off, and the list
+    // is shown at most once in RefreshIntervalMs, by a timer of the owner
+    // window (GUI thread).
+    void ScheduleRefresh();
+    void Refresh();
+    static void CALLBACK OnRefreshTimer(HWND, UINT, UINT_PTR self, DWORD);
+
+    static const DWORD RefreshIntervalMs = 250;
 
     CRITICAL_SECTION m_lock; // guards m_pending and the handles
     std::deque<Line> m_pending;
     HWND m_list;
     HWND m_owner;
     DWORD m_guiThreadId;
+    // GUI thread only.
+    bool m_refreshDue;      // drawing is off and the timer runs
+    DWORD m_lastRefresh;    // tick count
 };

@@ -73,7 +73,6 @@ bool CReportingForwarder::ExecStoredProcedure(const BufferedRegistration& r)
 
 bool CReportingForwarder::InsertIntoBuffer(const BufferedRegistration& r)
 {
-    Log(2, IDS_DB_WRITING_TO_BUFFER);
     const std::string sql = FormatBufferInsert(r);
     // The buffer may have been unavailable when it was opened (or lost since):
     // one fresh open before the registration is given up.
@@ -82,6 +81,8 @@ bool CReportingForwarder::InsertIntoBuffer(const BufferedRegistration& r)
         m_buffer.DirectStatement(CreateBufferTable);
         ok = m_buffer.DirectStatement(sql.c_str()) == SQLITE_OK;
     }
+    // After the row is in: whoever sees the line finds the row in the file.
+    Log(2, IDS_DB_WRITING_TO_BUFFER);
     if (!ok)
         Log(0, IDS_DB_UNABLE_TO_WRITE);
     return ok;

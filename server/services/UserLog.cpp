@@ -1,4 +1,5 @@
 #include "server/services/UserLog.h"
+#include "framework/string.h"
 
 #include <sqlite3.h>
 #include <cstdio>
@@ -63,8 +64,9 @@ void CUserLog::OpenAndCreate(const char* path)
 
 void CUserLog::LogEvent(UINT eventId, int port, int controller, const char* description)
 {
-    char text[256] = "";
-    LoadStringA(GetModuleHandleA(nullptr), eventId, text, sizeof text);
+    // The resource module in force: a language library names the events itself.
+    CString text;
+    text.LoadString(eventId);
     Insert(text, port, controller, description);
 }
 

@@ -10,6 +10,7 @@
 #include "server/app/OperatorDialogsRes.h"
 #include "server/services/IniFile.h"
 #include "server/services/UserLog.h"
+#include "skin/skinmenu.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include <string>
@@ -26,6 +27,9 @@ std::string ComboEntry(HWND dlg, int id, int index)
 }
 
 int ComboSelection(HWND dlg, int id) { return (int)::SendDlgItemMessageA(dlg, id, CB_GETCURSEL, 0, 0); }
+
+// The skin draws the dialog's system menu: a skin menu object holds it.
+bool SkinnedSystemMenu(HWND dlg) { return CSkinMenu::FromMenuHandle(::GetSystemMenu(dlg, FALSE)) != nullptr; }
 
 // A top-level owner window for the dialogs.
 struct Owner : CWnd {
@@ -65,6 +69,7 @@ TEST_F(ControllerDialog, AddProposesTheLastAddedPortAndAddress)
             HWND d = dlg.m_hWnd;
             if (!d || !::IsWindowVisible(d)) return false;
             EXPECT_EQ(Text(d), "Add controller");
+            EXPECT_TRUE(SkinnedSystemMenu(d));
             ExpectNumberLists(d);
             EXPECT_EQ(ComboSelection(d, IDC_COMM_PORT), 0);
             EXPECT_EQ(ComboSelection(d, IDC_CONTROLLER_ID), 0);
@@ -366,6 +371,15 @@ SYSTEMTIME Utc(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s, WORD ms)
     return t;
 }
 
+// A file in the test program's folder.
+std::string BesideProgram(const char* name)
+{
+    char path[MAX_PATH] = "";
+    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, n);
+    return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
+}
+
 // Runs the log dialog over the database and hands its list to `check`.
 void ShowLogDialog(SQLite::Database& db, CWnd* owner, const std::function<void(HWND list)>& check)
 {
@@ -374,6 +388,7 @@ void ShowLogDialog(SQLite::Database& db, CWnd* owner, const std::function<void(H
         HWND d = dlg.m_hWnd;
         if (!d || !::IsWindowVisible(d)) return false;
         EXPECT_EQ(Text(d), "User Log");
+        EXPECT_TRUE(SkinnedSystemMenu(d));
         check(::GetDlgItem(d, IDC_USER_LOG_LIST));
         Click(d, IDCANCEL);  // "Close"
         return true;
@@ -412,11 +427,19 @@ TEST(UserLogDialog, RowsOfTheLogFileOldestFirstWithTheirExactCells)
         ASSERT_TRUE(writer.InsertAt(Utc(2011, 3, 3, 10, 15, 30, 250), "Pack", 1, 200, ""));
         ASSERT_TRUE(writer.InsertAt(Utc(2011, 3, 3, 10, 15, 30, 249), "TimeSet", 2, 5, ""));
         writer.LogEvent(152, 3, 17, "");
+        // With a language module in force, the event name is its text.
+        HMODULE language = ::LoadLibraryA(BesideProgram("app_dialogs_test_language.dll").c_str());
+        ASSERT_NE(language, nullptr);
+        HINSTANCE own = AfxGetResourceHandle();
+        AfxSetResourceHandle(language);
+        writer.LogEvent(153, 4, 18, "");
+        AfxSetResourceHandle(own);
+        ::FreeLibrary(language);
     }
     CUserLog log(path.c_str());
     Owner owner;
     ShowLogDialog(log.GetDatabase(), &owner, [](HWND list) {
-        ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+        ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
         const char* expected[2][5] = {
             {"2011-03-03 10:15:30.249", "TimeSet", "2", "5", ""},
             {"2011-03-03 10:15:30.250", "Pack", "1", "200", ""},
@@ -424,11 +447,13 @@ TEST(UserLogDialog, RowsOfTheLogFileOldestFirstWithTheirExactCells)
         for (int r = 0; r < 2; ++r)
             for (int c = 0; c < 5; ++c)
                 EXPECT_EQ(Cell(list, r, c), expected[r][c]) << "row " << r << " column " << c;
-        // The event logged now, from its string resource, comes last.
+        // The events logged now, from the string resources in force, come last.
         EXPECT_EQ(Cell(list, 2, 0).size(), 23u);
         EXPECT_EQ(Cell(list, 2, 1), "Reset");
         EXPECT_EQ(Cell(list, 2, 2), "3");
         EXPECT_EQ(Cell(list, 2, 3), "17");
+        EXPECT_EQ(Cell(list, 3, 1), "Packen");
+        EXPECT_EQ(Cell(list, 3, 2), "4");
     });
 }
 

@@ -1,8 +1,10 @@
-// The real Halvex.exe under Wine: start-up, the single-instance rule with two
-// processes, the settings written back at Exit, and a shutdown asked for
-// several times at once.
+// The real Halvex.exe under Wine: start-up, the main window's bars, the
+// single-instance rule with two processes, the settings written back at Exit,
+// and a shutdown asked for several times at once.
 #include <winsock2.h>
+#include "screen_png.h"
 #include "server_process.h"
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -51,7 +53,72 @@ bool TcpPortAnswers(int port)
     return false;
 }
 
+std::string ClassOf(HWND wnd)
+{
+    char name[64] = "";
+    GetClassNameA(wnd, name, sizeof name);
+    return name;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND parent, HWND child)
+{
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 } // namespace
+
+TEST(ServerRun, MainWindowStacksToolbarViewAndStatusBar)
+{
+    std::string folder = ServerProcess::MakeFolder("bars", "[Misc]\r\nTCPPort=65021\r\n");
+    ServerProcess server(folder);
+    ASSERT_TRUE(server.Start());
+    HWND main = server.WaitForMainWindow();
+    ASSERT_NE(nullptr, main);
+    HWND toolbar = GetDlgItem(main, 0xE800);
+    HWND status = GetDlgItem(main, 0xE801);
+    HWND view = GetDlgItem(main, 0xE900);
+    ASSERT_NE(nullptr, toolbar);
+    ASSERT_NE(nullptr, status);
+    ASSERT_NE(nullptr, view);
+    EXPECT_EQ(TOOLBARCLASSNAMEA, ClassOf(toolbar));
+    EXPECT_EQ(STATUSCLASSNAMEA, ClassOf(status));
+    EXPECT_TRUE(IsWindowVisible(toolbar));
+    EXPECT_TRUE(IsWindowVisible(status));
+
+    // The buttons of toolbar resource 128, each with its own image in order.
+    EXPECT_EQ(11, SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+    struct Button { int index; UINT id; int image; } const buttons[] = {
+        { 0, 32772, 0 }, { 1, 32794, 1 }, { 2, 32773, 2 }, { 4, 32776, 3 },
+        { 5, 32795, 4 }, { 7, 32796, 5 }, { 8, 32797, 6 }, { 10, 57664, 7 },
+    };
+    for (const Button& b : buttons) {
+        EXPECT_EQ(b.index, SendMessageA(toolbar, TB_COMMANDTOINDEX, b.id, 0)) << b.id;
+        EXPECT_EQ(b.image, SendMessageA(toolbar, TB_GETBITMAP, b.id, 0)) << b.id;
+    }
+    EXPECT_EQ(1, SendMessageA(status, SB_GETPARTS, 0, 0)) << "one message pane";
+
+    // Toolbar on top, the view under it, the status bar at the bottom, all
+    // across the client area, nothing overlapping.
+    RECT client, tb = ChildRect(main, toolbar), vw = ChildRect(main, view), sb = ChildRect(main, status);
+    GetClientRect(main, &client);
+    EXPECT_EQ(0, tb.top);
+    EXPECT_GT(tb.bottom, tb.top);
+    EXPECT_EQ(tb.bottom, vw.top);
+    EXPECT_EQ(vw.bottom, sb.top);
+    EXPECT_EQ(client.bottom, sb.bottom);
+    EXPECT_EQ(client.right, tb.right);
+    EXPECT_EQ(client.right, sb.right);
+    EXPECT_GT(vw.bottom, vw.top);
+
+    RECT shot;
+    GetWindowRect(main, &shot);
+    SaveScreenPng((folder + "\\main_window.png").c_str(), shot);
+    EXPECT_EQ(0, server.Exit());
+}
 
 TEST(ServerRun, StartsWithFixedSizeWindowAndServesTcp)
 {

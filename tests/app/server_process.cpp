@@ -1,7 +1,6 @@
 #include "server_process.h"
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 namespace {
 std::string BinaryDir()
@@ -51,15 +50,14 @@ std::string ServerProcess::MakeFolder(const std::string& name, const std::string
     std::string folder = BinaryDir() + "\\app-e2e\\" + name;
     CreateDirectoryA((BinaryDir() + "\\app-e2e").c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
-    // Whatever an earlier run left (settings, logs, buffers) goes.
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 DeleteFileA((folder + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
     }
     CopyFileA((BinaryDir() + "\\server\\app\\Halvex.exe").c_str(), (folder + "\\Halvex.exe").c_str(), FALSE);
     if (!ini.empty())
@@ -77,41 +75,8 @@ ServerProcess::~ServerProcess()
     }
 }
 
-namespace {
-// One Wine prefix runs one server at a time: a second start only hands over
-// to the first. Test programs that start it take turns, each from its first
-// start until it ends.
-class ServerTurn {
-public:
-    bool Take()
-    {
-        if (!m_held) {
-            if (!m_mutex)
-                m_mutex = CreateMutexA(nullptr, FALSE, "Halvex.Tests.ServerTurn");
-            DWORD r = m_mutex ? WaitForSingleObject(m_mutex, 15 * 60 * 1000) : WAIT_FAILED;
-            m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-        }
-        return m_held;
-    }
-    ~ServerTurn()
-    {
-        if (m_held)
-            ReleaseMutex(m_mutex);
-        if (m_mutex)
-            CloseHandle(m_mutex);
-    }
-
-private:
-    HANDLE m_mutex = nullptr;
-    bool m_held = false;
-};
-ServerTurn g_turn;
-} // namespace
-
 bool ServerProcess::Start()
 {
-    if (!g_turn.Take())
-        return false;
     std::string exe = m_folder + "\\Halvex.exe";
     STARTUPINFOA si = { sizeof(si) };
     std::string cmd = "\"" + exe + "\"";
@@ -149,6 +114,142 @@ int ServerProcess::Exit(DWORD timeoutMs)
     return WaitForEnd(timeoutMs);
 }
 
+HWND ServerProcess::WaitForWindow(const char* title, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND w = FindProcessWindow(m_pi.dwProcessId, title);
+        if (w && IsWindowVisible(w))
+            return w;
+        if (GetTickCount() - start >= timeoutMs || WaitForSingleObject(m_pi.hProcess, 50) == WAIT_OBJECT_0)
+            return nullptr;
+    }
+}
+
+namespace {
+struct FindChild {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindChildWithId(HWND wnd, LPARAM param)
+{
+    FindChild* f = reinterpret_cast<FindChild*>(param);
+    if (GetDlgCtrlID(wnd) == f->id) {
+        f->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+const UINT AnswerTimeoutMs = 5000;
+
+bool Ask(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(wnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, AnswerTimeoutMs, &answer))
+        return false;
+    result = (LRESULT)answer;
+    return true;
+}
+
+const size_t TextRoom = 512;
+} // namespace
+
+HWND ServerProcess::Control(int id)
+{
+    HWND main = m_main ? m_main : FindProcessWindow(m_pi.dwProcessId, "Halvex");
+    if (!main)
+        return nullptr;
+    FindChild f = { id, nullptr };
+    EnumChildWindows(main, FindChildWithId, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+int ServerProcess::ListCount(HWND list)
+{
+    LRESULT count = -1;
+    return Ask(list, LVM_GETITEMCOUNT, 0, 0, count) ? (int)count : -1;
+}
+
+std::string ServerProcess::ListText(HWND list, int row, int column)
+{
+    RemoteBlock block(m_pi.hProcess, sizeof(LVITEMA) + TextRoom);
+    if (!block.Ok())
+        return std::string();
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = block.At(sizeof item);
+    item.cchTextMax = (int)TextRoom;
+    char text[TextRoom] = "";
+    LRESULT length = 0;
+    if (!block.Write(0, &item, sizeof item) || !block.Write(sizeof item, text, 1) ||
+        !Ask(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)block.At(0), length) ||
+        !block.Read(sizeof item, text, TextRoom))
+        return std::string();
+    text[TextRoom - 1] = 0;
+    return text;
+}
+
+int ServerProcess::ListImage(HWND list, int row)
+{
+    RemoteBlock block(m_pi.hProcess, sizeof(LVITEMA));
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    LRESULT ok = 0;
+    if (!block.Ok() || !block.Write(0, &item, sizeof item) ||
+        !Ask(list, LVM_GETITEMA, 0, (LPARAM)block.At(0), ok) || !ok || !block.Read(0, &item, sizeof item))
+        return -1;
+    return item.iImage;
+}
+
+int ServerProcess::ListTopIndex(HWND list)
+{
+    LRESULT top = -1;
+    return Ask(list, LVM_GETTOPINDEX, 0, 0, top) ? (int)top : -1;
+}
+
+int ServerProcess::ListRowsPerPage(HWND list)
+{
+    LRESULT rows = -1;
+    return Ask(list, LVM_GETCOUNTPERPAGE, 0, 0, rows) ? (int)rows : -1;
+}
+
+std::vector<ServerProcess::TreeItem> ServerProcess::TreeRoots(HWND tree)
+{
+    std::vector<TreeItem> roots;
+    RemoteBlock block(m_pi.hProcess, sizeof(TVITEMA) + TextRoom);
+    if (!block.Ok())
+        return roots;
+    LRESULT next = 0;
+    if (!Ask(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, next))
+        return roots;
+    while (next) {
+        TVITEMA item = {};
+        item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE;
+        item.hItem = (HTREEITEM)next;
+        item.pszText = block.At(sizeof item);
+        item.cchTextMax = (int)TextRoom;
+        char text[TextRoom] = "";
+        LRESULT ok = 0;
+        if (!block.Write(0, &item, sizeof item) || !Ask(tree, TVM_GETITEMA, 0, (LPARAM)block.At(0), ok) || !ok ||
+            !block.Read(0, &item, sizeof item) || !block.Read(sizeof item, text, TextRoom))
+            break;
+        text[TextRoom - 1] = 0;
+        roots.push_back({ (HTREEITEM)next, text, item.iImage });
+        if (!Ask(tree, TVM_GETNEXTITEM, TVGN_NEXT, next, next))
+            break;
+    }
+    return roots;
+}
+
+bool ServerProcess::SelectTreeItem(HWND tree, HTREEITEM item)
+{
+    LRESULT ok = 0;
+    return Ask(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item, ok) && ok;
+}
+
 // ---- windows of another process -------------------------------------------
 
 namespace {
@@ -158,7 +259,7 @@ struct ChildSearch {
     HWND found;
 };
 
-BOOL CALLBACK FindChild(HWND wnd, LPARAM param)
+BOOL CALLBACK FindChildOfClass(HWND wnd, LPARAM param)
 {
     ChildSearch* s = reinterpret_cast<ChildSearch*>(param);
     char name[64] = "";
@@ -207,7 +308,7 @@ BOOL CALLBACK AppendText(HWND wnd, LPARAM param)
 HWND FindChildControl(HWND parent, int id, const char* className)
 {
     ChildSearch s = { id, className, nullptr };
-    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&s));
+    EnumChildWindows(parent, FindChildOfClass, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
@@ -278,48 +379,30 @@ bool PressButton(HWND dialog, int id, DWORD closeTimeoutMs)
     return true;
 }
 
-RemoteBuffer::RemoteBuffer(HANDLE process, size_t size)
-    : m_process(process), m_address(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-{
-}
-
-RemoteBuffer::~RemoteBuffer()
-{
-    if (m_address)
-        VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
-}
-
-bool RemoteBuffer::Write(size_t offset, const void* data, size_t size)
-{
-    SIZE_T done = 0;
-    return m_address && WriteProcessMemory(m_process, Address() + offset, data, size, &done) && done == size;
-}
-
-bool RemoteBuffer::Read(size_t offset, void* data, size_t size) const
-{
-    SIZE_T done = 0;
-    return m_address && ReadProcessMemory(m_process, Address() + offset, data, size, &done) && done == size;
-}
-
 namespace {
-const size_t TextRoom = 512;
+// A message the server does not answer within a few seconds gives 0.
+LRESULT Sent(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    return Ask(wnd, msg, wParam, lParam, result) ? result : 0;
+}
 
 HTREEITEM NextItem(HWND tree, UINT relation, HTREEITEM item)
 {
-    return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, relation, (LPARAM)item);
+    return (HTREEITEM)Sent(tree, TVM_GETNEXTITEM, relation, (LPARAM)item);
 }
 } // namespace
 
 bool RemoteTree::GetItem(TVITEMA& item, std::string* text) const
 {
-    RemoteBuffer remote(m_process, sizeof item + TextRoom);
+    RemoteBlock remote(m_process, sizeof item + TextRoom);
     if (text) {
         item.mask |= TVIF_TEXT;
-        item.pszText = remote.Address() + sizeof item;
+        item.pszText = remote.At(0) + sizeof item;
         item.cchTextMax = (int)TextRoom;
     }
     if (!remote.Write(0, &item, sizeof item) ||
-        !SendMessageA(m_tree, TVM_GETITEMA, 0, (LPARAM)remote.Address()) || !remote.Read(0, &item, sizeof item))
+        !Sent(m_tree, TVM_GETITEMA, 0, (LPARAM)remote.At(0)) || !remote.Read(0, &item, sizeof item))
         return false;
     if (text) {
         char buffer[TextRoom] = "";
@@ -365,21 +448,21 @@ int RemoteTree::Image(HTREEITEM handle) const
 
 bool RemoteTree::Expanded(HTREEITEM item) const
 {
-    return (SendMessageA(m_tree, TVM_GETITEMSTATE, (WPARAM)item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    return (Sent(m_tree, TVM_GETITEMSTATE, (WPARAM)item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
 bool RemoteTree::ItemRect(HTREEITEM item, RECT* rect) const
 {
     // The item goes in where the rectangle comes out.
-    RemoteBuffer remote(m_process, sizeof(RECT) + sizeof(HTREEITEM));
+    RemoteBlock remote(m_process, sizeof(RECT) + sizeof(HTREEITEM));
     return remote.Write(0, &item, sizeof item) &&
-           SendMessageA(m_tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote.Address()) &&
+           Sent(m_tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote.At(0)) &&
            remote.Read(0, rect, sizeof *rect);
 }
 
 int RemoteTree::Count() const
 {
-    return (int)SendMessageA(m_tree, TVM_GETCOUNT, 0, 0);
+    return (int)Sent(m_tree, TVM_GETCOUNT, 0, 0);
 }
 
 HTREEITEM RemoteTree::Selected() const
@@ -389,7 +472,7 @@ HTREEITEM RemoteTree::Selected() const
 
 bool RemoteTree::Select(HTREEITEM item) const
 {
-    SendMessageA(m_tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    Sent(m_tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
     return Selected() == item;
 }
 
@@ -411,20 +494,20 @@ HTREEITEM RemoteTree::FindRoot(const std::string& text) const
 
 int RemoteList::Count() const
 {
-    return (int)SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0);
+    return (int)Sent(m_list, LVM_GETITEMCOUNT, 0, 0);
 }
 
 std::string RemoteList::Text(int row, int column) const
 {
     LVITEMA item = {};
-    RemoteBuffer remote(m_process, sizeof item + TextRoom);
+    RemoteBlock remote(m_process, sizeof item + TextRoom);
     item.iSubItem = column;
-    item.pszText = remote.Address() + sizeof item;
+    item.pszText = remote.At(0) + sizeof item;
     item.cchTextMax = (int)TextRoom;
     char buffer[TextRoom] = "";
     if (!remote.Write(0, &item, sizeof item))
         return "<unreadable>";
-    SendMessageA(m_list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)remote.Address());
+    Sent(m_list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)remote.At(0));
     if (!remote.Read(sizeof item, buffer, TextRoom))
         return "<unreadable>";
     buffer[TextRoom - 1] = 0;
@@ -450,13 +533,13 @@ std::vector<std::string> RemoteList::Column(int column) const
 std::string RemoteList::Heading(int column) const
 {
     LVCOLUMNA col = {};
-    RemoteBuffer remote(m_process, sizeof col + TextRoom);
+    RemoteBlock remote(m_process, sizeof col + TextRoom);
     col.mask = LVCF_TEXT;
-    col.pszText = remote.Address() + sizeof col;
+    col.pszText = remote.At(0) + sizeof col;
     col.cchTextMax = (int)TextRoom;
     char buffer[TextRoom] = "";
     if (!remote.Write(0, &col, sizeof col) ||
-        !SendMessageA(m_list, LVM_GETCOLUMNA, (WPARAM)column, (LPARAM)remote.Address()) ||
+        !Sent(m_list, LVM_GETCOLUMNA, (WPARAM)column, (LPARAM)remote.At(0)) ||
         !remote.Read(sizeof col, buffer, TextRoom))
         return "";
     buffer[TextRoom - 1] = 0;

@@ -9,7 +9,8 @@
 class ServerProcess {
 public:
     // A new folder under the build tree holding a copy of Halvex.exe and,
-    // when `ini` is not empty, a Halvex.ini with that text.
+    // when `ini` is not empty, a Halvex.ini with that text. Files an earlier
+    // run left there (settings, registration files, databases) are removed.
     static std::string MakeFolder(const std::string& name, const std::string& ini);
     explicit ServerProcess(const std::string& folder) : m_folder(folder) {}
     ~ServerProcess();
@@ -22,9 +23,31 @@ public:
     int Exit(DWORD timeoutMs = 30000);
     int WaitForEnd(DWORD timeoutMs);
     HANDLE Handle() const { return m_pi.hProcess; }
-    DWORD Pid() const { return m_pi.dwProcessId; }
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
     HWND Main() const { return m_main; }
     const std::string& Folder() const { return m_folder; }
+
+    // A top-level window of the server with that title, waited for.
+    HWND WaitForWindow(const char* title, DWORD timeoutMs = 10000);
+    // The control of the main window (at any depth) with that id, or null.
+    HWND Control(int id);
+
+    // List and tree controls of the server, read through its own memory.
+    // A message the server does not answer within a few seconds reads as
+    // -1 or nothing, so a hung server fails the test instead of stopping it.
+    int ListCount(HWND list);
+    std::string ListText(HWND list, int row, int column);
+    int ListImage(HWND list, int row);
+    // The first row in view and how many rows the list shows at once.
+    int ListTopIndex(HWND list);
+    int ListRowsPerPage(HWND list);
+    struct TreeItem {
+        HTREEITEM item;
+        std::string text;
+        int image;
+    };
+    std::vector<TreeItem> TreeRoots(HWND tree);
+    bool SelectTreeItem(HWND tree, HTREEITEM item);
 
 private:
     std::string m_folder;
@@ -55,21 +78,38 @@ HWND WaitForProcessDialog(DWORD pid, const std::string& text, DWORD timeoutMs = 
 // a modal box of its own); true when the dialog then closes in time.
 bool PressButton(HWND dialog, int id, DWORD closeTimeoutMs = 10000);
 
-// Memory inside another process, for the control messages that take
-// pointers (they are not carried across processes).
-class RemoteBuffer {
+// Memory inside another process for one structure and the text it points
+// to: the control messages that take pointers are not carried across
+// processes.
+class RemoteBlock {
 public:
-    RemoteBuffer(HANDLE process, size_t size);
-    ~RemoteBuffer();
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-    char* Address() const { return static_cast<char*>(m_address); }
-    bool Write(size_t offset, const void* data, size_t size);
-    bool Read(size_t offset, void* data, size_t size) const;
+    RemoteBlock(HANDLE process, size_t size) : m_process(process)
+    {
+        m_base = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBlock()
+    {
+        if (m_base)
+            VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    char* At(size_t offset) const { return static_cast<char*>(m_base) + offset; }
+    bool Ok() const { return m_base != nullptr; }
+    bool Write(size_t offset, const void* data, size_t size) const
+    {
+        SIZE_T done = 0;
+        return m_base && WriteProcessMemory(m_process, At(offset), data, size, &done) && done == size;
+    }
+    bool Read(size_t offset, void* data, size_t size) const
+    {
+        SIZE_T done = 0;
+        return m_base && ReadProcessMemory(m_process, At(offset), data, size, &done) && done == size;
+    }
 
 private:
     HANDLE m_process;
-    void* m_address;
+    void* m_base;
 };
 
 // A tree view control of another process.

@@ -268,6 +268,46 @@ TEST(Dialog, MalformedDlgInitStopsAtTheBadRecord) {
     dlg.DestroyWindow();
 }
 
+// A form view (views delete themselves) whose creation fails at WM_CREATE
+// when failCreate is set.
+class CFailingForm : public CFormView {
+public:
+    explicit CFailingForm(UINT templateId) : CFormView(templateId) {}
+    int* destroyed = nullptr;
+    bool failCreate = false;
+    ~CFailingForm() override { ++*destroyed; }
+    int OnCreate(LPCREATESTRUCTA cs) { return failCreate ? -1 : CFormView::OnCreate(cs); }
+    void OnDraw(CDC*) override {}
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFailingForm, CFormView)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+TEST(Dialog, FailedFormViewIsDeletedOnce) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "form parent", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200), nullptr, 0));
+    struct Case {
+        const char* name;
+        UINT templateId;
+        bool failCreate;
+    } const cases[] = {
+        {"missing template, never attached", 999, false},
+        {"WM_CREATE gives -1 once attached", IDD_MODELESS, true},
+    };
+    for (const Case& c : cases) {
+        int destroyed = 0;
+        CFailingForm* form = new CFailingForm(c.templateId);
+        form->destroyed = &destroyed;
+        form->failCreate = c.failCreate;
+        EXPECT_FALSE(form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100), &parent, 1))
+            << c.name;
+        EXPECT_EQ(destroyed, 1) << c.name;
+    }
+    parent.DestroyWindow();
+}
+
 // Pumps as the application's loop does: the window tree sees each message first.
 template <class Done>
 bool PumpWithPreTranslate(Done done, DWORD ms = 10000) {

@@ -100,6 +100,61 @@ TEST(Window, CreationHookAttachesBeforeFirstMessage) {
     EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
 }
 
+// A window whose creation fails at the message given (0: never).
+class CFailingWnd : public CWnd {
+public:
+    UINT failAt = 0;
+    int* postNcDestroys = nullptr;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == failAt) return msg == WM_CREATE ? -1 : FALSE;
+        return CWnd::WindowProc(msg, wp, lp);
+    }
+    void PostNcDestroy() override { ++*postNcDestroys; }
+};
+
+// A frame that deletes itself, as every frame does, and fails in WM_CREATE.
+class CFailingFrame : public CFrameWnd {
+public:
+    int* destroyed = nullptr;
+    ~CFailingFrame() override { ++*destroyed; }
+    int OnCreate(LPCREATESTRUCTA) { return -1; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFailingFrame, CFrameWnd)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+TEST(Window, FailedCreationEndsTheObjectOnce) {
+    // PostNcDestroy runs once: at WM_NCDESTROY when the window was attached,
+    // else from CreateEx.
+    struct Case {
+        const char* name;
+        const char* cls;
+        UINT failAt;
+    } const cases[] = {
+        {"unknown class, never attached", "NoSuchFrameworkTestClass", 0},
+        {"WM_NCCREATE refuses", nullptr, WM_NCCREATE},
+        {"WM_CREATE gives -1", nullptr, WM_CREATE},
+    };
+    for (const Case& c : cases) {
+        int calls = 0;
+        CFailingWnd w;
+        w.failAt = c.failAt;
+        w.postNcDestroys = &calls;
+        EXPECT_FALSE(w.CreateEx(0, c.cls, "failing", WS_OVERLAPPEDWINDOW, Rect(10, 10, 200, 100), nullptr, 0))
+            << c.name;
+        EXPECT_EQ(calls, 1) << c.name;
+        EXPECT_EQ(w.m_hWnd, nullptr) << c.name;
+    }
+    // A self-deleting frame is gone after the failure, and gone only once.
+    int destroyed = 0;
+    CFailingFrame* frame = new CFailingFrame;
+    frame->destroyed = &destroyed;
+    EXPECT_FALSE(frame->Create(nullptr, "failing frame"));
+    EXPECT_EQ(destroyed, 1);
+}
+
 TEST(Window, MessageEntriesAndDefault) {
     CProbeWnd w;
     ASSERT_TRUE(w.CreateEx(0, nullptr, "abc", WS_OVERLAPPEDWINDOW, Rect(10, 10, 200, 100), nullptr, 0));

@@ -1,6 +1,7 @@
 // The view's message list against a real list-view control in a plain test
-// window: the 300-line bound, the line's columns and image, and lines added
-// from worker threads while the GUI thread keeps pumping.
+// window: the 300-line bound, the line's columns and image, lines added
+// from worker threads while the GUI thread keeps pumping, and a burst drawn
+// once with the newest line in view.
 #include "server/services/HalvexViewLog.h"
 #include "server/services/ServiceMessages.h"
 #include <gtest/gtest.h>
@@ -148,6 +149,23 @@ TEST_F(ViewLog, DiagnosticsLine)
 {
     log.AddDiagnosticsLine(5, 2, "0001", "0002", "0003");
     EXPECT_EQ("CP:2 ID:5 CT:0001 RD:0002 WR:0003", Cell(0, 1));
+}
+
+// A burst is drawn once, a moment later: the list then shows its last line.
+TEST_F(ViewLog, BurstOfLinesEndsScrolledToTheNewest)
+{
+    for (int i = 1; i <= 400; ++i)
+        log.AddLogMessage("burst " + std::to_string(i), 1);
+    EXPECT_EQ("burst 400", Cell(299, 1));
+    int perPage = ListView_GetCountPerPage(list);
+    ASSERT_GT(perPage, 0);
+    int top = ListView_GetTopIndex(list);
+    for (DWORD start = GetTickCount(); top + perPage < 300 && GetTickCount() - start < 3000;) {
+        Pump();
+        Sleep(20);
+        top = ListView_GetTopIndex(list);
+    }
+    EXPECT_GE(top + perPage, 300) << "top row " << top << ", " << perPage << " rows a page";
 }
 
 } // namespace

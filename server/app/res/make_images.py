@@ -59,9 +59,12 @@ def glyph(kind, colour, x, y):
         return MAGENTA
     return MAGENTA
 
-def strip(path, glyphs):
+def strip(path, glyphs, background=MAGENTA):
     n = len(glyphs)
-    bmp(path, 16 * n, 16, lambda x, y: glyph(glyphs[x // 16][0], glyphs[x // 16][1], x % 16, y))
+    def px(x, y):
+        c = glyph(glyphs[x // 16][0], glyphs[x // 16][1], x % 16, y)
+        return background if c == MAGENTA else c
+    bmp(path, 16 * n, 16, px)
 
 GREEN, RED, ORANGE, GREY, BLUE, TEAL, NAVY = (0, 160, 0), (200, 0, 0), (240, 150, 0), (128, 128, 128), (0, 90, 200), (0, 140, 140), (0, 0, 128)
 # Tree (bitmap 130): 0 online, 1 port, 2 controller, 3 unused, 4 date, 5 time,
@@ -73,8 +76,12 @@ strip('messages.bmp', [('cross', RED), ('disc', BLUE), ('square', ORANGE)])
 # Registration list (bitmap 145): 0 invalid, 1 event without a card, 2 card event.
 strip('registrations.bmp', [('cross', RED), ('tri', BLUE), ('square', GREEN)])
 # Toolbar (bitmap 144): add, edit, remove, status, diagnostics, expand, collapse, about.
-strip('toolbar.bmp', [('plus', GREEN), ('square', BLUE), ('cross', RED), ('clock', TEAL), ('tri', ORANGE),
-                      ('plus', NAVY), ('bar', NAVY), ('disc', BLUE)])
+TOOLBAR = [('plus', GREEN), ('square', BLUE), ('cross', RED), ('clock', TEAL), ('tri', ORANGE),
+           ('plus', NAVY), ('bar', NAVY), ('disc', BLUE)]
+strip('toolbar.bmp', TOOLBAR)
+# The same buttons as the toolbar resource's own bitmap (128), for a plain
+# toolbar: on the light grey that loading turns into the button face colour.
+strip('toolbar_face.bmp', TOOLBAR, (192, 192, 192))
 # Notifier skin (bitmap 136): a dark blue panel, white is transparent.
 bmp('notifier.bmp', 180, 64, lambda x, y: (255, 255, 255) if (x < 2 or y < 2 or x > 177 or y > 61) else (20, 50, 110 + y))
 

@@ -50,6 +50,11 @@ void FillEventNames()
         g_EventNames.insert({n.code, n.name});
 }
 
+// Filled as the program loads, not first by Initialize: the server adds its
+// configured controllers before it initialises the bus, and an error of such
+// an add must still be shown with its text.
+const bool g_TablesFilled = (FillErrorTexts(), FillEventNames(), true);
+
 std::string GetErrorText(int code)
 {
     auto it = g_ErrorTexts.find(code);

@@ -766,3 +766,64 @@ TEST(OperatorCommands, TreeContextMenuSelectsTheControllerAndCarriesTheCommands)
     EXPECT_EQ(nullptr, FindProcessMenu(op.Pid()));
     ASSERT_EQ(0, op.Exit());
 }
+
+// The settings file names the controllers: only usable entries are served,
+// an id already served is refused with the bus layer's own text, and the
+// shutdown writes back exactly the tree, in tree order, with every setting.
+TEST(ServerSettingsFile, OnlyUsableEntriesAreServedAndComeBackInTreeOrder)
+{
+    const int p0 = Port(0), p1 = Port(1);
+    ASSERT_NE(0, p1) << "two simulated ports expected";
+    const std::string P0 = std::to_string(p0), P1 = std::to_string(p1);
+    const std::string ini = "[Controllers]\r\nOnLine=1\r\nCount=6\r\n"
+                            "Controller0=7\r\nCommPort0=" + P1 + "\r\nName0=Zulu\r\n"
+                            "Controller1=6\r\nCommPort1=" + P0 + "\r\nName1=\r\n"       // no name
+                            "Controller2=9\r\nCommPort2=0\r\nName2=Gate\r\n"            // port 0
+                            "Controller3=5\r\nCommPort3=" + P0 + "\r\nName3=Alpha\r\n"
+                            "Controller4=7\r\nCommPort4=" + P0 + "\r\nName4=Echo\r\n"   // id already served
+                            "CommPort5=" + P0 + "\r\nName5=Door\r\n"                     // no id
+                            "[Misc]\r\nTCPPort=65038\r\nTestMenu=1\r\nSelectPollInfo=1\r\nAutoSetTime=0\r\n"
+                            "AutoSetTimeInterval=7\r\n"
+                            "[Database]\r\nUseBCDB=0\r\nConnStr=Provider=none\r\n"
+                            "[Settings]\r\nCommandTimeOut=4000\r\nPauseSerial=12\r\nPauseMachine=20\r\n";
+    std::string folder = ServerProcess::MakeFolder("settings-entries", ini);
+    ServerProcess server(folder);
+    ASSERT_TRUE(server.Start());
+    HWND refused = WaitForProcessDialog(server.ProcessId(), "Device already exists", 30000);
+    ASSERT_NE(nullptr, refused) << "the second controller 7 is refused at start-up";
+    EXPECT_TRUE(PressButton(refused, IDOK));
+    HWND main = server.WaitForMainWindow();
+    ASSERT_NE(nullptr, main);
+
+    RemoteTree tree = server.Tree(FindChildControl(main, 1000, WC_TREEVIEWA));
+    EXPECT_EQ("Alpha | Zulu", Join(tree.RootTexts()));
+    EXPECT_EQ(14, tree.Count());
+    struct Served { const char* name; int port, id; } const served[] = { { "Alpha", p0, 5 }, { "Zulu", p1, 7 } };
+    for (const Served& s : served) {
+        std::vector<std::string> lines;
+        for (HTREEITEM child : tree.Children(tree.FindRoot(s.name)))
+            lines.push_back(tree.Text(child));
+        EXPECT_EQ(Join(LinesOf(s.port, s.id)), Join(lines)) << s.name;
+    }
+    ASSERT_EQ(0, server.Exit());
+
+    // The controllers in tree order and nothing of the entries left out.
+    char section[4096] = {};
+    DWORD length = GetPrivateProfileSectionA("Controllers", section, sizeof section, (folder + "\\Halvex.ini").c_str());
+    std::vector<std::string> keys;
+    for (const char* key = section; key < section + length && *key; key += strlen(key) + 1)
+        keys.push_back(key);
+    EXPECT_EQ("OnLine=1 | Controller0=5 | CommPort0=" + P0 + " | Name0=Alpha | Controller1=7 | CommPort1=" + P1 +
+                  " | Name1=Zulu | Count=2",
+              Join(keys));
+
+    struct Key { const char *section, *key, *value; } const kept[] = {
+        { "Database", "UseBCDB", "0" },         { "Database", "ConnStr", "Provider=none" },
+        { "Misc", "AutoSetTime", "0" },         { "Misc", "AutoSetTimeInterval", "7" },
+        { "Misc", "TCPPort", "65038" },         { "Misc", "TestMenu", "1" },
+        { "Misc", "SelectPollInfo", "0" },      { "Settings", "CommandTimeOut", "4000" },
+        { "Settings", "PauseSerial", "12" },    { "Settings", "PauseMachine", "20" },
+    };
+    for (const Key& k : kept)
+        EXPECT_EQ(k.value, Profile(folder, k.section, k.key)) << k.section << " " << k.key;
+}

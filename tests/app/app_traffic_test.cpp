@@ -302,10 +302,9 @@ void ExpectStatusAnswer(const std::string& answer)
 
 int RootImage(ServerProcess& server, HWND tree, const std::string& name)
 {
-    for (const auto& root : server.TreeRoots(tree))
-        if (root.text == name)
-            return root.image;
-    return -1;
+    RemoteTree remote = server.Tree(tree);
+    HTREEITEM root = remote.FindRoot(name);
+    return root ? remote.Image(root) : -1;
 }
 
 // Waits until `done` holds, calling `meanwhile` between checks.
@@ -361,7 +360,7 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
     }
 
     int most = 0;
-    auto watchList = [&] { most = std::max(most, server.ListCount(list)); };
+    auto watchList = [&] { most = std::max(most, server.List(list).Count()); };
     auto deliveredAll = [&](int atLeast) {
         return [&, atLeast] {
             for (const Controller& c : controllers)
@@ -390,8 +389,8 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
     lines = FileLines(folder, &headerOk);
     // The list shows new rows a moment after the file has them.
     WaitUntil(10000, [&] {
-        return server.ListText(list, MaxRows - 1, 1) == lines.back()[2] &&
-               server.ListText(list, MaxRows - 1, 0) == lines.back()[1];
+        return server.List(list).Text(MaxRows - 1, 1) == lines.back()[2] &&
+               server.List(list).Text(MaxRows - 1, 0) == lines.back()[1];
     }, watchList);
     watchList();
     EXPECT_TRUE(headerOk);
@@ -401,18 +400,18 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
     // in the order they were written, with the image of their kind (card
     // event 2, event without a card 1), the last one in view.
     EXPECT_LE(most, MaxRows);
-    ASSERT_EQ(MaxRows, server.ListCount(list));
+    ASSERT_EQ(MaxRows, server.List(list).Count());
     ASSERT_GE(lines.size(), (size_t)MaxRows);
-    EXPECT_GE(server.ListTopIndex(list) + server.ListRowsPerPage(list), MaxRows);
+    EXPECT_GE(server.List(list).TopIndex() + server.List(list).RowsPerPage(), MaxRows);
     size_t mismatches = 0;
     for (int row = 0; row < MaxRows; ++row) {
         const auto& line = lines[lines.size() - MaxRows + row];
         const int image = strtol(line[5].c_str(), nullptr, 16) < 128 ? 2 : 1;
-        if (server.ListText(list, row, 0) != line[1] || server.ListText(list, row, 1) != line[2] ||
-            server.ListText(list, row, 3) != std::to_string(atoi(line[4].c_str())) ||
-            server.ListImage(list, row) != image) {
+        if (server.List(list).Text(row, 0) != line[1] || server.List(list).Text(row, 1) != line[2] ||
+            server.List(list).Text(row, 3) != std::to_string(atoi(line[4].c_str())) ||
+            server.List(list).Image(row) != image) {
             if (mismatches++ == 0)
-                ADD_FAILURE() << "row " << row << " shows " << server.ListText(list, row, 1) << ", the file has "
+                ADD_FAILURE() << "row " << row << " shows " << server.List(list).Text(row, 1) << ", the file has "
                               << line[2];
         }
     }
@@ -490,11 +489,9 @@ TEST(RegistrationTraffic, SilentControllerGoesFailingThenNotAnsweringAndBack)
     EXPECT_EQ(ImageNotAnswering, shown.back());
 
     // ...until a command reaches it: the operator's status request.
-    HTREEITEM item = nullptr;
-    for (const auto& root : server.TreeRoots(tree))
-        if (root.text == quiet.name)
-            item = root.item;
-    ASSERT_TRUE(server.SelectTreeItem(tree, item));
+    RemoteTree remoteTree = server.Tree(tree);
+    HTREEITEM item = remoteTree.FindRoot(quiet.name);
+    ASSERT_TRUE(item && remoteTree.Select(item));
     PostMessageA(server.WaitForMainWindow(), WM_COMMAND, IdControllerStatus, 0);
     EXPECT_TRUE(WaitUntil(20000, [&] { return shown.back() == ImageWorking; }, watch));
     EXPECT_EQ(ImageWorking, otherImage) << "the other controller went on working";
@@ -534,12 +531,12 @@ TEST(RegistrationTraffic, DatabaseDownBuffersEveryRegistrationAndSendsThemWhenBa
             produced[r.raw] = r;
     }
     int most = 0;
-    auto watchLog = [&] { most = std::max(most, server.ListCount(messages)); };
+    auto watchLog = [&] { most = std::max(most, server.List(messages).Count()); };
     ASSERT_TRUE(WaitUntil(120000, [&] { return FileLines(folder).size() >= produced.size(); }, watchLog));
     ExpectEachOnceInFile(FileLines(folder), produced, comOfId);
-    WaitUntil(10000, [&] { return server.ListCount(messages) == MaxRows; }, watchLog);
+    WaitUntil(10000, [&] { return server.List(messages).Count() == MaxRows; }, watchLog);
     EXPECT_LE(most, MaxRows);
-    EXPECT_EQ(MaxRows, server.ListCount(messages));
+    EXPECT_EQ(MaxRows, server.List(messages).Count());
     EXPECT_EQ(0, tds.Logins());
 
     // Back: the reconnect thread finds it within its 30 seconds, and the

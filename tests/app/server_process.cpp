@@ -166,90 +166,6 @@ HWND ServerProcess::Control(int id)
     return f.found;
 }
 
-int ServerProcess::ListCount(HWND list)
-{
-    LRESULT count = -1;
-    return Ask(list, LVM_GETITEMCOUNT, 0, 0, count) ? (int)count : -1;
-}
-
-std::string ServerProcess::ListText(HWND list, int row, int column)
-{
-    RemoteBlock block(m_pi.hProcess, sizeof(LVITEMA) + TextRoom);
-    if (!block.Ok())
-        return std::string();
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = block.At(sizeof item);
-    item.cchTextMax = (int)TextRoom;
-    char text[TextRoom] = "";
-    LRESULT length = 0;
-    if (!block.Write(0, &item, sizeof item) || !block.Write(sizeof item, text, 1) ||
-        !Ask(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)block.At(0), length) ||
-        !block.Read(sizeof item, text, TextRoom))
-        return std::string();
-    text[TextRoom - 1] = 0;
-    return text;
-}
-
-int ServerProcess::ListImage(HWND list, int row)
-{
-    RemoteBlock block(m_pi.hProcess, sizeof(LVITEMA));
-    LVITEMA item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    LRESULT ok = 0;
-    if (!block.Ok() || !block.Write(0, &item, sizeof item) ||
-        !Ask(list, LVM_GETITEMA, 0, (LPARAM)block.At(0), ok) || !ok || !block.Read(0, &item, sizeof item))
-        return -1;
-    return item.iImage;
-}
-
-int ServerProcess::ListTopIndex(HWND list)
-{
-    LRESULT top = -1;
-    return Ask(list, LVM_GETTOPINDEX, 0, 0, top) ? (int)top : -1;
-}
-
-int ServerProcess::ListRowsPerPage(HWND list)
-{
-    LRESULT rows = -1;
-    return Ask(list, LVM_GETCOUNTPERPAGE, 0, 0, rows) ? (int)rows : -1;
-}
-
-std::vector<ServerProcess::TreeItem> ServerProcess::TreeRoots(HWND tree)
-{
-    std::vector<TreeItem> roots;
-    RemoteBlock block(m_pi.hProcess, sizeof(TVITEMA) + TextRoom);
-    if (!block.Ok())
-        return roots;
-    LRESULT next = 0;
-    if (!Ask(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, next))
-        return roots;
-    while (next) {
-        TVITEMA item = {};
-        item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE;
-        item.hItem = (HTREEITEM)next;
-        item.pszText = block.At(sizeof item);
-        item.cchTextMax = (int)TextRoom;
-        char text[TextRoom] = "";
-        LRESULT ok = 0;
-        if (!block.Write(0, &item, sizeof item) || !Ask(tree, TVM_GETITEMA, 0, (LPARAM)block.At(0), ok) || !ok ||
-            !block.Read(0, &item, sizeof item) || !block.Read(sizeof item, text, TextRoom))
-            break;
-        text[TextRoom - 1] = 0;
-        roots.push_back({ (HTREEITEM)next, text, item.iImage });
-        if (!Ask(tree, TVM_GETNEXTITEM, TVGN_NEXT, next, next))
-            break;
-    }
-    return roots;
-}
-
-bool ServerProcess::SelectTreeItem(HWND tree, HTREEITEM item)
-{
-    LRESULT ok = 0;
-    return Ask(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item, ok) && ok;
-}
-
 // ---- windows of another process -------------------------------------------
 
 namespace {
@@ -494,7 +410,32 @@ HTREEITEM RemoteTree::FindRoot(const std::string& text) const
 
 int RemoteList::Count() const
 {
-    return (int)Sent(m_list, LVM_GETITEMCOUNT, 0, 0);
+    LRESULT count = -1;
+    return Ask(m_list, LVM_GETITEMCOUNT, 0, 0, count) ? (int)count : -1;
+}
+
+int RemoteList::Image(int row) const
+{
+    RemoteBlock remote(m_process, sizeof(LVITEMA));
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    if (!remote.Write(0, &item, sizeof item) || !Sent(m_list, LVM_GETITEMA, 0, (LPARAM)remote.At(0)) ||
+        !remote.Read(0, &item, sizeof item))
+        return -1;
+    return item.iImage;
+}
+
+int RemoteList::TopIndex() const
+{
+    LRESULT top = -1;
+    return Ask(m_list, LVM_GETTOPINDEX, 0, 0, top) ? (int)top : -1;
+}
+
+int RemoteList::RowsPerPage() const
+{
+    LRESULT rows = -1;
+    return Ask(m_list, LVM_GETCOUNTPERPAGE, 0, 0, rows) ? (int)rows : -1;
 }
 
 std::string RemoteList::Text(int row, int column) const

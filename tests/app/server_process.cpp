@@ -1,5 +1,6 @@
 #include "server_process.h"
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -9,32 +10,67 @@ std::string BinaryDir()
     return dir ? dir : ".";
 }
 
-struct FindData {
-    DWORD pid;
-    const char* title;
-    HWND found;
+// Every window (top-level, or child of `parent` at any depth) for which
+// `match` holds, in z-order; with `first`, only the first.
+struct WindowSearch {
+    const std::function<bool(HWND)>& match;
+    bool first;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK FindWindowOfProcess(HWND wnd, LPARAM param)
+BOOL CALLBACK TakeMatching(HWND wnd, LPARAM param)
 {
-    FindData* d = reinterpret_cast<FindData*>(param);
+    WindowSearch* s = reinterpret_cast<WindowSearch*>(param);
+    if (!s->match(wnd))
+        return TRUE;
+    s->found.push_back(wnd);
+    return !s->first;
+}
+
+std::vector<HWND> Windows(HWND parent, const std::function<bool(HWND)>& match, bool first = false)
+{
+    WindowSearch s = { match, first, {} };
+    if (parent)
+        EnumChildWindows(parent, TakeMatching, reinterpret_cast<LPARAM>(&s));
+    else
+        EnumWindows(TakeMatching, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND FirstWindow(HWND parent, const std::function<bool(HWND)>& match)
+{
+    std::vector<HWND> found = Windows(parent, match, true);
+    return found.empty() ? nullptr : found.front();
+}
+
+DWORD ProcessOf(HWND wnd)
+{
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
-    char text[256] = "";
-    GetWindowTextA(wnd, text, sizeof text);
-    if (pid == d->pid && strcmp(text, d->title) == 0) {
-        d->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
+    return pid;
+}
+
+std::string ClassOf(HWND wnd)
+{
+    char name[64] = "";
+    GetClassNameA(wnd, name, sizeof name);
+    return name;
+}
+
+// A visible top-level window of the process with that window class.
+std::function<bool(HWND)> VisibleOfClass(DWORD pid, const char* className)
+{
+    return [=](HWND w) { return ProcessOf(w) == pid && ClassOf(w) == className && IsWindowVisible(w); };
 }
 } // namespace
 
 HWND FindProcessWindow(DWORD pid, const char* title)
 {
-    FindData d = { pid, title, nullptr };
-    EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&d));
-    return d.found;
+    return FirstWindow(nullptr, [&](HWND w) {
+        char text[256] = "";
+        GetWindowTextA(w, text, sizeof text);
+        return ProcessOf(w) == pid && strcmp(text, title) == 0;
+    });
 }
 
 std::string ReadFileText(const std::string& path)
@@ -127,21 +163,6 @@ HWND ServerProcess::WaitForWindow(const char* title, DWORD timeoutMs)
 }
 
 namespace {
-struct FindChild {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK FindChildWithId(HWND wnd, LPARAM param)
-{
-    FindChild* f = reinterpret_cast<FindChild*>(param);
-    if (GetDlgCtrlID(wnd) == f->id) {
-        f->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 const UINT AnswerTimeoutMs = 5000;
 
 bool Ask(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -159,51 +180,12 @@ const size_t TextRoom = 512;
 HWND ServerProcess::Control(int id)
 {
     HWND main = m_main ? m_main : FindProcessWindow(m_pi.dwProcessId, "Halvex");
-    if (!main)
-        return nullptr;
-    FindChild f = { id, nullptr };
-    EnumChildWindows(main, FindChildWithId, reinterpret_cast<LPARAM>(&f));
-    return f.found;
+    return main ? FirstWindow(main, [id](HWND w) { return GetDlgCtrlID(w) == id; }) : nullptr;
 }
 
 // ---- windows of another process -------------------------------------------
 
 namespace {
-struct ChildSearch {
-    int id;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindChildOfClass(HWND wnd, LPARAM param)
-{
-    ChildSearch* s = reinterpret_cast<ChildSearch*>(param);
-    char name[64] = "";
-    GetClassNameA(wnd, name, sizeof name);
-    if (GetDlgCtrlID(wnd) == s->id && _stricmp(name, s->className) == 0) {
-        s->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct DialogSearch {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialog(HWND wnd, LPARAM param)
-{
-    DialogSearch* s = reinterpret_cast<DialogSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    char name[64] = "";
-    GetClassNameA(wnd, name, sizeof name);
-    if (pid == s->pid && strcmp(name, "#32770") == 0 && IsWindowVisible(wnd))
-        s->found.push_back(wnd);
-    return TRUE;
-}
-
 std::string TextOf(HWND wnd)
 {
     char text[1024] = "";
@@ -212,62 +194,30 @@ std::string TextOf(HWND wnd)
     SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, &length);
     return text;
 }
-
-BOOL CALLBACK AppendText(HWND wnd, LPARAM param)
-{
-    std::string* all = reinterpret_cast<std::string*>(param);
-    *all += TextOf(wnd) + "\n";
-    return TRUE;
-}
 } // namespace
 
 HWND FindChildControl(HWND parent, int id, const char* className)
 {
-    ChildSearch s = { id, className, nullptr };
-    EnumChildWindows(parent, FindChildOfClass, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return FirstWindow(parent,
+                       [&](HWND w) { return GetDlgCtrlID(w) == id && _stricmp(ClassOf(w).c_str(), className) == 0; });
 }
 
 std::vector<HWND> ProcessDialogs(DWORD pid)
 {
-    DialogSearch s = { pid, {} };
-    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return Windows(nullptr, VisibleOfClass(pid, "#32770"));
 }
 
 std::string WindowTexts(HWND window)
 {
     std::string all = TextOf(window) + "\n";
-    EnumChildWindows(window, AppendText, reinterpret_cast<LPARAM>(&all));
+    for (HWND child : Windows(window, [](HWND) { return true; }))
+        all += TextOf(child) + "\n";
     return all;
 }
 
-namespace {
-struct MenuSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindMenu(HWND wnd, LPARAM param)
-{
-    MenuSearch* s = reinterpret_cast<MenuSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    char name[64] = "";
-    GetClassNameA(wnd, name, sizeof name);
-    if (pid == s->pid && strcmp(name, "#32768") == 0 && IsWindowVisible(wnd)) {
-        s->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-} // namespace
-
 HWND FindProcessMenu(DWORD pid)
 {
-    MenuSearch s = { pid, nullptr };
-    EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return FirstWindow(nullptr, VisibleOfClass(pid, "#32768"));
 }
 
 HWND WaitForProcessDialog(DWORD pid, const std::string& text, DWORD timeoutMs)

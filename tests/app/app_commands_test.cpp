@@ -70,13 +70,6 @@ std::string ServerIni(int tcpPort, bool online = true, const std::string& misc =
            "[Settings]\r\nPauseMachine=20\r\n";
 }
 
-std::string Profile(const std::string& folder, const char* section, const char* key)
-{
-    char value[512] = "";
-    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, (folder + "\\Halvex.ini").c_str());
-    return value;
-}
-
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
 {
     DWORD start = GetTickCount();

@@ -10,13 +10,6 @@
 
 namespace {
 
-std::string Profile(const std::string& folder, const char* section, const char* key)
-{
-    char value[512] = "";
-    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, (folder + "\\Halvex.ini").c_str());
-    return value;
-}
-
 // Entries the server must skip: no name, port 0, port missing.
 const char* const InvalidEntriesIni =
     "[Controllers]\r\nOnLine=1\r\nCount=3\r\n"

@@ -81,6 +81,13 @@ std::string ReadFileText(const std::string& path)
     return s.str();
 }
 
+std::string Profile(const std::string& folder, const char* section, const char* key)
+{
+    char value[512] = "";
+    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, (folder + "\\Halvex.ini").c_str());
+    return value;
+}
+
 std::string ServerProcess::MakeFolder(const std::string& name, const std::string& ini)
 {
     std::string folder = BinaryDir() + "\\app-e2e\\" + name;

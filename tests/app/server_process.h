@@ -9,6 +9,8 @@
 // Top-level window of the given process with that title, or null.
 HWND FindProcessWindow(DWORD pid, const char* title);
 std::string ReadFileText(const std::string& path);
+// A value of the folder's Halvex.ini, "<missing>" when the key is not there.
+std::string Profile(const std::string& folder, const char* section, const char* key);
 
 // ---- windows of another process -------------------------------------------
 

@@ -114,6 +114,26 @@ std::vector<Registration> Produce(halvex_sim::Control& sim, const Controller& c,
     return made;
 }
 
+// `count` registrations queued on each controller, by their raw text.
+std::map<std::string, Registration> ProduceOnEach(halvex_sim::Control& sim, const std::vector<Controller>& controllers,
+                                                  int first, int count)
+{
+    std::map<std::string, Registration> produced;
+    for (const Controller& c : controllers)
+        for (const Registration& r : Produce(sim, c, first, count))
+            produced[r.raw] = r;
+    return produced;
+}
+
+// The COM port of each controller id.
+std::map<int, int> ComOfId(const std::vector<Controller>& controllers)
+{
+    std::map<int, int> comOf;
+    for (const Controller& c : controllers)
+        comOf[c.id] = c.com;
+    return comOf;
+}
+
 // The statement the server sends the reporting database for a registration.
 std::string DatabaseCall(const Registration& r)
 {
@@ -351,13 +371,8 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
 
     // More than the list holds, from both controllers at once.
     const int perController = 170;
-    std::map<std::string, Registration> produced;
-    std::map<int, int> comOfId;
-    for (const Controller& c : controllers) {
-        comOfId[c.id] = c.com;
-        for (const Registration& r : Produce(sim, c, 0, perController))
-            produced[r.raw] = r;
-    }
+    const std::map<std::string, Registration> produced = ProduceOnEach(sim, controllers, 0, perController);
+    const std::map<int, int> comOfId = ComOfId(controllers);
 
     int most = 0;
     auto watchList = [&] { most = std::max(most, server.List(list).Count()); };
@@ -523,13 +538,8 @@ TEST(RegistrationTraffic, DatabaseDownBuffersEveryRegistrationAndSendsThemWhenBa
 
     // Every buffered registration writes a line: more than the log keeps.
     const int perController = 160;
-    std::map<std::string, Registration> produced;
-    std::map<int, int> comOfId;
-    for (const Controller& c : controllers) {
-        comOfId[c.id] = c.com;
-        for (const Registration& r : Produce(sim, c, 3000, perController))
-            produced[r.raw] = r;
-    }
+    const std::map<std::string, Registration> produced = ProduceOnEach(sim, controllers, 3000, perController);
+    const std::map<int, int> comOfId = ComOfId(controllers);
     int most = 0;
     auto watchLog = [&] { most = std::max(most, server.List(messages).Count()); };
     ASSERT_TRUE(WaitUntil(120000, [&] { return FileLines(folder).size() >= produced.size(); }, watchLog));
@@ -592,10 +602,9 @@ TEST(RegistrationTraffic, ExitDuringTrafficLosesNothing)
         // What the controllers handed over is in the file: the first
         // `delivered` of each queue, every one once.
         std::map<std::string, Registration> delivered;
-        std::map<int, int> comOfId;
+        const std::map<int, int> comOfId = ComOfId(controllers);
         int left = 0;
         for (const Controller& c : controllers) {
-            comOfId[c.id] = c.com;
             int n = Delivered(sim, c);
             left += queued - n;
             for (int i = 0; i < n; ++i)

@@ -321,8 +321,10 @@ void CommPort::DeleteDevices()
 
 Device* CommPort::FindDevice(int deviceId)
 {
+    // Exact: an id outside 1..255 is no controller, never the one whose
+    // address byte it shares.
     BusLock lock(m_Lock);
-    auto it = m_Devices.find(deviceId & 0xFF);
+    auto it = m_Devices.find(deviceId);
     return it == m_Devices.end() ? nullptr : it->second;
 }
 

@@ -122,7 +122,7 @@ int RemoveDeviceById(int portNumber, int deviceId)
     Device* device = nullptr;
     {
         BusLock lock(g_RegistryLock);
-        CommPort* port = FindPortLocked(portNumber & 0xFF);
+        CommPort* port = FindPortLocked(portNumber);
         if (port == nullptr)
             return BUS_PORT_ALREADY_CLOSED;
         device = port->FindDevice(deviceId);
@@ -141,7 +141,7 @@ CommPort* FindCommPort(int portNumber)
 
 Device* FindDevice(CommPort* port, int deviceId)
 {
-    return port ? port->FindDevice(deviceId & 0xFF) : nullptr;
+    return port ? port->FindDevice(deviceId) : nullptr;
 }
 
 bool WithDevice(int portNumber, int deviceId, const std::function<void(Device&)>& use)
@@ -152,7 +152,7 @@ bool WithDevice(int portNumber, int deviceId, const std::function<void(Device&)>
         return false;
     // Holding the port lock keeps the device in its port's map.
     BusLock portLock(port->GetLock());
-    auto it = port->GetDevices().find(deviceId & 0xFF);
+    auto it = port->GetDevices().find(deviceId);
     if (it == port->GetDevices().end())
         return false;
     use(*it->second);

@@ -23,9 +23,11 @@ int Initialize(DWORD threadId);
 int AddDevice(int portNumber, int deviceId, Device** device, const std::string& name, bool online,
               int readTimeout = -1);
 int RemoveDevice(Device* device);
+// Removes exactly controller `deviceId` of port `portNumber`: 14 when no such
+// port is registered, 17 when it has no such controller.
 int RemoveDeviceById(int portNumber, int deviceId);
 CommPort* FindCommPort(int portNumber);
-// The device with that id (low 8 bits) on that port, or null; valid until the
+// The device with exactly that id on that port, or null; valid until the
 // device is removed, so only the thread that removes devices may keep it.
 Device* FindDevice(CommPort* port, int deviceId);
 // Finds the controller and runs `use` on it as one operation: it cannot be

@@ -36,13 +36,13 @@ std::string DiagnosticsField(int deviceId, Field field)
 void InsertStatus(int deviceId, const EventArgStatus& status)
 {
     BusLock lock(g_ResultLock);
-    g_StatusResults.insert({deviceId, status});
+    g_StatusResults[deviceId] = status;
 }
 
 void InsertDiagnostics(int deviceId, const EventArgDiagnostics& diagnostics)
 {
     BusLock lock(g_ResultLock);
-    g_DiagnosticsResults.insert({deviceId, diagnostics});
+    g_DiagnosticsResults[deviceId] = diagnostics;
 }
 
 void InsertEEPROMWord(int deviceId, int location, unsigned short word)

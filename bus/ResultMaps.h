@@ -19,8 +19,8 @@ inline unsigned EEPROMKey(int deviceId, int location)
     return (static_cast<unsigned>(deviceId) << 16) + static_cast<unsigned>(location & 0xFFFF);
 }
 
-// A stored status or diagnostics entry stays until erased: a newer reply for
-// the same controller is dropped. An EEPROM word is replaced by the newest.
+// The newest reply wins: a stored status, diagnostics or EEPROM word is
+// replaced by a newer one for the same key, so no stale text is shown or sent.
 void InsertStatus(int deviceId, const EventArgStatus& status);
 void InsertDiagnostics(int deviceId, const EventArgDiagnostics& diagnostics);
 void InsertEEPROMWord(int deviceId, int location, unsigned short word);

@@ -209,7 +209,7 @@ TEST_F(BusTables, RingWrapsAfter8192)
     EXPECT_EQ(StoreRegistration(2, 7, "00240803140509"), 1);
 }
 
-TEST_F(BusTables, ResultMapsKeepStatusButTakeTheNewestWord)
+TEST_F(BusTables, ResultMapsKeepTheNewestReply)
 {
     EraseStatus(40);
     EraseDiagnostics(40);
@@ -220,22 +220,25 @@ TEST_F(BusTables, ResultMapsKeepStatusButTakeTheNewestWord)
     EventArgStatus first, second;
     ASSERT_TRUE(first.Parse(1, 40, "AB12324080314050910042", At(2011, 8, 25)));
     ASSERT_TRUE(second.Parse(1, 40, "CD45624080314050910042", At(2011, 8, 25)));
-    InsertStatus(40, first);
     InsertStatus(40, second);
+    InsertStatus(40, first);  // a stale status must not stay
     EXPECT_EQ(GetStatusFirmware(40), "123");
     EXPECT_EQ(GetStatusHead(40), "AB");
     EXPECT_EQ(GetStatusDate(40), "2011-08-24");
     EXPECT_EQ(GetStatusTime(40), "14:05:09");
     EXPECT_EQ(GetStatusDateTime(40), "2011-08-24 14:05:09");
     EXPECT_EQ(GetStatusCounter(40), "0042");
-    EraseStatus(40);
     InsertStatus(40, second);
     EXPECT_EQ(GetStatusFirmware(40), "456");
     EraseStatus(40);
+    EXPECT_EQ(GetStatusFirmware(40), "");
 
-    EventArgDiagnostics d;
-    ASSERT_TRUE(d.Parse(1, 40, "000100020003"));
-    InsertDiagnostics(40, d);
+    EventArgDiagnostics older, newer;
+    ASSERT_TRUE(older.Parse(1, 40, "000900090009"));
+    ASSERT_TRUE(newer.Parse(1, 40, "000100020003"));
+    InsertDiagnostics(40, older);
+    InsertDiagnostics(40, newer);
+    EXPECT_EQ(GetDiagnosticsCT(40), "0001");
     EXPECT_EQ(GetDiagnosticsRD(40), "0002");
     EXPECT_EQ(GetDiagnosticsWR(40), "0003");
     EraseDiagnostics(40);

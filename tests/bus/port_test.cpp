@@ -180,7 +180,7 @@ TEST_F(QuietPort, DevicesOutsideOneByteAreRefused)
     EXPECT_EQ(port_->AddDevice(5, &device, true, "x"), 0);
     EXPECT_EQ(port_->AddDevice(5, &device, true, "x"), BUS_DEVICE_EXISTS);
     EXPECT_EQ(device, nullptr);
-    EXPECT_NE(port_->FindDevice(261), nullptr);  // lookups use the low byte
+    EXPECT_EQ(port_->FindDevice(261), nullptr);  // never the controller of its low byte
     EXPECT_EQ(port_->DetachDevice(port_->FindDevice(5)), 0);
     EXPECT_EQ(port_->FindDevice(5), nullptr);
 }
@@ -478,4 +478,31 @@ TEST_F(QuietPort, ARegistrationIsAcknowledgedOnlyOnceHandedOn)
     port_->PollTransaction(a);
     EXPECT_EQ(PeerState(5).acks, 2);
     EXPECT_TRUE(TakeThreadMessages().empty());
+}
+
+// The registry over a port on a scripted line: an id that shares controller
+// 5's address byte, or lies outside 1..255, is no controller at all.
+TEST(RegistryLookups, IdsOutsideOneByteFindNothingAndLeaveControllerFive)
+{
+    CommPort* port = new CommPort(3, 16, new FakeLine);
+    ASSERT_EQ(port->OpenPort(), 0);
+    Device* five = nullptr;
+    ASSERT_EQ(port->AddDevice(5, &five, true, "Door"), 0);
+    {
+        BusLock lock(g_RegistryLock);
+        g_Ports[3] = port;
+    }
+    for (int id : {0, 256, 261, -251, 65541}) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(FindDevice(port, id), nullptr);
+        EXPECT_FALSE(WithDevice(3, id, [](Device&) {}));
+        EXPECT_EQ(RemoveDeviceById(3, id), BUS_DEVICE_DOESNT_EXIST);
+        EXPECT_EQ(FindDevice(port, 5), five);
+    }
+    // Port numbers are exact too: 259 is not COM3.
+    EXPECT_EQ(RemoveDeviceById(259, 5), BUS_PORT_ALREADY_CLOSED);
+    EXPECT_EQ(FindDevice(FindCommPort(3), 5), five);
+    // Removal by the exact id takes the controller, and with the last one the port.
+    EXPECT_EQ(RemoveDeviceById(3, 5), 0);
+    EXPECT_EQ(FindCommPort(3), nullptr);
 }

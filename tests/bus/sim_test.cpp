@@ -206,7 +206,7 @@ TEST_F(BusSim, RegistryScenario)
     EXPECT_EQ(AddDevice(com2, 261, &device, "x", true), BUS_DEVICE_DOESNT_EXIST);
     EXPECT_EQ(AddDevice(com2, 0, &device, "x", true), BUS_DEVICE_DOESNT_EXIST);
     EXPECT_EQ(FindCommPort(com2), nullptr);
-    EXPECT_EQ(FindDevice(FindCommPort(com1), 261), FindDevice(FindCommPort(com1), 5));
+    EXPECT_EQ(FindDevice(FindCommPort(com1), 261), nullptr);
     EXPECT_EQ(FindDevice(nullptr, 5), nullptr);
     EXPECT_EQ(RemoveDeviceById(com2, 5), BUS_PORT_ALREADY_CLOSED);
     EXPECT_EQ(RemoveDeviceById(com1, 6), BUS_DEVICE_DOESNT_EXIST);

@@ -38,8 +38,8 @@ int CloseAll();
 
 }  // namespace VTMultiDrop
 
-// Waits for the handle while dispatching the calling thread's messages.
-// Returns the last wait result (WAIT_OBJECT_0 when the handle was signalled,
-// WAIT_FAILED when the wait failed). A WM_QUIT met meanwhile is posted again
-// before returning.
+// Waits for the handle while dispatching the calling thread's messages, in
+// the framework's bounded passes (AfxWaitWithMessagePump). Returns the last
+// wait result (WAIT_OBJECT_0 when the handle was signalled, WAIT_FAILED when
+// the wait failed). A WM_QUIT met meanwhile is posted again before returning.
 DWORD WaitWithMessagePump(HANDLE* handle);

@@ -11,6 +11,7 @@
 #include "framework/exceptions.h"
 #include "framework/state.h"
 #include "framework/sync.h"
+#include "framework/msgwait.h"
 #include "framework/msgmap.h"
 #include "framework/cmdtarget.h"
 #include "framework/thread.h"

@@ -59,7 +59,7 @@ END_MESSAGE_MAP()
 C_HalvexView::C_HalvexView()
     : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_nAutoSetTime(0),
       m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000),
-      m_setTime(*this, QueueSetTimeOnBus), m_bShuttingDown(false), m_nBusy(0), m_pRemoving(nullptr), m_hFrame(NULL),
+      m_setTime(*this, QueueSetTimeOnBus), m_bShuttingDown(false), m_nBusy(0), m_bCloseDeferred(false), m_pRemoving(nullptr), m_hFrame(NULL),
       m_busServices(*this), m_dwRowsShown(0), m_bRowsTimer(false)
 {
     InitializeCriticalSection(&m_lock);
@@ -155,8 +155,10 @@ void C_HalvexView::ConnectBus()
 BOOL C_HalvexView::OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info)
 {
     // During the shutdown and a removal the GUI thread pumps messages while
-    // controllers go away: no command may reach them then.
-    if (CommandsBlocked() && info == nullptr) {
+    // controllers go away: no command may reach them then. Exit stays open
+    // during a removal: the frame defers it until the removal ends.
+    const bool exitDuringRemoval = id == ID_APP_EXIT && !m_bShuttingDown;
+    if (CommandsBlocked() && info == nullptr && !exitDuringRemoval) {
         if (code == (int)CN_UPDATE_COMMAND_UI) {
             static_cast<CCmdUI*>(extra)->Enable(FALSE);
             return TRUE;

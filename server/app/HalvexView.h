@@ -58,13 +58,19 @@ public:
     HTREEITEM FindControllerItem(int port, int id);
     VTMultiDrop::Device* GetSelectedDevice();
     HTREEITEM GetSelectedControllerItem();
-    // Removes the controller of a root item from the bus and the tree. The
-    // bus threads are kept out of the message list meanwhile, and the GUI
-    // thread keeps serving messages (with commands blocked) while it waits.
+    // Removes the controller of a root item from the bus and the tree (the
+    // operator's Remove; a bus error is shown). The bus threads are kept out
+    // of the message list meanwhile, and the GUI thread keeps serving
+    // messages (with commands blocked) while it waits. Removals asked during
+    // it wait in a queue and run, in order, after it; so does a close.
     // The bus error code; on an error the item stays.
     int RemoveControllerItem(HTREEITEM root);
-    // The same without the message box (a removal asked over TCP).
-    int RemoveControllerQuietly(HTREEITEM root);
+    // One removal runs at a time: asked over TCP ("DD") while one runs, the
+    // next waits for it.
+    bool RemovalRunning() const { return m_nBusy > 0; }
+    // A close (Exit, WM_CLOSE, the session's end) asked while a removal runs
+    // is carried out once the removals are done, never inside one.
+    void DeferClose() { m_bCloseDeferred = true; }
     // Root items sorted by text, and the copy the worker threads read.
     void SortControllers();
     void OnLine();
@@ -77,7 +83,8 @@ public:
     void ConnectBus();
     // Saves the settings and stops every port and thread, once.
     void SaveAndStop();
-    // While the shutdown or a removal runs, commands are refused.
+    // While the shutdown or a removal runs, commands are refused (Exit
+    // during a removal is deferred instead, by the frame).
     bool CommandsBlocked() const { return m_bShuttingDown || m_nBusy > 0; }
 
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override;
@@ -162,12 +169,18 @@ private:
     // Moves the queued rows into the list, the oldest rows making room.
     void ShowQueuedRegistrations();
     void LoadImageList(CImageList& list, UINT bitmapId);
+    // The removal of one root item: the bus error code.
+    int RemoveControllerQuietly(HTREEITEM root);
+    // Runs the removals queued meanwhile, in order, then a deferred close.
+    void FinishRemovals();
     // Runs `job` on a helper thread while this thread keeps pumping messages.
     static void RunPumped(void (*job)(void*), void* arg);
     static void PumpedPause(DWORD milliseconds);
 
     bool m_bShuttingDown;
     int m_nBusy;                          // removals under way
+    std::deque<std::pair<int, int>> m_removals; // (port, id) asked meanwhile
+    bool m_bCloseDeferred;
     VTMultiDrop::Device* m_pRemoving;     // the device a removal is freeing
     HWND m_hFrame;                        // for RefreshCommandStates
     CBusServices m_busServices;           // the services' way to the bus

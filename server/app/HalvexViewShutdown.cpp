@@ -12,7 +12,7 @@ using VTMultiDrop::Device;
 namespace {
 DWORD PumpedWait(HANDLE* handle)
 {
-    return WaitWithMessagePump(handle);
+    return AfxWaitWithMessagePump(handle ? *handle : NULL);
 }
 
 struct HelperJob {
@@ -36,7 +36,7 @@ void C_HalvexView::RunPumped(void (*job)(void*), void* arg)
         job(arg);
         return;
     }
-    WaitWithMessagePump(&thread);
+    AfxWaitWithMessagePump(thread);
     CloseHandle(thread);
 }
 
@@ -51,7 +51,7 @@ void C_HalvexView::PumpedPause(DWORD milliseconds)
         Sleep(milliseconds);
         return;
     }
-    WaitWithMessagePump(&timer);
+    AfxWaitWithMessagePump(timer);
     CloseHandle(timer);
 }
 

@@ -104,13 +104,16 @@ int C_HalvexView::RemoveControllerItem(HTREEITEM root)
     int result = RemoveControllerQuietly(root);
     if (result != 0)
         AfxMessageBox(VTMultiDrop::GetErrorText(result).c_str(), MB_OK | MB_ICONSTOP);
+    FinishRemovals();
     return result;
 }
 
 int C_HalvexView::RemoveControllerQuietly(HTREEITEM root)
 {
     Device* device = DeviceOf(root);
-    if (device == nullptr || m_bShuttingDown)
+    // Never nested: the waits below serve messages, and a removal asked
+    // meanwhile is queued instead.
+    if (device == nullptr || m_bShuttingDown || m_nBusy > 0)
         return VTMultiDrop::BUS_DEVICE_DOESNT_EXIST;
     WaitCursor wait;
     ++m_nBusy;
@@ -143,18 +146,31 @@ int C_HalvexView::RemoveControllerQuietly(HTREEITEM root)
 
 LRESULT C_HalvexView::OnRemoveRequest(WPARAM wParam, LPARAM lParam)
 {
-    int port = (int)wParam, id = (int)lParam;
     if (m_bShuttingDown)
         return 0;
-    if (CommandsBlocked()) { // another removal waits: this one comes after it
-        ::PostMessageA(m_hWnd, WM_VIEW_REMOVE, wParam, lParam);
-        return 0;
-    }
-    if (HTREEITEM item = FindControllerItem(port, id))
-        RemoveControllerQuietly(item);
-    else
-        VTMultiDrop::RemoveDeviceById(port, id);
+    m_removals.push_back({ (int)wParam, (int)lParam });
+    if (RemovalRunning())
+        return 0; // runs after the removal under way
+    FinishRemovals();
     return 0;
+}
+
+void C_HalvexView::FinishRemovals()
+{
+    // Only what the tree shows is removed, and only through the tree's own
+    // removal: no tree item may outlive its controller.
+    while (!m_removals.empty() && !m_bShuttingDown) {
+        std::pair<int, int> next = m_removals.front();
+        m_removals.pop_front();
+        if (HTREEITEM item = FindControllerItem(next.first, next.second))
+            RemoveControllerQuietly(item);
+    }
+    m_removals.clear();
+    if (m_bCloseDeferred) {
+        m_bCloseDeferred = false;
+        if (m_hFrame != NULL)
+            ::PostMessageA(m_hFrame, WM_CLOSE, 0, 0);
+    }
 }
 
 void C_HalvexView::OnLine()

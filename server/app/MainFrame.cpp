@@ -1,5 +1,6 @@
 #include "server/app/HalvexApp.h"
 #include "server/app/MainFrame.h"
+#include "server/app/HalvexView.h"
 #include "server/app/resource.h"
 
 IMPLEMENT_DYNCREATE(C_MainFrame, CSkinFrameWnd)
@@ -8,6 +9,7 @@ BEGIN_MESSAGE_MAP(C_MainFrame, C_MainFrameBase)
     ON_WM_CREATE()
     ON_WM_SYSCOMMAND()
     ON_WM_CLOSE()
+    ON_WM_ENDSESSION()
     ON_COMMAND(ID_RESTORE, OnRestore)
 END_MESSAGE_MAP()
 
@@ -68,13 +70,32 @@ void C_MainFrame::OnSysCommand(UINT id, LPARAM lParam)
     }
 }
 
+// During a removal the GUI thread serves messages while it waits for the
+// bus; a shutdown run from inside that wait would free what the removal
+// still uses. The view carries the close out when its removals are done.
+bool C_MainFrame::DeferredForRemoval()
+{
+    C_HalvexView* view = HalvexApp().m_pView;
+    if (view == nullptr || !view->RemovalRunning())
+        return false;
+    view->DeferClose();
+    return true;
+}
+
 void C_MainFrame::OnClose()
 {
     // WM_CLOSE is the Exit path; once the shutdown runs, further requests
     // (a second Exit during its pumped waits) are dropped.
-    if (HalvexApp().IsClosing())
+    if (HalvexApp().IsClosing() || DeferredForRemoval())
         return;
     C_MainFrameBase::OnClose();
+}
+
+void C_MainFrame::OnEndSession(BOOL ending)
+{
+    if (ending && !HalvexApp().IsClosing() && DeferredForRemoval())
+        return;
+    C_MainFrameBase::OnEndSession(ending);
 }
 
 void C_MainFrame::OnRestore()

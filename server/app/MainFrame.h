@@ -23,7 +23,10 @@ protected:
     int OnCreate(LPCREATESTRUCTA cs);
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnClose();
+    void OnEndSession(BOOL ending);
     void OnRestore();
+    // True when a removal runs: the close is then left to the view.
+    bool DeferredForRemoval();
     // Minimises, then hides: the window leaves the taskbar.
     void HideToBackground();
     DECLARE_MESSAGE_MAP()

@@ -6,6 +6,7 @@
 // of the traffic, which must stop the bus and lose nothing.
 #include "tests/sim/sim_control.h"
 #include "server_process.h"
+#include "command_client.h"
 #include "screen_png.h"
 #include "TdsControl.h"
 #include <gtest/gtest.h>
@@ -26,8 +27,6 @@ const int IdControllerStatus = 32776;
 const int MaxRows = 300;
 // Root images of the tree: working, failing, not answering.
 const int ImageWorking = 0, ImageFailing = 8, ImageNotAnswering = 9;
-// "Ob30" answers go to this port of the requester.
-const int ReplyPort = 65003;
 
 struct Controller {
     int com;
@@ -222,85 +221,9 @@ void ExpectEachOnceInFile(const std::vector<std::vector<std::string>>& lines,
     EXPECT_EQ(produced.size(), lines.size());
 }
 
-// A client of the server's TCP port: sends one request, and returns the
-// answer the server sends back to this client's reply port ("" when none
-// came within the time-out).
-class CommandClient {
-public:
-    CommandClient()
-    {
-        WSADATA wsa;
-        WSAStartup(MAKEWORD(2, 2), &wsa);
-        m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        BOOL yes = TRUE;
-        setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, (const char*)&yes, sizeof yes);
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_port = htons((u_short)ReplyPort);
-        a.sin_addr.s_addr = htonl(INADDR_ANY);
-        m_listening = bind(m_listener, (sockaddr*)&a, sizeof a) == 0 && listen(m_listener, 5) == 0;
-    }
-    ~CommandClient()
-    {
-        closesocket(m_listener);
-        WSACleanup();
-    }
-    bool Listening() const { return m_listening; }
-
-    std::string Ask(int serverPort, const std::string& frame, int timeoutMs = 20000)
-    {
-        if (!Send(serverPort, frame))
-            return "<not sent>";
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(m_listener, &set);
-        timeval wait = { timeoutMs / 1000, (timeoutMs % 1000) * 1000 };
-        if (select(0, &set, nullptr, nullptr, &wait) != 1)
-            return "";
-        SOCKET answer = accept(m_listener, nullptr, nullptr);
-        std::string text;
-        char buf[512];
-        int n;
-        while ((n = recv(answer, buf, sizeof buf, 0)) > 0)
-            text.append(buf, n);
-        closesocket(answer);
-        return text;
-    }
-
-    // The server listens on the address of the machine's name.
-    static bool Send(int serverPort, const std::string& frame)
-    {
-        char host[256] = "";
-        gethostname(host, sizeof host);
-        hostent* h = gethostbyname(host);
-        if (!h || !h->h_addr_list[0])
-            return false;
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_port = htons((u_short)serverPort);
-        memcpy(&a.sin_addr, h->h_addr_list[0], sizeof a.sin_addr);
-        for (int attempt = 0; attempt < 100; ++attempt) { // the listener may still be starting
-            SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-            if (connect(s, (sockaddr*)&a, sizeof a) == 0) {
-                bool sent = send(s, frame.data(), (int)frame.size(), 0) == (int)frame.size();
-                shutdown(s, SD_SEND);
-                closesocket(s);
-                return sent;
-            }
-            closesocket(s);
-            Sleep(100);
-        }
-        return false;
-    }
-
-private:
-    SOCKET m_listener = INVALID_SOCKET;
-    bool m_listening = false;
-};
-
 std::string StatusFrame(const Controller& c)
 {
-    return "VeTr 1 0000000 Ob30 " + std::to_string(c.com) + " " + std::to_string(c.id) + " ST 0 0 VTEnd";
+    return CommandFrame("Ob30", c.com, c.id, "ST");
 }
 
 // "ST yyyy-mm-dd hh:mm:ss 01 100": the simulated controller's clock (today),

@@ -35,31 +35,37 @@ private:
     int m_nError;           // the Windows Sockets error code, 0 for none
 };
 
-// A plain value: copying one copies the handle.
+// Owns its socket handle (INVALID_SOCKET for none) and closes it when it is
+// destroyed; it can be moved, not copied, so every handle has one owner.
 class CTcpSocket : public CObject
 {
     DECLARE_DYNAMIC(CTcpSocket)
 public:
-    CTcpSocket() : m_hSocket(0) {}
-    CTcpSocket(const CTcpSocket& other) : CObject(), m_hSocket(other.m_hSocket) {}
-    CTcpSocket& operator=(const CTcpSocket& other)
-    {
-        m_hSocket = other.m_hSocket;
-        return *this;
-    }
-    // The owner closes the handle with Close or Cleanup; destruction does not.
-    ~CTcpSocket() override {}
+    CTcpSocket() : m_hSocket(INVALID_SOCKET) {}
+    CTcpSocket(CTcpSocket&& other) : CObject(), m_hSocket(other.m_hSocket) { other.m_hSocket = INVALID_SOCKET; }
+    CTcpSocket& operator=(CTcpSocket&& other);
+    CTcpSocket(const CTcpSocket&) = delete;
+    CTcpSocket& operator=(const CTcpSocket&) = delete;
+    ~CTcpSocket() override { Cleanup(); }
 
     void Create(int type = SOCK_STREAM);
     void Bind(const CSocketAddress& address);
     void Listen();
-    // FALSE when the listening socket was closed by another thread.
+    // FALSE when the listening socket was closed by another thread. The
+    // connection goes into `connected`, which first closes what it held.
     BOOL Accept(CTcpSocket& connected, CSocketAddress& peer);
     void Close();
     void Connect(const CSocketAddress& address);
+    // Connects within the time-out instead of the system's own (tens of
+    // seconds for a host that does not answer): "Connect timeout" when it
+    // passes, "Connect" when the connection is refused or fails.
+    void Connect(const CSocketAddress& address, int timeoutSeconds);
     int Send(const char* data, int length, int timeoutSeconds);
     int Receive(char* buffer, int size, int timeoutSeconds);
     int Write(const char* data, int length, int timeoutSeconds);
+    // Closes the handle, if any, without throwing: closesocket's result, 0
+    // when there was none. Another thread may call it on a listening socket
+    // to end a blocked Accept.
     int Cleanup();
     static CSocketAddress GetHostByName(const char* host, USHORT port);
 

@@ -8,12 +8,10 @@ CCommandListener g_CommandListener;
 CCommandListener::CCommandListener()
     : m_closed(false), m_listening(CreateEventA(NULL, TRUE, FALSE, NULL)), m_boundPort(0)
 {
-    InitializeCriticalSection(&m_lock);
 }
 
 CCommandListener::~CCommandListener()
 {
-    DeleteCriticalSection(&m_lock);
     CloseHandle(m_listening);
 }
 
@@ -41,29 +39,29 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
         if (gethostname(host, 1024) != 0)
             throw new CTcpSocketException("GetHostByName");
         CSocketAddress address = CTcpSocket::GetHostByName(host, port);
-        EnterCriticalSection(&m_lock);
-        bool closed = m_closed;
-        if (!closed) {
-            try {
+        bool closed;
+        {
+            // A Close that came first leaves nothing to set up; one that
+            // comes later finds the socket listening and ends the accept.
+            CSingleLock lock(&m_lock, TRUE);
+            closed = m_closed;
+            if (!closed) {
                 m_socket.Create();
                 m_socket.Bind(address);
                 m_socket.Listen();
-            } catch (CTcpSocketException*) {
-                m_socket.Cleanup();
-                LeaveCriticalSection(&m_lock);
-                throw;
+                sockaddr_in bound = {};
+                int length = sizeof(bound);
+                getsockname(m_socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
+                m_boundPort = ntohs(bound.sin_port);
             }
-            sockaddr_in bound = {};
-            int length = sizeof(bound);
-            getsockname(m_socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
-            m_boundPort = ntohs(bound.sin_port);
         }
-        LeaveCriticalSection(&m_lock);
         if (!closed) {
             SetEvent(m_listening);
-            CTcpSocket connection;
-            CSocketAddress peer;
-            while (m_socket.Accept(connection, peer)) {
+            for (;;) {
+                CTcpSocket connection; // closed when this client is done
+                CSocketAddress peer;
+                if (!m_socket.Accept(connection, peer))
+                    break;
                 try {
                     int length = ReceiveRequest(connection, buffer.data());
                     if (length > 0)
@@ -71,7 +69,6 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
                 } catch (CTcpSocketException* e) {
                     e->Delete(); // a silent or broken client: drop it, serve the next
                 }
-                connection.Cleanup();
             }
         }
     } catch (CTcpSocketException* e) {
@@ -86,8 +83,8 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
 
 void CCommandListener::Close()
 {
-    EnterCriticalSection(&m_lock);
+    CSingleLock lock(&m_lock, TRUE);
     m_closed = true;
+    // From another thread: ends the accept that Run is blocked in.
     m_socket.Cleanup();
-    LeaveCriticalSection(&m_lock);
 }

@@ -24,7 +24,7 @@ private:
     CCommandListener(const CCommandListener&) = delete;
     CCommandListener& operator=(const CCommandListener&) = delete;
 
-    CRITICAL_SECTION m_lock; // orders Close against the set-up in Run
+    CCriticalSection m_lock; // orders Close against the set-up in Run
     CTcpSocket m_socket;
     bool m_closed;
     HANDLE m_listening;

@@ -5,6 +5,7 @@
 #include "server/services/ServiceBus.h"
 #include "server/services/ServiceMessages.h"
 #include <objbase.h>
+#include <vector>
 
 bool SendAnswerLine(const std::string& requester, const std::string& line)
 {
@@ -12,19 +13,16 @@ bool SendAnswerLine(const std::string& requester, const std::string& line)
     int port = 0;
     if (!CommandProtocol::SplitRequester(requester, host, port))
         return false;
-    CTcpSocket socket;
     try {
         CSocketAddress address = CTcpSocket::GetHostByName(host.c_str(), (USHORT)port);
+        CTcpSocket socket;
         socket.Create();
-        socket.Connect(address);
-        socket.Write(line.data(), (int)line.size(), 10);
+        socket.Connect(address, AnswerTimeoutSeconds);
+        socket.Write(line.data(), (int)line.size(), AnswerTimeoutSeconds);
         socket.Close();
         return true;
     } catch (CTcpSocketException* e) {
-        char text[1024];
-        e->GetErrorMessage(text, sizeof(text));
-        e->Delete();
-        socket.Cleanup();
+        e->Delete(); // the requester loses its answer; nothing is retried
         return false;
     }
 }
@@ -42,7 +40,7 @@ END_MESSAGE_MAP()
 
 // The lock of the pending-request maps (PendingLock) exists from static
 // construction on, so the listener may insert before this thread has run.
-CTH_TCPDispatcher::CTH_TCPDispatcher() : m_hrCom(E_FAIL) {}
+CTH_TCPDispatcher::CTH_TCPDispatcher() : m_hrCom(E_FAIL), m_answers(SendAnswerLine) {}
 
 CTH_TCPDispatcher::~CTH_TCPDispatcher() {}
 
@@ -55,6 +53,7 @@ BOOL CTH_TCPDispatcher::InitInstance()
 int CTH_TCPDispatcher::ExitInstance()
 {
     ClearPendingRequests(); // nothing is sent for requests still waiting
+    m_answers.Stop();
     if (SUCCEEDED(m_hrCom))
         CoUninitialize();
     return CWinThread::ExitInstance();
@@ -63,17 +62,20 @@ int CTH_TCPDispatcher::ExitInstance()
 void CTH_TCPDispatcher::OnStatusReply(WPARAM, LPARAM lParam)
 {
     const int id = (int)lParam;
-    PendingLock lock;
-    // The texts of the reply that caused this message, whether anybody waits
-    // for them or not, so that no snapshot is left for a later reply.
     StatusSnapshot status;
-    bool haveSnapshot = TakeStatusSnapshot(id, status);
+    bool haveSnapshot;
     std::string requester;
-    if (!TakeFirstMatching(g_PendingStatus, CommandProtocol::AwaitedValue(id, 0), requester))
-        return;
+    {
+        PendingLock lock;
+        // The texts of the reply that caused this message, whether anybody
+        // waits for them or not, so that no snapshot is left for a later reply.
+        haveSnapshot = TakeStatusSnapshot(id, status);
+        if (!TakeFirstMatching(g_PendingStatus, CommandProtocol::AwaitedValue(id, 0), requester))
+            return;
+    }
     if (!haveSnapshot && g_pServiceBus)
         status = g_pServiceBus->CurrentStatus(id);
-    SendAnswerLine(requester, CommandProtocol::StatusLine(status.dateTime, status.head, status.firmware));
+    m_answers.Send(requester, CommandProtocol::StatusLine(status.dateTime, status.head, status.firmware));
 }
 
 namespace {
@@ -83,56 +85,66 @@ unsigned TakeWord(int id, int location)
     return g_pServiceBus ? (g_pServiceBus->TakeEEPROMWord(id, location) & 0xFFFF) : 0xFFFF;
 }
 
+// The first requester awaiting `awaited` in `map`, taken off it.
+bool TakeRequester(PendingMap& map, const std::string& awaited, std::string& requester)
+{
+    PendingLock lock;
+    return TakeFirstMatching(map, awaited, requester);
+}
+
 } // namespace
 
 void CTH_TCPDispatcher::OnReadReply(WPARAM wParam, LPARAM lParam)
 {
     const int id = (int)wParam, location = (int)lParam;
-    PendingLock lock;
     // Taken on every answer: a word nobody receives must not answer a later read.
     unsigned word = TakeWord(id, location);
     std::string requester;
-    if (TakeFirstMatching(g_PendingRead, CommandProtocol::AwaitedValue(id, location), requester))
-        SendAnswerLine(requester, CommandProtocol::ReadLine(id, location, word));
+    if (TakeRequester(g_PendingRead, CommandProtocol::AwaitedValue(id, location), requester))
+        m_answers.Send(requester, CommandProtocol::ReadLine(id, location, word));
 }
 
 void CTH_TCPDispatcher::OnWriteReply(WPARAM wParam, LPARAM lParam)
 {
     const int id = (int)wParam, location = (int)lParam;
-    PendingLock lock;
     unsigned word = TakeWord(id, location);
     std::string requester;
-    if (TakeFirstMatching(g_PendingWrite, CommandProtocol::AwaitedValue(id, location), requester))
-        SendAnswerLine(requester, CommandProtocol::WriteLine(id, location, word));
+    if (TakeRequester(g_PendingWrite, CommandProtocol::AwaitedValue(id, location), requester))
+        m_answers.Send(requester, CommandProtocol::WriteLine(id, location, word));
 }
 
 void CTH_TCPDispatcher::OnErrorReply(WPARAM wParam, LPARAM lParam)
 {
     const int port = (int)wParam, id = (int)lParam;
-    PendingLock lock;
     // The requester of the failing frame, not whichever client waits for a
     // status of the same id.
     PendingError error;
     if (TakePendingError(port, id, error))
-        SendAnswerLine(error.requester, CommandProtocol::ErrorLine(port, id));
+        m_answers.Send(error.requester, CommandProtocol::ErrorLine(port, id));
 }
 
 void CTH_TCPDispatcher::OnReg2(WPARAM, LPARAM lParam)
 {
-    PendingLock lock;
-    if (g_PendingReg2.empty() || !g_pServiceBus)
+    std::vector<std::string> subscribers;
+    {
+        PendingLock lock;
+        for (const auto& entry : g_PendingReg2)
+            subscribers.push_back(entry.first);
+    }
+    if (subscribers.empty() || !g_pServiceBus)
         return;
     CommandProtocol::Reg2Fields fields;
     if (!g_pServiceBus->ReadReg2Fields((int)lParam, fields))
         return;
     std::string frame = CommandProtocol::Reg2Frame(fields);
     // Served subscribers stay; one that cannot be reached is dropped.
-    for (auto it = g_PendingReg2.begin(); it != g_PendingReg2.end();) {
-        if (SendAnswerLine(it->first, frame))
-            ++it;
-        else
-            it = g_PendingReg2.erase(it);
-    }
+    for (const std::string& subscriber : subscribers)
+        m_answers.Send(subscriber, frame, [subscriber] {
+            PendingLock lock;
+            auto it = g_PendingReg2.find(subscriber);
+            if (it != g_PendingReg2.end())
+                g_PendingReg2.erase(it);
+        });
 }
 
 void CTH_TCPDispatcher::OnStop(WPARAM, LPARAM)

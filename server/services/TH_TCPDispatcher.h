@@ -3,10 +3,14 @@
 // and reply port. Work arrives as thread messages (see ServiceMessages.h).
 #pragma once
 #include "framework/framework.h"
+#include "server/services/AnswerSender.h"
 #include <string>
 
+// How long connecting to a requester and each write to it may take.
+const int AnswerTimeoutSeconds = 10;
+
 // Writes one line to "host:port" and closes; false when it could not be
-// resolved, reached or written within 10 seconds.
+// resolved, reached or written within AnswerTimeoutSeconds.
 bool SendAnswerLine(const std::string& requester, const std::string& line);
 
 class CTH_TCPDispatcher : public CWinThread
@@ -24,7 +28,9 @@ public:
     // Wine.
     BOOL OnIdle(LONG) override { return FALSE; }
 
-    // Handlers; each takes the pending-request lock for its whole run.
+    // Handlers. Each takes its entry under the pending-request lock and
+    // hands the line to the senders after letting go of it, so neither the
+    // frame parser nor another requester waits for a slow one.
     void OnReg2(WPARAM port, LPARAM slot);
     void OnStatusReply(WPARAM port, LPARAM id);
     void OnReadReply(WPARAM id, LPARAM location);
@@ -32,7 +38,13 @@ public:
     void OnErrorReply(WPARAM port, LPARAM id);
     void OnStop(WPARAM, LPARAM);
 
+    // Waits until every line handed on so far was sent or given up.
+    void WaitForAnswers() { m_answers.WaitUntilIdle(); }
+    // Requesters whose line is being sent now.
+    size_t AnswersInFlight() { return m_answers.Busy(); }
+
 private:
     HRESULT m_hrCom;
+    CAnswerSender m_answers;
     DECLARE_MESSAGE_MAP()
 };

@@ -4,6 +4,7 @@
 #include "server/services/ServiceMessages.h"
 #include "server/services/TH_TCPDispatcher.h"
 #include "fake_bus.h"
+#include "held_port.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
@@ -39,8 +40,7 @@ public:
         m_thread.join();
     }
     std::string Requester() const { return "127.0.0.1:" + std::to_string(m_port); }
-    // Connections are answered synchronously by the dispatcher, so all lines
-    // have arrived once the handler returned; only the read may lag.
+    // The lines received once `expected` have come (or after ten seconds).
     std::vector<std::string> Lines(size_t expected)
     {
         for (int i = 0; i < 1000; ++i) {
@@ -58,22 +58,22 @@ public:
 private:
     void Serve()
     {
-        CTcpSocket connection;
-        CSocketAddress peer;
         try {
-            while (m_socket.Accept(connection, peer)) {
+            for (;;) {
+                CTcpSocket connection;
+                CSocketAddress peer;
+                if (!m_socket.Accept(connection, peer))
+                    return;
                 std::string text;
                 char buffer[512];
                 int got;
                 while ((got = connection.Receive(buffer, sizeof(buffer), 30)) > 0)
                     text.append(buffer, got);
-                connection.Cleanup();
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_lines.push_back(text);
             }
         } catch (CTcpSocketException* e) {
             e->Delete();
-            connection.Cleanup();
         }
     }
     CTcpSocket m_socket;
@@ -115,6 +115,7 @@ TEST_F(Dispatcher, ErrorGoesToTheFailingRequesterNotAnotherStatusWaiter)
     Insert(g_PendingStatus, waiter.Requester(), "99:0"); // waits for controller 99 on another port
     AddPendingError(failing.Requester(), 1, 99);
     core.OnErrorReply(1, 99);
+    core.WaitForAnswers();
     EXPECT_EQ(std::vector<std::string>{ "ERR 1 99 " }, failing.Lines(1));
     EXPECT_TRUE(waiter.Lines(0).empty());
     EXPECT_EQ(1u, g_PendingStatus.size());
@@ -128,6 +129,7 @@ TEST_F(Dispatcher, StatusAnswerUsesTheSnapshotOfItsReply)
     // The view has already dropped the stored status: only the snapshot holds it.
     PushStatusSnapshot(5, { "2024-03-05 14:07:00", "AB", "101" });
     core.OnStatusReply(1, 5);
+    core.WaitForAnswers();
     std::string sortsFirst = first.Requester() < second.Requester() ? "first" : "second";
     ReplyListener& answered = sortsFirst == "first" ? first : second;
     ReplyListener& waiting = sortsFirst == "first" ? second : first;
@@ -177,6 +179,25 @@ TEST_F(Dispatcher, UnreachableRequesterLosesItsEntry)
     EXPECT_TRUE(g_PendingStatus.empty());
 }
 
+TEST_F(Dispatcher, AnUnreachableRequesterHoldsUpNeitherTheParserNorAnotherClientsAnswer)
+{
+    HeldPort held; // a switched-off PC: its connect goes unanswered
+    ASSERT_TRUE(held.held);
+    Insert(g_PendingStatus, "127.0.0.1:" + std::to_string(held.port), "5:0");
+    core.OnStatusReply(1, 5);
+    // Meanwhile the parser records another client's request, which is
+    // answered while the first requester's connect still waits.
+    ReplyListener client;
+    Insert(g_PendingRead, client.Requester(), "6:496");
+    source.words[{ 6, 496 }] = 7;
+    core.OnReadReply(6, 496);
+    EXPECT_EQ(std::vector<std::string>{ "RE 6 496 7" }, client.Lines(1));
+    EXPECT_EQ(1u, core.AnswersInFlight()) << "the unreachable requester's connect has not given up yet";
+    core.WaitForAnswers(); // its own time-out ends it
+    EXPECT_EQ(0u, core.AnswersInFlight());
+    EXPECT_TRUE(g_PendingStatus.empty());
+}
+
 TEST_F(Dispatcher, RegistrationPushReachesSubscribersAndDropsFailingOnes)
 {
     ReplyListener subscriber;
@@ -184,6 +205,7 @@ TEST_F(Dispatcher, RegistrationPushReachesSubscribersAndDropsFailingOnes)
     Insert(g_PendingReg2, subscriber.Requester(), "");
     Insert(g_PendingReg2, DeadRequester(), "");
     core.OnReg2(3, 42);
+    core.WaitForAnswers();
     EXPECT_EQ(std::vector<std::string>{ "VeTr 1 0000033 Hlvx 3 REG2 12345678,05.03.24,14:07:00,0A,05." },
               subscriber.Lines(1));
     ASSERT_EQ(1u, g_PendingReg2.size());

@@ -1,6 +1,7 @@
 // The blocking socket over loopback: closes, time-outs, long writes, and the
 // listener close that ends the server's accept loop.
 #include "common/TcpSocket.h"
+#include "held_port.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -35,7 +36,6 @@ struct Listener {
         getsockname(socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
         port = ntohs(bound.sin_port);
     }
-    ~Listener() { socket.Cleanup(); }
 };
 
 // A connected pair of sockets over loopback.
@@ -50,7 +50,6 @@ struct Pair {
         EXPECT_TRUE(listener.socket.Accept(server, peer));
         EXPECT_STREQ("127.0.0.1", peer.DottedDecimal());
     }
-    ~Pair() { client.Cleanup(); server.Cleanup(); }
 };
 
 TEST(TcpSocket, ReceiveReturnsZeroWhenPeerClosed)
@@ -58,7 +57,7 @@ TEST(TcpSocket, ReceiveReturnsZeroWhenPeerClosed)
     Pair pair;
     pair.client.Write("abc", 3, 10);
     pair.client.Close();
-    EXPECT_EQ(0u, pair.client.Handle());
+    EXPECT_EQ(INVALID_SOCKET, pair.client.Handle());
     char buffer[16];
     int total = 0, got;
     while ((got = pair.server.Receive(buffer + total, sizeof(buffer) - total, 10)) > 0)
@@ -183,7 +182,82 @@ TEST(TcpSocket, CleanupWithoutHandleDoesNothing)
 {
     CTcpSocket socket;
     EXPECT_EQ(0, socket.Cleanup());
-    EXPECT_EQ(0u, socket.Handle());
+    EXPECT_EQ(INVALID_SOCKET, socket.Handle());
+}
+
+TEST(TcpSocket, OwnsItsHandleClosesItWhenDestroyedAndHandsItOnWhenMoved)
+{
+    Listener listener;
+    CTcpSocket server;
+    {
+        CTcpSocket client;
+        client.Create();
+        client.Connect(CSocketAddress(INADDR_LOOPBACK, listener.port));
+        CSocketAddress peer;
+        ASSERT_TRUE(listener.socket.Accept(server, peer));
+        CTcpSocket moved(std::move(client));
+        EXPECT_EQ(INVALID_SOCKET, client.Handle());
+        CTcpSocket assigned;
+        assigned = std::move(moved);
+        EXPECT_EQ(INVALID_SOCKET, moved.Handle());
+        assigned.Write("x", 1, 10);
+    } // the one owner closes the connection here
+    char buffer[4];
+    EXPECT_EQ(1, server.Receive(buffer, sizeof buffer, 10));
+    EXPECT_EQ(0, server.Receive(buffer, sizeof buffer, 10)) << "the peer closed";
+}
+
+TEST(TcpSocket, ConnectWithATimeOutGivesUpRefusesAndConnects)
+{
+    // A peer that never answers: the socket's own time-out ends the attempt.
+    HeldPort held;
+    ASSERT_TRUE(held.held);
+    CTcpSocket socket;
+    socket.Create();
+    try {
+        socket.Connect(CSocketAddress(INADDR_LOOPBACK, held.port), 1);
+        ADD_FAILURE() << "connected to a port that never answers";
+    } catch (CTcpSocketException* e) {
+        EXPECT_STREQ("Connect timeout", e->Label());
+        EXPECT_EQ("Connect timeout error", MessageOf(e));
+        e->Delete();
+    }
+
+    // A port nobody listens on refuses, with the system's code.
+    USHORT closed;
+    {
+        Listener unused;
+        closed = unused.port;
+    }
+    socket.Create();
+    try {
+        socket.Connect(CSocketAddress(INADDR_LOOPBACK, closed), 10);
+        ADD_FAILURE() << "connected to a closed port";
+    } catch (CTcpSocketException* e) {
+        EXPECT_STREQ("Connect", e->Label());
+        EXPECT_EQ(WSAECONNREFUSED, e->Code());
+        e->Delete();
+    }
+
+    // A listener: connected, and the socket blocks again for its writes.
+    Listener listener;
+    socket.Create();
+    socket.Connect(CSocketAddress(INADDR_LOOPBACK, listener.port), 10);
+    CTcpSocket server;
+    CSocketAddress peer;
+    ASSERT_TRUE(listener.socket.Accept(server, peer));
+    const std::string text(200000, 'h');
+    std::thread reader([&] {
+        std::string received;
+        char buffer[4096];
+        int got;
+        while ((got = server.Receive(buffer, sizeof buffer, 30)) > 0)
+            received.append(buffer, got);
+        EXPECT_EQ(text.size(), received.size());
+    });
+    EXPECT_EQ((int)text.size(), socket.Write(text.data(), (int)text.size(), 30));
+    socket.Close();
+    reader.join();
 }
 
 TEST(TcpSocket, GetHostByNameOfDottedTextNeedsNoLookUp)

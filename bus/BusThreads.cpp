@@ -6,6 +6,7 @@
 #include "bus/BusErrors.h"
 #include "bus/BusLock.h"
 #include "bus/BusView.h"
+#include "bus/EventArgs.h"
 #include "bus/Registry.h"
 #include "bus/messages.h"
 
@@ -18,6 +19,7 @@ int g_FailingThreshold = 10;
 int g_OfflineThreshold = 20;
 int g_FailureCap = 100;
 int g_MaxCommandDeliveries = 10;
+int g_ReopenIntervalMs = 1000;
 
 namespace {
 
@@ -93,6 +95,8 @@ void CommPort::RunCycle(bool select)
         EnterCriticalSection(&m_Lock);
         if (!m_Open)
             break;
+        if (select)
+            RetryReopen();
         // Any change of the device set skips this cycle and restarts the walk
         // at the lowest id, so the held position never names a removed device.
         if (m_Devices.empty() || m_DeviceGeneration != seen) {
@@ -154,6 +158,18 @@ void CommPort::FailureStep(Device* device)
     }
 }
 
+void CommPort::DropCommand(Device* device, Command* command)
+{
+    if (command->m_Awaited) {
+        // "RE" and "WE" data begin with the location; "ST" has none.
+        int location = 0;
+        ParseHexField(command->GetData(), 0, 4, location);
+        PostEvent(WM_BUS_COMMAND_FAILED, PackFailedCommand(device->GetDeviceId(), command->GetCode(), location),
+                  static_cast<WPARAM>(m_PortNumber));
+    }
+    device->CompleteCommand(command);
+}
+
 void CommPort::SelectTransaction(Device* device)
 {
     const int id = device->GetDeviceId();
@@ -183,7 +199,7 @@ void CommPort::SelectTransaction(Device* device)
 
     if (!command->HasFrame()) {
         // Data too long for a frame: nothing could ever deliver it.
-        device->CompleteCommand(command);
+        DropCommand(device, command);
         return;
     }
     const int result = SendCommand(id, command->GetFrame());
@@ -191,7 +207,7 @@ void CommPort::SelectTransaction(Device* device)
     if (result != BUS_OK) {
         FailureStep(device);
         if (device->GetFailureCounter() > g_OfflineThreshold) {
-            device->CompleteCommand(command);
+            DropCommand(device, command);
             device->SetPollDue(false);
         }
         return;
@@ -213,7 +229,7 @@ void CommPort::SelectTransaction(Device* device)
         // Taken again and again but never answered with its code: drop it so
         // that the line's idle requests go on. The poll still fetches what the
         // last delivery brings.
-        device->CompleteCommand(command);
+        DropCommand(device, command);
     }
 }
 
@@ -242,8 +258,13 @@ void CommPort::PollTransaction(Device* device)
         return;
     }
     Command* first = device->GetFirstCommand();
-    if (first != nullptr && first->GetCode() == code)
-        device->CompleteCommand(first);
+    if (first != nullptr && first->GetCode() == code) {
+        // Its reply came; one that could not be read answers it as failed.
+        if (dispatched == BUS_OK)
+            device->CompleteCommand(first);
+        else
+            DropCommand(device, first);
+    }
     SendAck(id);
 }
 

@@ -11,19 +11,19 @@ namespace VTMultiDrop {
 
 CommPort::CommPort(int portNumber, int readTimeout, ISerialLine* line)
     : m_ReadTimeout(readTimeout), m_PauseBetweenReads(1), m_PollThread(nullptr), m_SelectThread(nullptr),
-      m_Open(false), m_PortNumber(portNumber), m_DCB(), m_Line(line ? line : new Win32SerialLine),
+      m_Open(false), m_LineDown(false), m_LastReopen(0), m_PortNumber(portNumber), m_DCB(),
+      m_Line(line ? line : new Win32SerialLine),
       m_DeviceGeneration(0)
 {
-    // The lock lives as long as the port: threads ended by a failed reopen and
-    // the registry may still use it after the line is closed.
+    // The lock lives as long as the port: the threads and the registry use it
+    // also while the line is closed.
     InitializeCriticalSection(&m_Lock);
     BuildFrame("SD", m_IdleFrame, sizeof m_IdleFrame, "");
 }
 
 CommPort::~CommPort()
 {
-    // Joins threads that a failed reopen left ending; the registry normally
-    // closed the port already.
+    // The registry normally closed the port already.
     ClosePort();
     DeleteDevices();
     DeleteCriticalSection(&m_Lock);
@@ -33,16 +33,23 @@ int CommPort::OpenPort()
 {
     if (m_Open || m_PollThread || m_SelectThread)
         return BUS_PORT_ALREADY_OPENED;
-    if (!m_Line->Open(m_PortNumber))
-        return BUS_UNABLE_TO_OPEN;
-    const int result = ConfigureLine();
-    if (result != BUS_OK) {
-        m_Line->Close();
+    const int result = OpenLine();
+    if (result != BUS_OK)
         return result;
-    }
+    m_LineDown = false;
     m_Open = true;
     StartThreads();
     return BUS_OK;
+}
+
+int CommPort::OpenLine()
+{
+    if (!m_Line->Open(m_PortNumber))
+        return BUS_UNABLE_TO_OPEN;
+    const int result = ConfigureLine();
+    if (result != BUS_OK)
+        m_Line->Close();
+    return result;
 }
 
 // Steps 3 to 8 of opening: 9600 baud 8 bits mark parity, time-outs, queues,
@@ -105,21 +112,44 @@ int CommPort::ClosePort()
 
 int CommPort::ReopenPort()
 {
-    if (!m_Line->IsOpen())
+    if (m_LineDown || !m_Line->IsOpen())
         return BUS_OK;
     m_Line->Close();
-    if (!m_Line->Open(m_PortNumber)) {
-        // Every later transaction fails until the registry closes the port.
-        return BUS_UNABLE_TO_OPEN;
-    }
-    const int result = ConfigureLine();
+    const int result = OpenLine();
     if (result != BUS_OK) {
-        // Shut down: both threads leave their loops at their next check; the
-        // registry joins them before the port is deleted.
-        m_Open = false;
-        m_Line->Close();
+        // Down (an unplugged adapter): the threads go on serving the port,
+        // its controllers fail as silent ones do, and the select thread
+        // tries again in a second.
+        m_LineDown = true;
+        m_LastReopen = GetTickCount();
     }
     return result;
+}
+
+void CommPort::RetryReopen()
+{
+    if (!m_LineDown || GetTickCount() - m_LastReopen < static_cast<DWORD>(g_ReopenIntervalMs))
+        return;
+    m_LastReopen = GetTickCount();
+    if (OpenLine() != BUS_OK)
+        return;
+    m_LineDown = false;
+    ReviveDevices();
+}
+
+void CommPort::ReviveDevices()
+{
+    // An offline controller gets no idle request: with a fresh count it gets
+    // them again, and its first answer reports it responding. Its shown state
+    // stays until then.
+    for (auto& entry : m_Devices) {
+        Device* device = entry.second;
+        const int state = device->GetState();
+        if (state == DEVICE_FAILING || state == DEVICE_OFFLINE) {
+            device->SetFailureCounter(0);
+            device->SetState(DEVICE_FAILING);
+        }
+    }
 }
 
 int CommPort::SetParity(BYTE parity)
@@ -134,6 +164,8 @@ int CommPort::SetParity(BYTE parity)
 
 int CommPort::SelectAddress(int deviceId)
 {
+    if (m_LineDown)
+        return BUS_UNABLE_TO_OPEN;  // nothing to write to until the line is back
     // 9-bit addressing: the address byte goes out with a parity bit of 1
     // (mark), everything else with 0 (space). Written by count: an address
     // byte is never mistaken for the end of a string.
@@ -304,6 +336,9 @@ int CommPort::DetachDevice(Device* device)
     auto it = m_Devices.find(device->GetDeviceId());
     if (it == m_Devices.end() || it->second != device)
         return BUS_DEVICE_DOESNT_EXIST;
+    // Requesters waiting for one of its commands hear that none will come.
+    while (Command* command = device->GetFirstCommand())
+        DropCommand(device, command);
     m_Devices.erase(it);
     ++m_DeviceGeneration;
     delete device;

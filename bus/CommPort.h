@@ -25,6 +25,8 @@ extern int g_FailureCap;        // the failure counter never exceeds this
 // A command the controller takes this many times without answering with its
 // reply code is dropped, so that the idle requests of the line can go on.
 extern int g_MaxCommandDeliveries;
+// While a port's line is down, it is opened again at most this often (ms).
+extern int g_ReopenIntervalMs;
 
 class CommPort {
 public:
@@ -35,14 +37,17 @@ public:
     CommPort& operator=(const CommPort&) = delete;
 
     bool IsOpen() const { return m_Open; }
+    // True while the line is down (a reopen failed): the threads go on, every
+    // transaction fails as with a silent controller, and the select thread
+    // opens the line again at most every g_ReopenIntervalMs.
+    bool IsLineDown() const { return m_LineDown; }
     int GetPortNumber() const { return m_PortNumber; }
     std::map<int, Device*>& GetDevices() { return m_Devices; }
     CRITICAL_SECTION& GetLock() { return m_Lock; }
 
     // Port life.
     int OpenPort();
-    // Stops and joins the threads and closes the line; also after a failed
-    // reopen shut the port down.
+    // Stops and joins the threads and closes the line, also while it is down.
     int ClosePort();
     int ReopenPort();
     int StartThreads();
@@ -88,6 +93,9 @@ public:
     void PollTransaction(Device* device);
     // Counts a failed transaction and reports the state changes.
     void FailureStep(Device* device);
+    // Ends a command that will get no answer; the event thread hears of it
+    // when a requester awaits it (WM_BUS_COMMAND_FAILED).
+    void DropCommand(Device* device, Command* command);
 
     static DWORD WINAPI PollThread(LPVOID port);
     static DWORD WINAPI SelectThread(LPVOID port);
@@ -98,6 +106,8 @@ public:
     HANDLE m_SelectThread;
     CRITICAL_SECTION m_Lock;
     std::atomic<bool> m_Open;
+    std::atomic<bool> m_LineDown;
+    DWORD m_LastReopen;  // tick of the last attempt (port lock held)
     int m_PortNumber;
     DCB m_DCB;
     std::unique_ptr<ISerialLine> m_Line;
@@ -108,6 +118,12 @@ public:
 
 private:
     int ConfigureLine();
+    // Opens and configures the line; closed again when a step fails.
+    int OpenLine();
+    // The select thread's retry while the line is down (lock held).
+    void RetryReopen();
+    // After a reopen: failing and offline controllers get requests again.
+    void ReviveDevices();
     void RunCycle(bool select);
     void Log(const std::string& text);
     void PostState(int deviceId, int state);

@@ -12,7 +12,9 @@ extern volatile LONG g_CommandCounter;
 
 class Command {
 public:
-    Command(const std::string& code, const std::string& data);
+    // `awaited`: a requester waits for the answer, and hears when the
+    // command ends without one (WM_BUS_COMMAND_FAILED).
+    Command(const std::string& code, const std::string& data, bool awaited = false);
     virtual ~Command() {}
 
     int GetId() const { return m_Id; }
@@ -28,6 +30,7 @@ public:
     int m_Id;
     // Deliveries the controller took without the awaited reply coming back.
     int m_Deliveries;
+    bool m_Awaited;
 };
 
 }  // namespace VTMultiDrop

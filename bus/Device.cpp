@@ -83,9 +83,9 @@ void Device::SetPollDue(bool due)
     m_PollDue = due;
 }
 
-int Device::QueueCommand(const std::string& code, const std::string& data)
+int Device::QueueCommand(const std::string& code, const std::string& data, bool awaited)
 {
-    Command* command = new Command(code, data);
+    Command* command = new Command(code, data, awaited);
     AutoLockCommand lock(this);
     m_Commands[command->GetId()] = command;
     return 0;
@@ -115,7 +115,8 @@ bool Device::HasCommands()
     return !m_Commands.empty();
 }
 
-int Device::QueueStatus() { return QueueCommand("ST", ""); }
+int Device::QueueStatus() { return QueueStatus(false); }
+int Device::QueueStatus(bool awaited) { return QueueCommand("ST", "", awaited); }
 int Device::QueueDiagnostics() { return QueueCommand("DG", ""); }
 int Device::QueueReset() { return QueueCommand("RS", ""); }
 int Device::QueuePack() { return QueueCommand("PD", ""); }
@@ -127,18 +128,18 @@ int Device::QueueSetTime()
     return QueueCommand("WT", SetTimeText(now));
 }
 
-int Device::QueueReadEEPROM(unsigned short location)
+int Device::QueueReadEEPROM(unsigned short location, bool awaited)
 {
     char data[8];
     std::snprintf(data, sizeof data, "%04X", location);
-    return QueueCommand("RE", data);
+    return QueueCommand("RE", data, awaited);
 }
 
-int Device::QueueWriteEEPROM(unsigned short location, unsigned short value)
+int Device::QueueWriteEEPROM(unsigned short location, unsigned short value, bool awaited)
 {
     char data[12];
     std::snprintf(data, sizeof data, "%04X%04X", location, value);
-    return QueueCommand("WE", data);
+    return QueueCommand("WE", data, awaited);
 }
 
 std::string SetTimeText(const SYSTEMTIME& local)

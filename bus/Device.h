@@ -57,7 +57,8 @@ public:
     void SetPollDue(bool due);
 
     // Queues a command and returns 0 at once; the select thread sends it.
-    int QueueCommand(const std::string& code, const std::string& data);
+    // `awaited`: a requester waits for its answer (see Command).
+    int QueueCommand(const std::string& code, const std::string& data, bool awaited = false);
     // The oldest queued command (it stays queued), or null.
     Command* GetFirstCommand();
     // Deletes the command when it is still queued.
@@ -65,10 +66,11 @@ public:
     bool HasCommands();
 
     int QueueStatus();
+    int QueueStatus(bool awaited);
     int QueueDiagnostics();
     int QueueSetTime();
-    int QueueReadEEPROM(unsigned short location);
-    int QueueWriteEEPROM(unsigned short location, unsigned short value);
+    int QueueReadEEPROM(unsigned short location, bool awaited = false);
+    int QueueWriteEEPROM(unsigned short location, unsigned short value, bool awaited = false);
     int QueueReset();
     int QueuePack();
 

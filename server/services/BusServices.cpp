@@ -36,7 +36,11 @@ void ToBuffered(const EventArgRegistration& r, BufferedRegistration& out)
 
 bool CBusServices::ControllerExists(int port, int id)
 {
-    return WithDevice(port, id, [](Device&) {});
+    // A controller on a line that is down counts as not there: its frames are
+    // answered with "ERR" instead of waiting for a line that nobody serves.
+    bool lineUp = false;
+    WithDevice(port, id, [&lineUp](Device& d) { lineUp = !d.GetCommPort()->IsLineDown(); });
+    return lineUp;
 }
 
 void CBusServices::AddController(int port, int id, const std::string& name)
@@ -49,7 +53,9 @@ void CBusServices::AddController(int port, int id, const std::string& name)
 
 void CBusServices::QueueStatus(int port, int id)
 {
-    WithDevice(port, id, [](Device& d) { d.QueueStatus(); });
+    // Awaited: should the command end without its answer, the requester
+    // hears "ERR" (WM_BUS_COMMAND_FAILED).
+    WithDevice(port, id, [](Device& d) { d.QueueStatus(true); });
 }
 
 void CBusServices::QueueSetTime(int port, int id)
@@ -64,13 +70,13 @@ void CBusServices::EraseStatus(int id)
 
 void CBusServices::QueueReadEEPROM(int port, int id, int location)
 {
-    WithDevice(port, id, [location](Device& d) { d.QueueReadEEPROM((unsigned short)location); });
+    WithDevice(port, id, [location](Device& d) { d.QueueReadEEPROM((unsigned short)location, true); });
 }
 
 void CBusServices::QueueWriteEEPROM(int port, int id, int location, int value)
 {
     WithDevice(port, id,
-               [location, value](Device& d) { d.QueueWriteEEPROM((unsigned short)location, (unsigned short)value); });
+               [location, value](Device& d) { d.QueueWriteEEPROM((unsigned short)location, (unsigned short)value, true); });
 }
 
 void CBusServices::RemoveController(int port, int id)

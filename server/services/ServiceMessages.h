@@ -5,7 +5,8 @@
 #include <windows.h>
 
 // To the consumer, posted by the bus threads: WM_BUS_REGISTRATION,
-// WM_BUS_STATUS, WM_BUS_EEPROM_READ, WM_BUS_EEPROM_WRITE, WM_BUS_DIAGNOSTICS.
+// WM_BUS_STATUS, WM_BUS_EEPROM_READ, WM_BUS_EEPROM_WRITE, WM_BUS_DIAGNOSTICS,
+// WM_BUS_COMMAND_FAILED.
 #include "bus/messages.h"
 
 // To the reply dispatcher.
@@ -15,6 +16,8 @@ const UINT WM_TCP_READ_REPLY = WM_APP + 0x09;    // wParam controller id, lParam
 const UINT WM_TCP_WRITE_REPLY = WM_APP + 0x0A;   // wParam controller id, lParam location
 const UINT WM_THREAD_STOP = WM_APP + 0x0B;       // 0, 0 (dispatcher and consumer)
 const UINT WM_TCP_ERROR_REPLY = WM_APP + 0x0D;   // wParam port, lParam controller id
+// An awaited command ended without its answer: its requester gets "ERR".
+const UINT WM_TCP_FAILED_REPLY = WM_APP + 0x0F;  // wParam port, lParam PackFailedCommand
 
 // To the reporting-database thread.
 const UINT WM_DB_REGISTRATION = WM_APP + 0x02; // wParam 0, lParam ring slot

@@ -36,6 +36,7 @@ BEGIN_MESSAGE_MAP(CTH_Consumer, CWinThread)
     ON_THREAD_MESSAGE(WM_BUS_EEPROM_READ, OnEEPROMRead)
     ON_THREAD_MESSAGE(WM_BUS_EEPROM_WRITE, OnEEPROMWrite)
     ON_THREAD_MESSAGE(WM_BUS_DIAGNOSTICS, OnDiagnostics)
+    ON_THREAD_MESSAGE(WM_BUS_COMMAND_FAILED, OnCommandFailed)
     ON_THREAD_MESSAGE(WM_THREAD_STOP, OnStop)
 END_MESSAGE_MAP()
 
@@ -159,6 +160,14 @@ void CTH_Consumer::OnDiagnostics(WPARAM wParam, LPARAM lParam)
     if (!m_pOwnerView || !m_pOwnerView->IsRunning())
         return;
     m_pOwnerView->AddDiagnosticsLine((int)lParam, (int)wParam);
+}
+
+void CTH_Consumer::OnCommandFailed(WPARAM wParam, LPARAM lParam)
+{
+    if (!m_pOwnerView || !m_pOwnerView->IsRunning())
+        return;
+    Locked lock(m_Lock);
+    PostToDispatcher(WM_TCP_FAILED_REPLY, wParam, lParam);
 }
 
 void CTH_Consumer::CloseFile()

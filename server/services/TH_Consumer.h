@@ -35,6 +35,7 @@ public:
     void OnEEPROMRead(WPARAM id, LPARAM address);
     void OnEEPROMWrite(WPARAM id, LPARAM address);
     void OnDiagnostics(WPARAM port, LPARAM id);
+    void OnCommandFailed(WPARAM port, LPARAM failed);
     void OnStop(WPARAM, LPARAM);
 
     // The handlers' work with the record and the clock given: the file of the

@@ -36,6 +36,7 @@ BEGIN_MESSAGE_MAP(CTH_TCPDispatcher, CWinThread)
     ON_THREAD_MESSAGE(WM_TCP_WRITE_REPLY, OnWriteReply)
     ON_THREAD_MESSAGE(WM_THREAD_STOP, OnStop)
     ON_THREAD_MESSAGE(WM_TCP_ERROR_REPLY, OnErrorReply)
+    ON_THREAD_MESSAGE(WM_TCP_FAILED_REPLY, OnFailedReply)
 END_MESSAGE_MAP()
 
 // The lock of the pending-request maps (PendingLock) exists from static
@@ -121,6 +122,23 @@ void CTH_TCPDispatcher::OnErrorReply(WPARAM wParam, LPARAM lParam)
     PendingError error;
     if (TakePendingError(port, id, error))
         m_answers.Send(error.requester, CommandProtocol::ErrorLine(port, id));
+}
+
+void CTH_TCPDispatcher::OnFailedReply(WPARAM wParam, LPARAM lParam)
+{
+    // The entry the answer would have taken gets "ERR" instead, so that it
+    // neither waits for ever nor takes an answer meant for a later request.
+    const int port = (int)wParam;
+    const FailedCommand failed = UnpackFailedCommand(lParam);
+    PendingMap* map = failed.code == "ST" ? &g_PendingStatus
+                    : failed.code == "RE" ? &g_PendingRead
+                    : failed.code == "WE" ? &g_PendingWrite : nullptr;
+    if (map == nullptr)
+        return;
+    const int second = failed.code == "ST" ? 0 : failed.location;
+    std::string requester;
+    if (TakeRequester(*map, CommandProtocol::AwaitedValue(failed.deviceId, second), requester))
+        m_answers.Send(requester, CommandProtocol::ErrorLine(port, failed.deviceId));
 }
 
 void CTH_TCPDispatcher::OnReg2(WPARAM, LPARAM lParam)

@@ -36,6 +36,7 @@ public:
     void OnReadReply(WPARAM id, LPARAM location);
     void OnWriteReply(WPARAM id, LPARAM location);
     void OnErrorReply(WPARAM port, LPARAM id);
+    void OnFailedReply(WPARAM port, LPARAM failed);
     void OnStop(WPARAM, LPARAM);
 
     // Waits until every line handed on so far was sent or given up.

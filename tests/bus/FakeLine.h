@@ -48,12 +48,25 @@ public:
     std::string Transcript() { std::string t; Locked([&] { t = m_transcript; }); return t; }
     void ClearTranscript() { Locked([&] { m_transcript.clear(); }); }
     int Opens() { int n; Locked([&] { n = m_opens; }); return n; }
+    // When each open was tried (tick count).
+    std::vector<DWORD> OpenTicks() { std::vector<DWORD> t; Locked([&] { t = m_openTicks; }); return t; }
     int Closes() { int n; Locked([&] { n = m_closes; }); return n; }
     std::vector<int> Parities() { std::vector<int> p; Locked([&] { p = m_parities; }); return p; }
     bool IsOpenNow() { bool o; Locked([&] { o = m_open; }); return o; }
 
     // ISerialLine.
-    bool Open(int) override { return Locked([&] { ++m_opens; if (Fail(m_faults.open)) return false; m_open = true; m_rx.clear(); return true; }); }
+    bool Open(int) override
+    {
+        return Locked([&] {
+            ++m_opens;
+            m_openTicks.push_back(GetTickCount());
+            if (Fail(m_faults.open))
+                return false;
+            m_open = true;
+            m_rx.clear();
+            return true;
+        });
+    }
     bool IsOpen() const override { return m_open; }
     bool Close() override
     {
@@ -208,6 +221,7 @@ private:
     std::string m_transcript;
     std::vector<int> m_parities;
     int m_opens = 0, m_closes = 0;
+    std::vector<DWORD> m_openTicks;
     unsigned char m_selected = 0;
     std::map<int, Peer> m_peers;
 };

@@ -255,7 +255,7 @@ TEST_F(QuietPort, EchoIsRetriedOncePerByteWritten)
     EXPECT_EQ(100 - remaining, 14);
 }
 
-TEST(PortReopen, FailedSelectionReopensAndAFailedReopenStopsTheLine)
+TEST(PortReopen, FailedSelectionReopensAndAFailedReopenTakesTheLineDown)
 {
     FakeLine* line = new FakeLine;
     CommPort port(3, 16, line);
@@ -267,39 +267,100 @@ TEST(PortReopen, FailedSelectionReopensAndAFailedReopenStopsTheLine)
         EXPECT_EQ(port.SelectAddress(5), BUS_SETCOMMSTATE);
         EXPECT_EQ(line->Opens(), 2);
         EXPECT_TRUE(port.IsOpen());
-        // Now the device cannot be opened again: every later selection fails
-        // without a further reopen.
+        // Now the device cannot be opened again: the line is down, the port
+        // still open, and later selections fail at once without a reopen of
+        // their own (the select thread retries, and it waits for this lock).
         line->WithFaults([](FakeLine::Faults& f) { f.open = -1; f.failParity = SPACEPARITY; });
         EXPECT_EQ(port.SelectAddress(5), BUS_SETCOMMSTATE);
         EXPECT_EQ(line->Opens(), 3);
         EXPECT_FALSE(line->IsOpenNow());
-        EXPECT_NE(port.SelectAddress(5), 0);
-        EXPECT_NE(port.SelectAddress(5), 0);
+        EXPECT_TRUE(port.IsLineDown());
+        EXPECT_TRUE(port.IsOpen());
+        EXPECT_EQ(port.SelectAddress(5), BUS_UNABLE_TO_OPEN);
+        EXPECT_EQ(port.SelectAddress(5), BUS_UNABLE_TO_OPEN);
         EXPECT_EQ(line->Opens(), 3);
     }
     EXPECT_EQ(port.ClosePort(), 0);
     EXPECT_EQ(port.m_PollThread, nullptr);
 }
 
-TEST(PortReopen, AReopenWhoseSettingsFailShutsThePortDownAndCloseStillJoins)
+TEST(PortReopen, AReopenWhoseSettingsFailTakesTheLineDownAndCloseJoinsTheThreads)
 {
     FakeLine* line = new FakeLine;
     std::unique_ptr<CommPort> port(new CommPort(3, 16, line));
     ASSERT_EQ(port->OpenPort(), 0);
     {
         BusLock lock(port->GetLock());
-        line->WithFaults([](FakeLine::Faults& f) { f.escape = 1; f.getTimeouts = 1; });
+        line->WithFaults([](FakeLine::Faults& f) { f.escape = 1; f.getTimeouts = -1; });
         EXPECT_EQ(port->SelectAddress(5), BUS_ESCAPECOMMFUNCTION);
-        EXPECT_FALSE(port->IsOpen());
+        EXPECT_TRUE(port->IsLineDown());
+        EXPECT_TRUE(port->IsOpen());
         EXPECT_FALSE(line->IsOpenNow());
     }
-    // The threads end by themselves; closing joins them and frees the handles.
+    // The threads go on while the line is down; closing joins them.
     EXPECT_NE(port->m_PollThread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(port->m_SelectThread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(port->ClosePort(), 0);
     EXPECT_EQ(port->m_PollThread, nullptr);
     EXPECT_EQ(port->m_SelectThread, nullptr);
     EXPECT_EQ(port->ClosePort(), BUS_PORT_ALREADY_CLOSED);
     port.reset();
+}
+
+// The line goes away (an unplugged adapter) and cannot be opened again for
+// three attempts: the port keeps its threads and tries once a second, its
+// controller goes failing and not answering as a silent one does, and comes
+// back responding when the line reopens; one state post per change.
+TEST(PortReopen, ALineThatIsDownIsTriedEverySecondAndItsControllerComesBack)
+{
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    Initialize(GetCurrentThreadId());
+    TestView view;
+    SetBusView(&view);
+    const LONG pause = g_PauseMachine;
+    g_PauseMachine = 1;
+    FakeLine* line = new FakeLine;
+    line->WithPeer(5, [](FakeLine::Peer&) {});
+    CommPort port(3, 16, line);
+    ASSERT_EQ(port.OpenPort(), 0);
+    Device* device = nullptr;
+    ASSERT_EQ(port.AddDevice(5, &device, true, "Door"), 0);
+
+    std::vector<std::pair<int, int>> states;
+    auto waitForState = [&](int state) {
+        for (int i = 0; i < 2000; ++i) {
+            for (const auto& s : view.TakeStates())
+                states.push_back(s);
+            if (!states.empty() && states.back().second == state)
+                return true;
+            Sleep(10);
+        }
+        return false;
+    };
+    ASSERT_TRUE(waitForState(DEVICE_RESPONDING));
+    line->WithFaults([](FakeLine::Faults& f) { f.open = 3; f.failParity = SPACEPARITY; });
+    ASSERT_TRUE(waitForState(DEVICE_OFFLINE));
+    EXPECT_TRUE(port.IsLineDown());
+    EXPECT_TRUE(port.IsOpen()) << "the port keeps its threads";
+    ASSERT_TRUE(waitForState(DEVICE_RESPONDING)) << "back when the line reopens";
+    EXPECT_FALSE(port.IsLineDown());
+    const std::vector<std::pair<int, int>> expected = {
+        {5, DEVICE_RESPONDING}, {5, DEVICE_FAILING}, {5, DEVICE_OFFLINE}, {5, DEVICE_RESPONDING}};
+    EXPECT_EQ(states, expected);
+
+    // The first open, the reopen that failed, two retries that failed and
+    // the one that succeeded, the retries at least a second apart.
+    const std::vector<DWORD> opens = line->OpenTicks();
+    ASSERT_EQ(opens.size(), 5u);
+    for (size_t i = 2; i < opens.size(); ++i)
+        EXPECT_GE(opens[i] - opens[i - 1], static_cast<DWORD>(g_ReopenIntervalMs - 20)) << i;
+
+    EXPECT_EQ(port.ClosePort(), 0);
+    SetBusView(nullptr);
+    g_PauseMachine = pause;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        ;
 }
 
 TEST(FailureStep, ThresholdsPostEachChangeOnce)
@@ -426,6 +487,68 @@ TEST_F(QuietPort, ACommandNeverAnsweredIsDroppedAfterItsDeliveries)
     const int frames = PeerState(5).frames;
     port_->SelectTransaction(a);
     EXPECT_EQ(PeerState(5).frames, frames + 1) << "idle requests go on";
+}
+
+// The failures a requester must hear of, as (port, id, code, location).
+std::vector<std::string> TakeFailedCommands()
+{
+    std::vector<std::string> failed;
+    MSG msg;
+    while (PeekMessageA(&msg, reinterpret_cast<HWND>(-1), WM_BUS_COMMAND_FAILED, WM_BUS_COMMAND_FAILED, PM_REMOVE)) {
+        const FailedCommand f = UnpackFailedCommand(msg.lParam);
+        failed.push_back(std::to_string(msg.wParam) + " " + std::to_string(f.deviceId) + " " + f.code + " " +
+                         std::to_string(f.location));
+    }
+    TakeThreadMessages();
+    return failed;
+}
+
+TEST_F(QuietPort, AnAwaitedCommandThatEndsWithoutItsAnswerIsReportedOnce)
+{
+    Device* a = Add(5);
+    BusLock lock(port_->GetLock());
+    {
+        SCOPED_TRACE("taken every time but never answered");
+        a->QueueReadEEPROM(496, true);  // the fake controller gives no RE reply
+        for (int i = 0; i < g_MaxCommandDeliveries; ++i) {
+            port_->SelectTransaction(a);
+            port_->PollTransaction(a);
+        }
+        EXPECT_EQ(a->GetFirstCommand(), nullptr);
+        EXPECT_EQ(TakeFailedCommands(), std::vector<std::string>{"4 5 RE 496"});
+    }
+    {
+        SCOPED_TRACE("dropped at the failure past twenty, awaited and not");
+        line_->WithPeer(5, [](FakeLine::Peer& p) { p.silent = true; });
+        a->QueueStatus(true);
+        a->QueueStatus();
+        a->SetFailureCounter(19);
+        port_->SelectTransaction(a);
+        port_->SelectTransaction(a);
+        port_->SelectTransaction(a);
+        EXPECT_EQ(a->GetFirstCommand(), nullptr);
+        EXPECT_EQ(TakeFailedCommands(), std::vector<std::string>{"4 5 ST 0"});
+        line_->WithPeer(5, [](FakeLine::Peer& p) { p.silent = false; });
+        a->SetFailureCounter(0);
+        a->SetState(DEVICE_RESPONDING);
+    }
+    {
+        SCOPED_TRACE("a status reply whose date is not digits");
+        line_->WithPeer(5, [](FakeLine::Peer& p) { p.status = "AB1232X080314050910042"; });
+        a->QueueStatus(true);
+        port_->SelectTransaction(a);
+        port_->PollTransaction(a);
+        EXPECT_EQ(a->GetFirstCommand(), nullptr);
+        EXPECT_EQ(GetStatusFirmware(5), "");
+        EXPECT_EQ(TakeFailedCommands(), std::vector<std::string>{"4 5 ST 0"});
+    }
+    {
+        SCOPED_TRACE("removed with the command still queued");
+        a->QueueWriteEEPROM(500, 7, true);
+        a->QueueReadEEPROM(501);
+        EXPECT_EQ(port_->DetachDevice(a), 0);
+        EXPECT_EQ(TakeFailedCommands(), std::vector<std::string>{"4 5 WE 500"});
+    }
 }
 
 TEST_F(QuietPort, TheFailurePastTwentyDropsTheCommand)

@@ -2,6 +2,8 @@
 // consumer, the database thread and the push read them, buffered rows rebuilt
 // in their own year, and controllers found by (port, id) at use.
 #include "bus/VTMultiDrop.h"
+#include "bus/BusLock.h"
+#include "tests/bus/FakeLine.h"
 #include "server/services/BusServices.h"
 #include "server/services/ServiceMessages.h"
 #include "tests/services/stub_view.h"
@@ -110,6 +112,45 @@ TEST(BusServices, ControllersAreFoundAtUseAndRemovalGoesToTheView)
     ASSERT_TRUE(PeekMessageA(&msg, (HWND)-1, WM_TCP_ERROR_REPLY, WM_TCP_ERROR_REPLY, PM_REMOVE));
     EXPECT_EQ(1u, msg.wParam);
     EXPECT_EQ(99, msg.lParam);
+}
+
+// A controller on a line that went away (an unplugged adapter): its frames
+// are answered with "ERR" at once instead of waiting in a queue that nothing
+// can deliver.
+TEST(BusServices, AControllerOnALineThatIsDownIsAnsweredWithErr)
+{
+    RemovalView view;
+    CBusServices bus(view);
+    FakeLine* line = new FakeLine;
+    line->WithPeer(5, [](FakeLine::Peer&) {});
+    VTMultiDrop::CommPort* port = new VTMultiDrop::CommPort(3, 16, line);
+    ASSERT_EQ(0, port->OpenPort());
+    VTMultiDrop::Device* device = nullptr;
+    ASSERT_EQ(0, port->AddDevice(5, &device, true, "Door"));
+    {
+        VTMultiDrop::BusLock lock(VTMultiDrop::g_RegistryLock);
+        VTMultiDrop::g_Ports[3] = port;
+    }
+    EXPECT_TRUE(bus.ControllerExists(3, 5));
+    {
+        VTMultiDrop::BusLock lock(port->GetLock());
+        line->WithFaults([](FakeLine::Faults& f) { f.open = -1; f.failParity = SPACEPARITY; });
+        port->SelectAddress(5);
+    }
+    ASSERT_TRUE(port->IsLineDown());
+    EXPECT_FALSE(bus.ControllerExists(3, 5));
+
+    MSG msg;
+    PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);
+    const std::string request = "VeTr 1 0000000 Ob21 3 5 ST 0 0 VTEnd";
+    ParseCommandFrames(request.c_str(), request.size(), "10.0.0.7", bus);
+    ASSERT_TRUE(PeekMessageA(&msg, (HWND)-1, WM_TCP_ERROR_REPLY, WM_TCP_ERROR_REPLY, PM_REMOVE));
+    EXPECT_EQ(3u, msg.wParam);
+    EXPECT_EQ(5, msg.lParam);
+    EXPECT_FALSE(device->HasCommands());
+    EXPECT_TRUE(g_PendingStatus.empty());
+    EXPECT_EQ(0, VTMultiDrop::RemoveDeviceById(3, 5)); // the last one: the port goes too
+    ClearPendingRequests();
 }
 
 } // namespace

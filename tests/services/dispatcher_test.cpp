@@ -162,6 +162,28 @@ TEST_F(Dispatcher, ReadAndWriteAnswersConsumeOneEntryEach)
     EXPECT_TRUE(g_PendingWrite.empty());
 }
 
+// A command that ended without its answer: the entry its answer would have
+// taken hears "ERR" instead, once; other entries wait on.
+TEST_F(Dispatcher, AFailedCommandAnswersItsOwnRequesterWithErrOnce)
+{
+    ReplyListener client, other;
+    Insert(g_PendingStatus, client.Requester(), "5:0");
+    Insert(g_PendingRead, client.Requester(), "5:496");
+    Insert(g_PendingWrite, client.Requester(), "5:500");
+    Insert(g_PendingRead, other.Requester(), "6:496");
+    core.OnFailedReply(2, PackFailedCommand(5, "ST", 0));
+    core.OnFailedReply(2, PackFailedCommand(5, "RE", 496));
+    core.OnFailedReply(2, PackFailedCommand(5, "WE", 500));
+    core.OnFailedReply(2, PackFailedCommand(5, "RE", 496)); // its entry is gone: nothing more
+    core.WaitForAnswers();
+    EXPECT_EQ((std::vector<std::string>{ "ERR 2 5 ", "ERR 2 5 ", "ERR 2 5 " }), client.Lines(3));
+    EXPECT_TRUE(other.Lines(0).empty());
+    EXPECT_TRUE(g_PendingStatus.empty());
+    EXPECT_TRUE(g_PendingWrite.empty());
+    ASSERT_EQ(1u, g_PendingRead.size());
+    EXPECT_EQ(other.Requester(), g_PendingRead.begin()->first);
+}
+
 TEST_F(Dispatcher, UndeliveredWordIsNotKeptForALaterRead)
 {
     ReplyListener client;

@@ -206,7 +206,9 @@ TEST(Consumer, OtherEventsGoToDispatcherAndView)
     consumer.OnEEPROMRead(5, 496);
     consumer.OnEEPROMWrite(5, 500);
     consumer.OnDiagnostics(1, 5);
-    EXPECT_EQ((std::vector<std::string>{ "8008 1 5", "8009 5 496", "800A 5 500" }), dispatcher.Drain());
+    consumer.OnCommandFailed(1, PackFailedCommand(5, "RE", 496));
+    const std::string failed = "800F 1 " + std::to_string(PackFailedCommand(5, "RE", 496));
+    EXPECT_EQ((std::vector<std::string>{ "8008 1 5", "8009 5 496", "800A 5 500", failed }), dispatcher.Drain());
     EXPECT_EQ((std::vector<std::string>{ "tree 5 1", "diagnostics 5 1" }), view.Log());
     StatusSnapshot s;
     ASSERT_TRUE(TakeStatusSnapshot(5, s)) << "the answer's texts were not kept";

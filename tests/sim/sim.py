@@ -12,6 +12,7 @@ import datetime
 import fcntl
 import os
 import pty
+import select
 import signal
 import socket
 import socketserver
@@ -32,7 +33,7 @@ COUNTERS = ("fifo", "delivered", "frames", "naks", "polls", "acks", "replies",
             "PD", "other")
 KNOB_DEFAULTS = {"silence": 0, "junk": 3, "nak": 0, "badlen": 0, "wronglen": 1,
                  "unknown": 0, "baddate": 0, "late": 200, "shortecho": 1,
-                 "noecho": 0, "dropackecho": 0}
+                 "noecho": 0, "dropackecho": 0, "nondigit": 0}
 
 
 def line_parity(fd):
@@ -124,15 +125,36 @@ def parse_set_time(data):
 class Port:
     def __init__(self, sim, com, pace):
         self.sim, self.com, self.pace = sim, com, pace
+        self.controllers = {}
+        self.transcript = []
+        self.events = []
+        self.open_pty()
+
+    def open_pty(self):
         self.master, self.slave = pty.openpty()
         tty.setraw(self.slave)
         self.slave_name = os.ttyname(self.slave)
-        self.controllers = {}
         self.selected = None
         self.parser = LineParser()
-        self.transcript = []
-        self.events = []
+        self.plugged = True
         self.thread = threading.Thread(target=self.run, daemon=True)
+
+    def unplug(self, link):
+        """As an unplugged adapter: the pty goes away with its link."""
+        self.plugged = False
+        self.thread.join()
+        if os.path.islink(link) and os.readlink(link) == self.slave_name:
+            os.unlink(link)
+        os.close(self.master)
+        os.close(self.slave)
+
+    def plug(self, link):
+        """Offered again: a fresh pty behind the same COM number."""
+        self.open_pty()
+        if os.path.lexists(link):
+            os.unlink(link)
+        os.symlink(self.slave_name, link)
+        self.thread.start()
 
     def write(self, data):
         if not data:
@@ -142,8 +164,10 @@ class Port:
         os.write(self.master, data)
 
     def run(self):
-        while True:
+        while self.plugged:
             try:
+                if not select.select([self.master], [], [], 0.1)[0]:
+                    continue
                 chunk = os.read(self.master, 4096)
             except OSError:
                 return
@@ -238,6 +262,11 @@ class Port:
                 data = data[:2] + "3102" + data[6:]
             elif code == "ST" and len(data) >= 22:
                 data = data[:5] + "3102" + data[9:]
+        if c.knob("nondigit") is not None:
+            if code == "SD" and len(data) >= 14:
+                data = data[:2] + "3X" + data[4:]
+            elif code == "ST" and len(data) >= 22:
+                data = data[:5] + "3X" + data[7:]
         d = c.knob("wronglen")
         if d is not None:
             d = int(d)
@@ -263,6 +292,7 @@ class Port:
 class Simulator:
     def __init__(self, links_dir, owners_dir, count, pace):
         self.lock = threading.RLock()
+        self.plugging = threading.Lock()
         self.changed = threading.Condition(self.lock)
         self.links_dir, self.owners_dir = links_dir, owners_dir
         self.ports = {}
@@ -340,6 +370,19 @@ class Simulator:
         if not words:
             raise ValueError("empty request")
         cmd, args = words[0].upper(), words[1:]
+        if cmd in ("UNPLUG", "PLUG"):
+            # Not under the lock: the port's reader takes it for every chunk,
+            # and unplugging waits for the reader to end.
+            with self.plugging:
+                p = self.port(args[0])
+                if p.plugged == (cmd == "PLUG"):
+                    raise ValueError("COM%s is %s already" % (args[0], "plugged" if p.plugged else "unplugged"))
+                link = os.path.join(self.links_dir, "com%d" % p.com)
+                if cmd == "UNPLUG":
+                    p.unplug(link)
+                else:
+                    p.plug(link)
+            return ""
         with self.lock:
             if cmd == "PING":
                 return ""

@@ -136,6 +136,9 @@ public:
     std::vector<std::string> Transcript(int com) { return Split(Ok("TRANSCRIPT " + std::to_string(com)), ' '); }
     std::vector<std::string> Events(int com) { return Split(Ok("EVENTS " + std::to_string(com)), ';'); }
     void Clear(int com) { Ok("CLEAR " + std::to_string(com)); }
+    // The port goes away as an unplugged adapter would, and comes back.
+    void Unplug(int com) { Ok("UNPLUG " + std::to_string(com)); }
+    void Plug(int com) { Ok("PLUG " + std::to_string(com)); }
 
 private:
     static std::string Line(const char* cmd, int com, int addr)

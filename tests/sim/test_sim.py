@@ -285,6 +285,7 @@ class WithSimulator(unittest.TestCase):
                  ("wronglen 1 -3", b"SD00A240803140"),
                  ("wronglen 1 2", b"SD00A24080314050900"),
                  ("baddate 1", b"SD00A310203140509"),
+                 ("nondigit 1", b"SD00A3X0803140509"),
                  ("badlen 1", None),
                  ("silence 1", None),
                  (None, b"SD00A240803140509")]
@@ -296,6 +297,21 @@ class WithSimulator(unittest.TestCase):
                 self.assertEqual(s.poll(1, timeout=0.5), payload)
                 s.read(100, 0.2)
         self.assertEqual(self.state(1)["fifo"], "1")
+
+    def test_unplug_and_plug(self):
+        c, link = self.com, os.path.join(self.links, "com%d" % self.com)
+        self.req("UNPLUG %d" % c)
+        self.assertFalse(os.path.lexists(link))
+        with self.assertRaises(OSError):
+            self.server.write_echoed(b"x", timeout=0.3)   # the line is gone
+        with self.assertRaises(ValueError):
+            self.req("UNPLUG %d" % c)
+        self.req("PLUG %d" % c)
+        self.server.close()
+        self.server = Server(link)
+        self.req("REG %d 1 0A240803140509" % c)
+        self.server.command(1, "SD")
+        self.assertEqual(self.server.poll(1), b"SD00A240803140509")   # its controllers kept
 
     def test_late_and_wait(self):
         s, c = self.server, self.com

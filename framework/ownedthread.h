@@ -15,8 +15,18 @@ typedef std::function<DWORD(HANDLE)> AfxHandleWait;
 class CThreadHandle {
 public:
     CThreadHandle() = default;
-    CThreadHandle(CThreadHandle&&) = default;
-    CThreadHandle& operator=(CThreadHandle&&) = default;
+    CThreadHandle(CThreadHandle&& other) noexcept
+        : m_hThread(std::move(other.m_hThread)), m_nThreadID(other.m_nThreadID) {
+        other.m_nThreadID = 0;
+    }
+    CThreadHandle& operator=(CThreadHandle&& other) noexcept {
+        if (this != &other) {
+            m_hThread = std::move(other.m_hThread);
+            m_nThreadID = other.m_nThreadID;
+            other.m_nThreadID = 0;
+        }
+        return *this;
+    }
 
     // TRUE when the thread has ended (or there is none); its handle is then
     // closed. FALSE when the bound passed first: the handle stays.
@@ -27,6 +37,7 @@ public:
     DWORD GetThreadId() const { return m_nThreadID; }
 
 protected:
+    ~CThreadHandle() = default;  // owners are the derived classes
     void Reset(COwnedHandle h, DWORD id) { m_hThread = std::move(h); m_nThreadID = id; }
     COwnedHandle m_hThread;
     DWORD m_nThreadID = 0;

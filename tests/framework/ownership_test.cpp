@@ -208,6 +208,7 @@ TEST(OwnedThread, MovesAndJoinsTheThreadItReplaces) {
     a.Start([&] { Sleep(30); ++finished; });
     COwnedThread b(std::move(a));
     EXPECT_EQ(a.GetHandle(), nullptr);
+    EXPECT_EQ(a.GetThreadId(), 0u);
     EXPECT_TRUE(a.Join(0));
     COwnedThread c;
     c.Start([&] { Sleep(30); ++finished; });

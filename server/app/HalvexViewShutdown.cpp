@@ -14,45 +14,28 @@ DWORD PumpedWait(HANDLE* handle)
 {
     return AfxWaitWithMessagePump(handle ? *handle : NULL);
 }
-
-struct HelperJob {
-    void (*job)(void*);
-    void* arg;
-};
-
-DWORD WINAPI RunHelperJob(LPVOID p)
-{
-    HelperJob* h = static_cast<HelperJob*>(p);
-    h->job(h->arg);
-    return 0;
-}
 } // namespace
 
 void C_HalvexView::RunPumped(void (*job)(void*), void* arg)
 {
-    HelperJob h = { job, arg };
-    HANDLE thread = CreateThread(NULL, 0, RunHelperJob, &h, 0, NULL);
-    if (thread == NULL) { // no helper: do it here
-        job(arg);
+    COwnedThread helper;
+    if (!helper.Start([job, arg] { job(arg); })) {
+        job(arg); // no helper: do it here
         return;
     }
-    AfxWaitWithMessagePump(thread);
-    CloseHandle(thread);
+    helper.Join(AfxWaitWithMessagePump);
 }
 
 void C_HalvexView::PumpedPause(DWORD milliseconds)
 {
-    HANDLE timer = CreateWaitableTimerA(NULL, TRUE, NULL);
+    COwnedHandle timer(CreateWaitableTimerA(NULL, TRUE, NULL));
     LARGE_INTEGER due;
     due.QuadPart = -(LONGLONG)milliseconds * 10000;
-    if (timer == NULL || !SetWaitableTimer(timer, &due, 0, NULL, NULL, FALSE)) {
-        if (timer)
-            CloseHandle(timer);
+    if (!timer.IsValid() || !SetWaitableTimer(timer, &due, 0, NULL, NULL, FALSE)) {
         Sleep(milliseconds);
         return;
     }
     AfxWaitWithMessagePump(timer);
-    CloseHandle(timer);
 }
 
 void C_HalvexView::SaveAndStop()

@@ -10,11 +10,6 @@ CCommandListener::CCommandListener()
 {
 }
 
-CCommandListener::~CCommandListener()
-{
-    CloseHandle(m_listening);
-}
-
 int ReceiveRequest(CTcpSocket& connection, char* buffer)
 {
     const int size = CommandProtocol::MaxRequestBytes;

@@ -8,7 +8,6 @@ class CCommandListener
 {
 public:
     CCommandListener();
-    ~CCommandListener();
 
     // Binds the address of the host's own name and serves until Close. Port 0
     // takes any free port (BoundPort tells which). Returns 0 after Close, 1
@@ -27,7 +26,7 @@ private:
     CCriticalSection m_lock; // orders Close against the set-up in Run
     CTcpSocket m_socket;
     bool m_closed;
-    HANDLE m_listening;
+    COwnedHandle m_listening;
     volatile USHORT m_boundPort;
 };
 

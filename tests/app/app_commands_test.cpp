@@ -70,30 +70,11 @@ std::string ServerIni(int tcpPort, bool online = true, const std::string& misc =
            "[Settings]\r\nPauseMachine=20\r\n";
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(50);
-    }
-    return true;
-}
-
 std::string Join(const std::vector<int>& items)
 {
     std::string all;
     for (int item : items)
         all += (all.empty() ? "" : " ") + std::to_string(item);
-    return all;
-}
-
-std::string Join(const std::vector<std::string>& items)
-{
-    std::string all;
-    for (const std::string& item : items)
-        all += (all.empty() ? "" : " | ") + item;
     return all;
 }
 

@@ -39,25 +39,6 @@ std::string ServerIni(int tcpPort)
            "[Misc]\r\nTCPPort=" + std::to_string(tcpPort) + "\r\n[Settings]\r\nPauseMachine=20\r\n";
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(50);
-    }
-    return true;
-}
-
-std::string Join(const std::vector<std::string>& items)
-{
-    std::string all;
-    for (const std::string& item : items)
-        all += (all.empty() ? "" : " | ") + item;
-    return all;
-}
-
 // A running server with its tree.
 struct Server {
     Server(const std::string& name, int tcpPort)
@@ -135,10 +116,7 @@ TEST(TcpRemovals, ExitDuringARemovalEndsTheServerOnceAfterIt)
     // has left the tree, with its half-second wait for the bus threads
     // before it frees the controller. Exit and close requests arrive then.
     ASSERT_TRUE(CommandClient::Send(server.tcpPort, Remove(p0, 6) + " " + Remove(p1, 7)));
-    DWORD start = GetTickCount();
-    while (server.tree.Count() != 14 && GetTickCount() - start < 20000)
-        Sleep(5);
-    ASSERT_EQ(14, server.tree.Count()) << server.Roots();
+    ASSERT_TRUE(WaitUntil([&] { return server.tree.Count() == 14; }, 20000, 5)) << server.Roots();
     for (int i = 0; i < 2; ++i) {
         PostMessageA(server.main, WM_COMMAND, IdAppExit, 0);
         PostMessageA(server.main, WM_CLOSE, 0, 0);

@@ -73,6 +73,25 @@ HWND FindProcessWindow(DWORD pid, const char* title)
     });
 }
 
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(pollMs);
+    }
+    return true;
+}
+
+std::string Join(const std::vector<std::string>& items)
+{
+    std::string all;
+    for (const std::string& item : items)
+        all += (all.empty() ? "" : " | ") + item;
+    return all;
+}
+
 std::string ReadFileText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -3,8 +3,14 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <functional>
 #include <string>
 #include <vector>
+
+// Waits until `done` holds, looking every `pollMs`; false after the time-out.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000, DWORD pollMs = 50);
+// The texts joined by " | ".
+std::string Join(const std::vector<std::string>& items);
 
 // Top-level window of the given process with that title, or null.
 HWND FindProcessWindow(DWORD pid, const char* title);

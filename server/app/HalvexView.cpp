@@ -59,8 +59,8 @@ END_MESSAGE_MAP()
 C_HalvexView::C_HalvexView()
     : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_nAutoSetTime(0),
       m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000),
-      m_setTime(*this, QueueSetTimeOnBus), m_bShuttingDown(false), m_nBusy(0), m_bCloseDeferred(false), m_pRemoving(nullptr), m_hFrame(NULL),
-      m_busServices(*this), m_dwRowsShown(0), m_bRowsTimer(false)
+      m_setTime(*this, QueueSetTimeOnBus), m_bShuttingDown(false), m_nBusy(0), m_bCloseDeferred(false),
+      m_pRemoving(nullptr), m_hFrame(NULL), m_busServices(*this), m_dwRowsShown(0), m_bRowsTimer(false)
 {
     InitializeCriticalSection(&m_lock);
 }

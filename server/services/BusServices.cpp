@@ -76,7 +76,9 @@ void CBusServices::QueueReadEEPROM(int port, int id, int location)
 void CBusServices::QueueWriteEEPROM(int port, int id, int location, int value)
 {
     WithDevice(port, id,
-               [location, value](Device& d) { d.QueueWriteEEPROM((unsigned short)location, (unsigned short)value, true); });
+               [location, value](Device& d) {
+                   d.QueueWriteEEPROM((unsigned short)location, (unsigned short)value, true);
+               });
 }
 
 void CBusServices::RemoveController(int port, int id)

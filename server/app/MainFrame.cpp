@@ -93,7 +93,9 @@ void C_MainFrame::OnClose()
 
 void C_MainFrame::OnEndSession(BOOL ending)
 {
-    if (ending && !HalvexApp().IsClosing() && DeferredForRemoval())
+    // A shutdown under way finishes on its own; one asked during a removal
+    // runs after it.
+    if (ending && (HalvexApp().IsClosing() || DeferredForRemoval()))
         return;
     C_MainFrameBase::OnEndSession(ending);
 }

@@ -114,12 +114,14 @@ TEST(TcpRemovals, ExitDuringARemovalEndsTheServerOnceAfterIt)
 
     // Two removals in one request: the second starts as soon as the first
     // has left the tree, with its half-second wait for the bus threads
-    // before it frees the controller. Exit and close requests arrive then.
+    // before it frees the controller. Exit, close and end-of-session requests
+    // arrive then.
     ASSERT_TRUE(CommandClient::Send(server.tcpPort, Remove(p0, 6) + " " + Remove(p1, 7)));
     ASSERT_TRUE(WaitUntil([&] { return server.tree.Count() == 14; }, 20000, 5)) << server.Roots();
     for (int i = 0; i < 2; ++i) {
         PostMessageA(server.main, WM_COMMAND, IdAppExit, 0);
         PostMessageA(server.main, WM_CLOSE, 0, 0);
+        PostMessageA(server.main, WM_ENDSESSION, TRUE, 0);
     }
     EXPECT_EQ(0, server.process.WaitForEnd(30000));
     // The removal ran to its end, then the shutdown saved the rest, once.

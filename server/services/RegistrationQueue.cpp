@@ -39,9 +39,3 @@ bool CRegistrationQueue::Pop(BufferedRegistration& registration)
     m_queue.pop_front();
     return true;
 }
-
-size_t CRegistrationQueue::Size()
-{
-    CSingleLock lock(&m_lock, TRUE);
-    return m_queue.size();
-}

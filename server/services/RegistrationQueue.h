@@ -20,7 +20,6 @@ public:
     void Push(const BufferedRegistration& registration);
     // The reader: the oldest registration; false when none waits.
     bool Pop(BufferedRegistration& registration);
-    size_t Size();
 
 private:
     CRegistrationQueue(const CRegistrationQueue&) = delete;

@@ -166,6 +166,7 @@ private:
     static void RunPumped(void (*job)(void*), void* arg);
     static void PumpedPause(DWORD milliseconds);
 
+    bool m_bInitialised;                  // the first OnInitialUpdate has run
     bool m_bShuttingDown;
     int m_nBusy;                          // removals under way
     VTMultiDrop::Device* m_pRemoving;     // the device a removal is freeing

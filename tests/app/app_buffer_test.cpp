@@ -147,6 +147,20 @@ void ExpectEachSentOnceButOne(TdsControl& tds, const std::vector<Buffered>& rows
     printf("%d rows, %d calls, %d sent twice\n", (int)rows.size(), total, twice);
 }
 
+// A fresh folder for a server with no controllers, and a stand-in that has
+// seen nothing yet.
+std::string FreshFolder(TdsControl& tds, const char* name, int tcpPort)
+{
+    EXPECT_EQ("OK", tds.Command("clear"));
+    return ServerProcess::MakeFolder(name, Ini("Count=0\r\n", tcpPort));
+}
+
+// Started, with its main window shown.
+bool Started(ServerProcess& server)
+{
+    return server.Start() && server.WaitForMainWindow() != nullptr;
+}
+
 int LinesWith(ServerProcess& server, const std::string& text)
 {
     int n = 0;
@@ -160,8 +174,7 @@ int LinesWith(ServerProcess& server, const std::string& text)
 TEST(RegistrationBuffer, ServerKilledWhileEmptyingItSendsAtMostOneRowAgainAfterRestart)
 {
     TdsControl tds;
-    ASSERT_EQ("OK", tds.Command("clear"));
-    const std::string folder = ServerProcess::MakeFolder("buffer-kill", Ini("Count=0\r\n", 65041));
+    const std::string folder = FreshFolder(tds, "buffer-kill", 65041);
     const int count = 3000;
     const std::vector<Buffered> rows = FillBuffer(folder, count);
     {
@@ -177,8 +190,7 @@ TEST(RegistrationBuffer, ServerKilledWhileEmptyingItSendsAtMostOneRowAgainAfterR
     EXPECT_LE(BufferRows(folder), count - sentBeforeKill + 1) << "rows sent before the kill are still buffered";
 
     ServerProcess again(folder);
-    ASSERT_TRUE(again.Start());
-    ASSERT_NE(nullptr, again.WaitForMainWindow());
+    ASSERT_TRUE(Started(again));
     EXPECT_TRUE(WaitUntil(300000, [&] { return BufferRows(folder) == 0; })) << BufferRows(folder) << " rows left";
     ExpectEachSentOnceButOne(tds, rows);
     EXPECT_EQ(0, again.Exit(60000));
@@ -189,8 +201,7 @@ TEST(RegistrationBuffer, ServerKilledWhileEmptyingItSendsAtMostOneRowAgainAfterR
 TEST(RegistrationBuffer, FlushThatCannotCommitSendsAtMostOneRowAgain)
 {
     TdsControl tds;
-    ASSERT_EQ("OK", tds.Command("clear"));
-    const std::string folder = ServerProcess::MakeFolder("buffer-locked", Ini("Count=0\r\n", 65042));
+    const std::string folder = FreshFolder(tds, "buffer-locked", 65042);
     const std::vector<Buffered> rows = FillBuffer(folder, 20);
     SQLite::Database reader;
     ASSERT_EQ(0, reader.Open((folder + "\\Buffer.sqlite").c_str()));
@@ -198,8 +209,7 @@ TEST(RegistrationBuffer, FlushThatCannotCommitSendsAtMostOneRowAgain)
     ASSERT_EQ(20, reader.Query("select * from tblRegBC")->GetRowCount());
 
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    ASSERT_NE(nullptr, server.WaitForMainWindow());
+    ASSERT_TRUE(Started(server));
     ASSERT_TRUE(WaitUntil(60000, [&] { return CallCount(tds) >= 1; })) << "the flush never began";
     // Past the server's wait for the lock (5 s): that flush has given up.
     Sleep(8000);
@@ -214,14 +224,12 @@ TEST(RegistrationBuffer, FlushThatCannotCommitSendsAtMostOneRowAgain)
 TEST(RegistrationBuffer, RowThatNoLongerReadsBackStaysAndTheRowsAfterItAreSent)
 {
     TdsControl tds;
-    ASSERT_EQ("OK", tds.Command("clear"));
-    const std::string folder = ServerProcess::MakeFolder("buffer-garbled", Ini("Count=0\r\n", 65043));
+    const std::string folder = FreshFolder(tds, "buffer-garbled", 65043);
     std::vector<Buffered> rows = FillBuffer(folder, 6, { 2 });
     rows.erase(rows.begin() + 1);
 
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    ASSERT_NE(nullptr, server.WaitForMainWindow());
+    ASSERT_TRUE(Started(server));
     EXPECT_TRUE(WaitUntil(60000, [&] { return CallCount(tds) >= 5 && BufferRows(folder) == 1; }))
         << CallCount(tds) << " calls, " << BufferRows(folder) << " rows left";
     ExpectEachSentOnceButOne(tds, rows);
@@ -248,8 +256,7 @@ TEST(RegistrationBuffer, RegistrationThatCannotBeBufferedIsNotReportedAsBuffered
                 GetLastError() == ERROR_ALREADY_EXISTS);
 
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    ASSERT_NE(nullptr, server.WaitForMainWindow());
+    ASSERT_TRUE(Started(server));
     const int year = LastYear();
     for (int n = 1; n <= 3; ++n)
         sim.Reg(com, 5, MakeBuffered(n, year).raw);

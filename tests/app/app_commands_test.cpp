@@ -688,25 +688,6 @@ TEST(OperatorCommands, OnLineSwitchAndTreeExpansion)
     EXPECT_EQ("1", Profile(folder, "Controllers", "OnLine"));
 }
 
-// The first descendant window of that class, or null.
-HWND FindDescendant(HWND parent, const char* className)
-{
-    struct Search {
-        const char* className;
-        HWND found;
-    } search = { className, nullptr };
-    EnumChildWindows(parent, [](HWND w, LPARAM p) -> BOOL {
-        Search* s = (Search*)p;
-        char name[64] = "";
-        GetClassNameA(w, name, sizeof name);
-        if (_stricmp(name, s->className) != 0)
-            return TRUE;
-        s->found = w;
-        return FALSE;
-    }, (LPARAM)&search);
-    return search.found;
-}
-
 // File New and File Open are in the application's command map: each builds
 // the view again, which must neither add the controllers a second time nor
 // start a second set of services.
@@ -729,8 +710,9 @@ TEST(OperatorCommands, NewAndOpenDocumentLeaveTheRunningServerAsItWas)
         if (c.command == FileOpen) {
             HWND open = op.WaitDialog("Open");
             ASSERT_NE(nullptr, open) << "no file dialog";
-            HWND name = FindDescendant(open, "Edit");
-            ASSERT_NE(nullptr, name);
+            // The file name box (the dialog's combo box 1148) and its edit field.
+            HWND name = FindWindowExA(FindChildControl(open, 1148, "ComboBox"), nullptr, "Edit", nullptr);
+            ASSERT_NE(nullptr, name) << WindowTexts(open);
             // The dialog opens on the server's folder, which holds its settings file.
             SendMessageA(name, WM_SETTEXT, 0, (LPARAM) "Halvex.ini");
             ASSERT_TRUE(PressButton(open, IDOK)) << WindowTexts(open);

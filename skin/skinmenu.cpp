@@ -31,19 +31,24 @@ BOOL CSkinMenu::LoadMenu(LPCSTR name)
     return LoadMenu(::LoadMenuA(SkinGetResourceHandle(), name));
 }
 
+// The object built for a submenu handle goes; the handle belongs to its parent
+// menu, so it is detached first. By the map alone: the handle may already be
+// gone with its window.
+void CSkinMenu::ReleaseSubMenu(HMENU subMenu)
+{
+    if (CSkinMenu* sub = DYNAMIC_DOWNCAST(CSkinMenu, CMenu::FromHandlePermanent(subMenu))) {
+        sub->ReleaseContent();
+        sub->Detach();
+        delete sub;
+    }
+}
+
 // Frees what the object built over its current handle; the handle itself stays
-// attached. Submenu handles belong to their parent menu, so their objects are
-// detached before they go.
+// attached.
 void CSkinMenu::ReleaseContent()
 {
-    for (size_t i = m_subMenus.size(); i-- > 0;) {
-        // By the map alone: the handle may already be gone with its window.
-        if (CSkinMenu* sub = DYNAMIC_DOWNCAST(CSkinMenu, CMenu::FromHandlePermanent(m_subMenus[i]))) {
-            sub->ReleaseContent();
-            sub->Detach();
-            delete sub;
-        }
-    }
+    for (size_t i = m_subMenus.size(); i-- > 0;)
+        ReleaseSubMenu(m_subMenus[i]);
     m_subMenus.clear();
     for (size_t i = m_items.size(); i-- > 0;) delete m_items[i];
     m_items.clear();
@@ -54,24 +59,34 @@ void CSkinMenu::ReleaseContent()
 BOOL CSkinMenu::LoadMenu(HMENU menu)
 {
     if (!menu || !::IsMenu(menu)) return FALSE;
-    // Loading again (a dialog initialised a second time) releases the old
-    // content first; an old handle that is still a menu of ours is destroyed.
-    if (m_hMenu) {
+    // Another menu: the old content goes, and the old handle, when it is
+    // still a menu of ours, is destroyed.
+    if (m_hMenu && m_hMenu != menu) {
         ReleaseContent();
         HMENU old = Detach();
-        if (old != menu && ::IsMenu(old)) ::DestroyMenu(old);
+        if (::IsMenu(old)) ::DestroyMenu(old);
     }
-    if (!Attach(menu)) return FALSE;
+    if (!m_hMenu && !Attach(menu)) return FALSE;
+    // The same menu again (a dialog initialised a second time) keeps its item
+    // data and submenu objects: its items are owner-drawn by now, and their
+    // labels and accelerator texts are kept only there. The conversion takes
+    // them up again and adds what is new.
     m_popup = FALSE;
+    std::vector<HMENU> subMenus;
     int count = ::GetMenuItemCount(menu);
     for (int pos = 0; pos < count; ++pos) {
         HMENU subHandle = ::GetSubMenu(menu, pos);
         if (!subHandle) continue;
-        CSkinMenu* sub = new CSkinMenu(m_hMenu);
-        m_subMenus.push_back(subHandle);
+        bool known = std::find(m_subMenus.begin(), m_subMenus.end(), subHandle) != m_subMenus.end();
+        CSkinMenu* sub = known ? FromMenuHandle(subHandle) : nullptr;
+        if (!sub) sub = new CSkinMenu(m_hMenu);
+        subMenus.push_back(subHandle);
         sub->LoadMenu(subHandle);
         sub->m_popup = TRUE;
     }
+    for (HMENU old : m_subMenus)
+        if (std::find(subMenus.begin(), subMenus.end(), old) == subMenus.end()) ReleaseSubMenu(old);
+    m_subMenus = std::move(subMenus);
     ConvertItemsToOwnerDraw();
     return TRUE;
 }

@@ -88,6 +88,7 @@ public:
 private:
     void MeasureItemWith(int style, MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
     void ReleaseContent();   // item data and submenu objects, keeping the handle
+    static void ReleaseSubMenu(HMENU subMenu);
 
     std::vector<CSkinMenuItemData*> m_items;
     std::vector<HMENU> m_subMenus;

@@ -59,8 +59,9 @@ END_MESSAGE_MAP()
 C_HalvexView::C_HalvexView()
     : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_nAutoSetTime(0),
       m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000),
-      m_setTime(*this, QueueSetTimeOnBus), m_bShuttingDown(false), m_nBusy(0), m_bCloseDeferred(false),
-      m_pRemoving(nullptr), m_hFrame(NULL), m_busServices(*this), m_dwRowsShown(0), m_bRowsTimer(false)
+      m_setTime(*this, QueueSetTimeOnBus), m_bInitialised(false), m_bShuttingDown(false), m_nBusy(0),
+      m_bCloseDeferred(false), m_pRemoving(nullptr), m_hFrame(NULL), m_busServices(*this), m_dwRowsShown(0),
+      m_bRowsTimer(false)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -91,6 +92,11 @@ void C_HalvexView::LoadImageList(CImageList& list, UINT bitmapId)
 void C_HalvexView::OnInitialUpdate()
 {
     CFormView::OnInitialUpdate();
+    // File New and File Open run this again: the controls, the controllers
+    // and the services are set up once, by the first run.
+    if (m_bInitialised)
+        return;
+    m_bInitialised = true;
     CFrameWnd* frame = GetParentFrame();
     if (frame) {
         frame->RecalcLayout();

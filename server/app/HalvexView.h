@@ -177,6 +177,7 @@ private:
     static void RunPumped(void (*job)(void*), void* arg);
     static void PumpedPause(DWORD milliseconds);
 
+    bool m_bInitialised;                  // the first OnInitialUpdate has run
     bool m_bShuttingDown;
     int m_nBusy;                          // removals under way
     std::deque<std::pair<int, int>> m_removals; // (port, id) asked meanwhile

@@ -96,19 +96,8 @@ void CBusServices::PostErrorReply(int port, int id)
 bool CBusServices::ReadRegistration(int index, RegistrationRecord& record)
 {
     const EventArgRegistration& r = Slot(index);
-    record.port = r.m_Port;
-    record.id = r.m_DeviceId;
-    record.raw = r.m_RawData;
-    record.mediaId = r.m_MediaId;
-    record.dateTime = r.m_DateTimeText;
-    record.eventCode = r.m_EventCodeText;
+    ToBuffered(r, record);
     record.valid = r.m_Valid;
-    return true;
-}
-
-bool CBusServices::ReadBufferedRegistration(int index, BufferedRegistration& record)
-{
-    ToBuffered(Slot(index), record);
     return true;
 }
 

@@ -27,7 +27,6 @@ public:
 
     // IServiceBus
     bool ReadRegistration(int index, RegistrationRecord& record) override;
-    bool ReadBufferedRegistration(int index, BufferedRegistration& record) override;
     bool ReadReg2Fields(int index, CommandProtocol::Reg2Fields& fields) override;
     bool RebuildRegistration(int port, int id, const char* raw, int year, BufferedRegistration& out) override;
     StatusSnapshot CurrentStatus(int id) override;

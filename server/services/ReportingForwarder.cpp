@@ -81,10 +81,10 @@ bool CReportingForwarder::InsertIntoBuffer(const BufferedRegistration& r)
         m_buffer.DirectStatement(CreateBufferTable);
         ok = m_buffer.DirectStatement(sql.c_str()) == SQLITE_OK;
     }
-    // After the row is in: whoever sees the line finds the row in the file.
-    Log(2, IDS_DB_WRITING_TO_BUFFER);
-    if (!ok)
-        Log(0, IDS_DB_UNABLE_TO_WRITE);
+    // Said only once the row is in: whoever sees the line finds the row in
+    // the file. A registration the buffer cannot take is in the monthly file
+    // only, and the operator is told so.
+    Log(ok ? 2 : 0, ok ? IDS_DB_WRITING_TO_BUFFER : IDS_DB_NOT_BUFFERED);
     return ok;
 }
 
@@ -116,46 +116,47 @@ void CReportingForwarder::Flush(const std::atomic<bool>& keepGoing)
 {
     if (!UseDatabase() || !m_connected)
         return;
+    // No transaction spans the flush: each row is deleted, and the deletion
+    // committed, as soon as its call succeeded. A crash, or a deletion that
+    // cannot be committed, leaves at most the row in hand to be sent again.
     SQLite::Database db;
     if (db.Open(m_bufferPath.c_str()) != SQLITE_OK)
         return;
-    if (!db.BeginTransaction())
-        return;
     SQLite::TablePtr rows = db.Query("select * from tblRegBC order by RegID");
-    if (rows && rows->ResetRow()) {
-        if (m_hooks.bufferCount)
-            m_hooks.bufferCount(rows->GetRowCount());
-        Log(1, IDS_DB_EMPTYING_BUFFER);
-        do {
-            if (!keepGoing.load())
-                break;
-            int port = 0, deviceId = 0, year = 0;
-            const char* regId = rows->GetValue("RegID");
-            const char* portText = rows->GetValue("nCommPort");
-            const char* idText = rows->GetValue("nTermID");
-            const char* yearText = rows->GetValue("nYear");
-            const char* raw = rows->GetValue("strRawData");
-            if (!regId || !portText || !idText || !yearText || !raw)
-                break;
-            sscanf(portText, "%d", &port);
-            sscanf(idText, "%d", &deviceId);
-            sscanf(yearText, "%d", &year);
-            BufferedRegistration r;
-            // A row that no longer decodes stays where it is, like a refused one.
-            if (!m_hooks.rebuild || !m_hooks.rebuild(port, deviceId, raw, year, r))
-                break;
-            if (!ExecStoredProcedure(r))
-                break;
-            std::string del = "delete from tblRegBC where RegID = '";
-            del += SQLite::EscapeText(regId) + "'";
-            // A row that cannot be deleted would be sent again by the next
-            // flush; stop here so that at most this one row is repeated.
-            if (db.DirectStatement(del.c_str()) != SQLITE_OK)
-                break;
-        } while (rows->MoveNext());
-        if (m_hooks.bufferCount)
-            m_hooks.bufferCount(CountRows(db));
-    }
-    db.CommitTransaction();
-    db.Close();
+    if (!rows || !rows->ResetRow())
+        return; // empty, or unreadable now: the next flush tries again
+    if (m_hooks.bufferCount)
+        m_hooks.bufferCount(rows->GetRowCount());
+    Log(1, IDS_DB_EMPTYING_BUFFER);
+    do {
+        if (!keepGoing.load())
+            break;
+        int port = 0, deviceId = 0, year = 0;
+        const char* regId = rows->GetValue("RegID");
+        const char* portText = rows->GetValue("nCommPort");
+        const char* idText = rows->GetValue("nTermID");
+        const char* yearText = rows->GetValue("nYear");
+        const char* raw = rows->GetValue("strRawData");
+        if (!regId || !portText || !idText || !yearText || !raw)
+            break; // not the buffer's table
+        sscanf(portText, "%d", &port);
+        sscanf(idText, "%d", &deviceId);
+        sscanf(yearText, "%d", &year);
+        BufferedRegistration r;
+        if (!m_hooks.rebuild || !m_hooks.rebuild(port, deviceId, raw, year, r)) {
+            // Kept, since nothing leaves the buffer unsent, and passed over,
+            // so that the rows after it still go out; said once.
+            if (m_unreadableRows.insert(regId).second)
+                Log(0, IDS_DB_ROW_UNREADABLE);
+            continue;
+        }
+        if (!ExecStoredProcedure(r))
+            break;
+        std::string del = "delete from tblRegBC where RegID = '";
+        del += SQLite::EscapeText(regId) + "'";
+        if (db.DirectStatement(del.c_str()) != SQLITE_OK)
+            break; // sent but kept: stop, so that only this row goes out again
+    } while (rows->MoveNext());
+    if (m_hooks.bufferCount)
+        m_hooks.bufferCount(CountRows(db));
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "server/services/BufferedRegistration.h"
@@ -44,6 +45,8 @@ enum ReportingText : UINT {
     IDS_DB_WRITING_TO_BUFFER = 142,
     IDS_DB_TRYING_TO_CONNECT = 145,
     IDS_DB_EMPTYING_BUFFER = 147,
+    IDS_DB_NOT_BUFFERED = 159,   // the registration is in the monthly file only
+    IDS_DB_ROW_UNREADABLE = 160, // a buffered row that no longer rebuilds
 };
 
 class CReportingForwarder {
@@ -66,8 +69,10 @@ public:
     // The reconnect tick: tries to connect when enabled and not connected.
     void Reconnect();
     // The flush tick: sends buffered rows in RegID order while enabled and
-    // connected, deleting each after its call succeeded. Stops at the first
-    // failure, and between rows as soon as keepGoing turns false.
+    // connected, deleting each (committed at once) after its call succeeded.
+    // A row that no longer rebuilds is kept and passed over. Stops at the
+    // first failed call or deletion, and between rows as soon as keepGoing
+    // turns false.
     void Flush(const std::atomic<bool>& keepGoing);
 
     bool ExecStoredProcedure(const BufferedRegistration& r);
@@ -87,4 +92,5 @@ private:
     std::string m_statement;
     bool m_connected;
     SQLite::Database m_buffer;
+    std::set<std::string> m_unreadableRows; // RegIDs already reported
 };

@@ -8,11 +8,9 @@
 #include "server/services/PendingRequests.h"
 #include <string>
 
-// The fields of a ring record the consumer reads.
-struct RegistrationRecord {
-    int port = 0;
-    int id = 0;
-    std::string raw, mediaId, dateTime, eventCode;
+// A ring record as the consumer reads it: what the monthly file and the
+// reporting database take of it, and whether its date and time are valid.
+struct RegistrationRecord : BufferedRegistration {
     bool valid = false;
 };
 
@@ -20,10 +18,9 @@ class IServiceBus
 {
 public:
     virtual ~IServiceBus() {}
-    // The record in ring slot `index`, in the consumer's and the database
-    // thread's shape, and as the registration push needs it.
+    // The record in ring slot `index`, as the consumer and the registration
+    // push need it.
     virtual bool ReadRegistration(int index, RegistrationRecord& record) = 0;
-    virtual bool ReadBufferedRegistration(int index, BufferedRegistration& record) = 0;
     virtual bool ReadReg2Fields(int index, CommandProtocol::Reg2Fields& fields) = 0;
     // A buffered registration rebuilt from its stored port, device id and raw
     // data, dated in the stored year; false when the raw data does not decode.

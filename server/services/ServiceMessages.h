@@ -20,7 +20,7 @@ const UINT WM_TCP_ERROR_REPLY = WM_APP + 0x0D;   // wParam port, lParam controll
 const UINT WM_TCP_FAILED_REPLY = WM_APP + 0x0F;  // wParam port, lParam PackFailedCommand
 
 // To the reporting-database thread.
-const UINT WM_DB_REGISTRATION = WM_APP + 0x02; // wParam 0, lParam ring slot
+const UINT WM_DB_REGISTRATION = WM_APP + 0x02; // 0, 0: registrations wait in its queue
 const UINT WM_DB_RECONNECT = WM_APP + 0x03;    // 0, 0
 // From its own tick threads: the work itself stays on the database thread.
 const UINT WM_DB_RECONNECT_TICK = WM_APP + 0x10; // 0, 0

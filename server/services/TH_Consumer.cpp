@@ -41,7 +41,7 @@ BEGIN_MESSAGE_MAP(CTH_Consumer, CWinThread)
 END_MESSAGE_MAP()
 
 CTH_Consumer::CTH_Consumer()
-    : m_pOwnerView(nullptr), m_pDatabaseBC(nullptr), m_dwDatabaseThreadId(0), m_hrCom(E_FAIL)
+    : m_pOwnerView(nullptr), m_pDatabaseBC(nullptr), m_pDatabaseQueue(nullptr), m_hrCom(E_FAIL)
 {
     // Ready before the thread runs: the handlers may be called directly.
     InitializeCriticalSection(&m_Lock);
@@ -64,7 +64,7 @@ BOOL CTH_Consumer::InitInstance()
     if (m_pDatabaseBC) {
         m_pDatabaseBC->m_bAutoDelete = TRUE;
         m_pDatabaseBC->m_pOwnerView = m_pOwnerView;
-        m_dwDatabaseThreadId = m_pDatabaseBC->m_nThreadID;
+        m_pDatabaseQueue = &m_pDatabaseBC->Queue();
         m_pDatabaseBC->ResumeThread();
     }
     return TRUE;
@@ -109,9 +109,11 @@ void CTH_Consumer::HandleRegistration(int ringIndex, const RegistrationRecord& r
     m_pOwnerView->AddRegistration(ringIndex);
     if (!r.valid)
         return;
-    if (m_pOwnerView->UseBCDB() && m_dwDatabaseThreadId != 0)
-        ::PostThreadMessageA(m_dwDatabaseThreadId, WM_DB_REGISTRATION, 0, ringIndex);
-    m_RegFile.WriteLine(RegistrationLine(r.raw, r.mediaId, r.dateTime, r.port, r.id, r.eventCode, now));
+    // A copy: the database thread may get to it after the ring slot is reused.
+    if (m_pOwnerView->UseBCDB() && m_pDatabaseQueue)
+        m_pDatabaseQueue->Push(r);
+    m_RegFile.WriteLine(
+        RegistrationLine(r.rawData, r.mediaId, r.dateTimeText, r.port, r.deviceId, r.eventCodeText, now));
 }
 
 void CTH_Consumer::OnStatus(WPARAM wParam, LPARAM lParam)
@@ -188,7 +190,7 @@ void CTH_Consumer::OnStop(WPARAM, LPARAM)
                         FALSE, 0);
         m_pDatabaseBC->Stop();
         m_pDatabaseBC = nullptr;
-        m_dwDatabaseThreadId = 0;
+        m_pDatabaseQueue = nullptr;
         if (handle) {
             PumpWhileWaiting(handle);
             CloseHandle(handle);

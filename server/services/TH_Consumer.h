@@ -9,6 +9,7 @@
 #include "server/services/IniFile.h"
 #include "server/services/PendingRequests.h"
 #include "server/services/RegistrationFile.h"
+#include "server/services/RegistrationQueue.h"
 #include "server/services/ServiceBus.h"
 #include <string>
 
@@ -51,7 +52,7 @@ public:
     std::string m_strFileName;        // fixed in InitInstance
     CRegistrationFile m_RegFile;
     CTH_DatabaseBC* m_pDatabaseBC;    // auto-deleting; started in InitInstance
-    DWORD m_dwDatabaseThreadId;       // its thread id, the target of WM_DB_REGISTRATION
+    CRegistrationQueue* m_pDatabaseQueue; // its queue: valid registrations, copied
     CRITICAL_SECTION m_Lock;
 
 private:

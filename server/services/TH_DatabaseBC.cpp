@@ -68,6 +68,7 @@ void CTH_DatabaseBC::PostBufferCount(int rows) const
 
 BOOL CTH_DatabaseBC::InitInstance()
 {
+    m_queue.SetReader(m_nThreadID, WM_DB_REGISTRATION);
     m_hrCom = CoInitialize(NULL);
     m_pConnection.reset(new CAdoConnection);
     m_pLink.reset(new CAdoReportingLink(*m_pConnection));
@@ -100,6 +101,7 @@ BOOL CTH_DatabaseBC::InitInstance()
 
 int CTH_DatabaseBC::ExitInstance()
 {
+    ForwardQueued(); // whatever was handed on after the last wake-up
     if (m_pForwarder)
         m_pForwarder->Shutdown(); // disconnects and closes the buffer
     m_pForwarder.reset();
@@ -110,12 +112,16 @@ int CTH_DatabaseBC::ExitInstance()
     return CWinThread::ExitInstance();
 }
 
-void CTH_DatabaseBC::OnRegistration(WPARAM, LPARAM lParam)
+void CTH_DatabaseBC::OnRegistration(WPARAM, LPARAM)
+{
+    ForwardQueued();
+}
+
+void CTH_DatabaseBC::ForwardQueued()
 {
     BufferedRegistration record;
-    if (!m_pForwarder || !g_pServiceBus || !g_pServiceBus->ReadBufferedRegistration((int)lParam, record))
-        return;
-    m_pForwarder->OnRegistration(record);
+    while (m_pForwarder && m_queue.Pop(record))
+        m_pForwarder->OnRegistration(record);
 }
 
 void CTH_DatabaseBC::OnReconnect(WPARAM, LPARAM)

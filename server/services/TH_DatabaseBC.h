@@ -6,6 +6,7 @@
 #pragma once
 #include "framework/framework.h"
 #include "server/services/HalvexViewServices.h"
+#include "server/services/RegistrationQueue.h"
 #include "server/services/ReportingForwarder.h"
 #include <atomic>
 #include <memory>
@@ -28,14 +29,19 @@ public:
     // Wine.
     BOOL OnIdle(LONG) override { return FALSE; }
 
-    void OnRegistration(WPARAM, LPARAM ringIndex);
+    // Valid registrations to forward, copied by the consumer; any thread may
+    // push, this thread takes them when WM_DB_REGISTRATION wakes it.
+    CRegistrationQueue& Queue() { return m_queue; }
+
+    void OnRegistration(WPARAM, LPARAM);
     void OnReconnect(WPARAM, LPARAM);
     void OnReconnectTick(WPARAM, LPARAM);
     void OnFlushTick(WPARAM, LPARAM);
 
     // Called on another thread (the consumer's): ends the tick threads, waits
     // for them, and asks this thread to quit; the connection is closed and the
-    // buffer kept when the thread ends. Queued registrations are still buffered.
+    // buffer kept when the thread ends. Queued registrations are still sent or
+    // buffered.
     void Stop();
 
     static DWORD WINAPI ReconnectThread(LPVOID self);
@@ -59,7 +65,9 @@ private:
     static void TickLoop(CTH_DatabaseBC* self, UINT tickMessage);
     void PostLog(int image, UINT id) const;
     void PostBufferCount(int rows) const;
+    void ForwardQueued();
 
+    CRegistrationQueue m_queue;
     HANDLE m_hStopEvent; // wakes the tick threads at once
     CRITICAL_SECTION m_StartLock; // orders the tick threads' start against Stop
     HRESULT m_hrCom;

@@ -669,6 +669,55 @@ TEST(OperatorCommands, OnLineSwitchAndTreeExpansion)
     EXPECT_EQ("1", Profile(folder, "Controllers", "OnLine"));
 }
 
+// File New and File Open are in the application's command map: each builds
+// the view again, which must neither add the controllers a second time nor
+// start a second set of services.
+TEST(OperatorCommands, NewAndOpenDocumentLeaveTheRunningServerAsItWas)
+{
+    const WPARAM FileNew = 0xE100, FileOpen = 0xE101;
+    struct Case {
+        const char* name;
+        WPARAM command;
+        int tcpPort;
+    } const cases[] = { { "File New", FileNew, 65039 }, { "File Open", FileOpen, 65040 } };
+    halvex_sim::Control sim;
+    const int p0 = Port(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Operator op(std::string("commands-") + (c.command == FileNew ? "new" : "open"), ServerIni(c.tcpPort));
+        ASSERT_TRUE(op.Start());
+        ASSERT_TRUE(op.tree.Select(op.tree.FindRoot("Bravo")));
+        op.Post(c.command);
+        if (c.command == FileOpen) {
+            HWND open = op.WaitDialog("Open");
+            ASSERT_NE(nullptr, open) << "no file dialog";
+            // The file name box (the dialog's combo box 1148) and its edit field.
+            HWND name = FindWindowExA(FindChildControl(open, 1148, "ComboBox"), nullptr, "Edit", nullptr);
+            ASSERT_NE(nullptr, name) << WindowTexts(open);
+            // The dialog opens on the server's folder, which holds its settings file.
+            SendMessageA(name, WM_SETTEXT, 0, (LPARAM) "Halvex.ini");
+            ASSERT_TRUE(PressButton(open, IDOK)) << WindowTexts(open);
+        }
+        EXPECT_EQ(nullptr, op.WaitDialog("Device already exists", 3000)) << "the controllers were added again";
+        EXPECT_EQ("", op.Settle());
+        EXPECT_EQ("Alpha | Bravo | Charlie", Join(op.tree.RootTexts()));
+        EXPECT_EQ(21, op.tree.Count());
+        RemoteList registrations(op.Process(), op.registrations);
+        EXPECT_EQ("", registrations.Heading(5)) << "the list's columns were added again";
+        EXPECT_NE("", registrations.Heading(4));
+
+        // The one set of services still works: the bus fetches, the
+        // registrations reach the list once each.
+        const int rows = registrations.Count();
+        sim.Reg(p0, 5, Registration);
+        EXPECT_TRUE(WaitUntil([&] { return registrations.Count() > rows; }));
+        Sleep(500);
+        EXPECT_EQ(rows + 1, registrations.Count());
+        EXPECT_EQ(0, op.Exit());
+        EXPECT_EQ("3", Profile(op.Folder(), "Controllers", "Count"));
+    }
+}
+
 TEST(OperatorCommands, ShortcutKeysGiveTheirCommands)
 {
     const int p0 = Port(0);

@@ -77,9 +77,17 @@ private:
 };
 
 // Ring records 1..n; a buffered row's raw data "RAW<n>" rebuilds record n.
+// A slot written with Store holds that record until it is written again;
+// the consumer reads it from there.
 struct RingBus : IServiceBus {
     std::mutex mutex;
     std::map<int, BufferedRegistration> ring;
+
+    void Store(int slot, const BufferedRegistration& r)
+    {
+        std::lock_guard<std::mutex> l(mutex);
+        ring[slot] = r;
+    }
 
     RingBus() { g_pServiceBus = this; }
     ~RingBus() override { g_pServiceBus = nullptr; }
@@ -109,10 +117,14 @@ struct RingBus : IServiceBus {
         r.rawData = buf;
         return r;
     }
-    bool ReadRegistration(int, RegistrationRecord&) override { return false; }
-    bool ReadBufferedRegistration(int index, BufferedRegistration& r) override
+    bool ReadRegistration(int slot, RegistrationRecord& r) override
     {
-        r = Make(index, 2026);
+        std::lock_guard<std::mutex> l(mutex);
+        auto it = ring.find(slot);
+        if (it == ring.end())
+            return false;
+        static_cast<BufferedRegistration&>(r) = it->second;
+        r.valid = true;
         return true;
     }
     bool ReadReg2Fields(int, CommandProtocol::Reg2Fields&) override { return false; }
@@ -143,7 +155,8 @@ std::string Call(int n)
 class RunningDatabaseThread
 {
 public:
-    explicit RunningDatabaseThread(TestView& view)
+    // `start` false: made, but its thread runs only at Start.
+    explicit RunningDatabaseThread(TestView& view, bool start = true)
     {
         CWinThread* t = AfxBeginThread(RUNTIME_CLASS(CTH_DatabaseBC), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
         m_thread = static_cast<CTH_DatabaseBC*>(t);
@@ -152,10 +165,14 @@ public:
         DuplicateHandle(GetCurrentProcess(), m_thread->m_hThread, GetCurrentProcess(), &m_handle, SYNCHRONIZE, FALSE,
                         0);
         m_id = m_thread->m_nThreadID;
-        m_thread->ResumeThread();
+        if (start)
+            Start();
     }
+    void Start() { m_thread->ResumeThread(); }
     ~RunningDatabaseThread() { Stop(); }
-    void Post(int ringIndex) { PostThreadMessageA(m_id, WM_DB_REGISTRATION, 0, ringIndex); }
+    // Hands on registration n, as the consumer does.
+    void Post(int n) { Queue().Push(RingBus::Make(n, 2026)); }
+    CRegistrationQueue& Queue() { return m_thread->Queue(); }
     DWORD ThreadId() const { return m_id; }
     // Asks the thread to stop and waits for it; false when it did not end
     // within `ms`.

@@ -15,6 +15,7 @@
 #include "server/services/SQLiteDatabase.h"
 #include "server/services/ServiceBus.h"
 #include "server/services/ServiceMessages.h"
+#include "server/services/TH_Consumer.h"
 #include "server/services/TH_DatabaseBC.h"
 #include "temp_folder.h"
 #include "database_thread_fixture.h"
@@ -81,6 +82,34 @@ TEST_F(DatabaseThread, ReachableDatabaseGetsOneCallPerRegistrationAndNoBufferRow
     // Every start shows the disconnect of its first connect, and the stop one more.
     EXPECT_EQ(141u, view.lines.front());
     EXPECT_EQ(0, view.Count(142));
+}
+
+// A slow reporting database leaves the database thread behind the bus. The
+// registrations the consumer handed on are forwarded as they were, however
+// often the ring of 8192 slots went round meanwhile.
+TEST_F(DatabaseThread, RegistrationsHandedOnAreForwardedAsTheyWereAfterTheRingWrapped)
+{
+    const int ringSize = 8192, n = ringSize + 200;
+    RunningDatabaseThread thread(view, false); // it gets to its queue only after all n
+    CTH_Consumer consumer;                     // its handler, called on this thread
+    consumer.m_bAutoDelete = FALSE;
+    consumer.m_pOwnerView = &view;
+    consumer.m_pDatabaseQueue = &thread.Queue();
+    for (int i = 1; i <= n; ++i) {
+        const int slot = i & (ringSize - 1);
+        bus.Store(slot, RingBus::Make(i, 2026)); // what the poll thread does
+        consumer.OnRegistration(1, slot);        // the bus's message for it
+    }
+    thread.Start();
+    ASSERT_TRUE(view.PumpUntil([&] { return Calls().size() >= (size_t)n; }, 600000))
+        << Calls().size() << " of " << n << " forwarded";
+    std::vector<std::string> calls = Calls();
+    size_t wrong = 0;
+    for (int i = 1; i <= n; ++i)
+        if (calls[i - 1] != Call(i) && wrong++ == 0)
+            ADD_FAILURE() << "registration " << i << " went out as " << calls[i - 1];
+    EXPECT_EQ(0u, wrong);
+    EXPECT_EQ((size_t)n, calls.size());
 }
 
 TEST_F(DatabaseThread, OutageBuffersRetriesAndFlushesInOrderAfterRecovery)

@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,9 +35,12 @@ public:
     {
         if (!open || !reachable || (!refuse.empty() && sql.find(refuse) != std::string::npos))
             return false;
+        if (whileExecuting)
+            whileExecuting();
         executed.push_back(sql);
         return true;
     }
+    std::function<void()> whileExecuting; // runs while a statement is on its way
     void Close() override
     {
         ++closes;
@@ -109,6 +115,17 @@ protected:
         for (const Logged& l : lines)
             ids.push_back(l.id);
         return ids;
+    }
+    int Count(UINT id) const
+    {
+        std::vector<UINT> ids = Ids();
+        return (int)std::count(ids.begin(), ids.end(), id);
+    }
+    void Exec(const char* sql)
+    {
+        SQLite::Database db;
+        db.Open(folder.File("Buffer.sqlite").c_str());
+        ASSERT_EQ(SQLITE_OK, db.DirectStatement(sql)) << sql;
     }
 
     // (RegID, raw data) of the buffer rows, in RegID order.
@@ -297,6 +314,71 @@ TEST_F(Forwarder, FlushStopsWhenADeleteFails)
     EXPECT_EQ(2, rows[0].first);
 }
 
+TEST_F(Forwarder, RowThatNoLongerRebuildsIsKeptSkippedAndReportedOnce)
+{
+    BufferFive();
+    Exec("update tblRegBC set strRawData = 'garbled' where RegID = 2");
+    forwarder.Flush(keepGoing);
+    // The rows after it went out, in order; the bad one stays, said once.
+    ASSERT_EQ(4u, link.executed.size());
+    const char* seconds[] = {"00", "02", "03", "04"};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(std::string::npos, link.executed[i].find(std::string("08:00:") + seconds[i] + "'"))
+            << link.executed[i];
+    EXPECT_EQ((std::vector<std::pair<int, std::string>>{{2, "garbled"}}), BufferRows());
+    EXPECT_EQ(1, Count(IDS_DB_ROW_UNREADABLE));
+    EXPECT_EQ((std::vector<int>{5, 1}), counts);
+
+    // Later flushes skip it silently, and send what came since.
+    forwarder.OnRegistration(Reg(5, 0x10, "000000000001", 2026, 9)); // sent at once
+    link.reachable = false;
+    forwarder.OnRegistration(Reg(5, 0x10, "000000000001", 2026, 10)); // buffered
+    link.reachable = true;
+    forwarder.Reconnect();
+    forwarder.Flush(keepGoing);
+    EXPECT_NE(std::string::npos, link.executed.back().find("08:00:10'")) << link.executed.back();
+    EXPECT_EQ(1, Count(IDS_DB_ROW_UNREADABLE));
+    EXPECT_EQ(1u, BufferRows().size());
+}
+
+// A flush whose deletions cannot be committed (another program reads the
+// buffer meanwhile) must not leave every row it sent to be sent again.
+TEST_F(Forwarder, FlushThatCannotCommitSendsAtMostOneRowAgain)
+{
+    BufferFive();
+    SQLite::Database reader;
+    reader.Open(folder.File("Buffer.sqlite").c_str());
+    ASSERT_TRUE(reader.BeginTransaction());
+    ASSERT_EQ(5, reader.Query("select * from tblRegBC")->GetRowCount()); // holds its read lock
+    forwarder.Flush(keepGoing);
+    reader.CommitTransaction();
+    reader.Close();
+    forwarder.Flush(keepGoing);
+
+    std::map<std::string, int> sent;
+    for (const std::string& s : link.executed)
+        ++sent[s];
+    EXPECT_EQ(5u, sent.size()) << "every registration goes out";
+    EXPECT_LE(link.executed.size(), 6u) << "more than one registration was sent twice";
+    EXPECT_TRUE(BufferRows().empty());
+}
+
+// A crash in the middle of a flush leaves the buffer as it was last
+// committed: the rows sent before the one in flight must be gone from it.
+TEST_F(Forwarder, CrashDuringAFlushWouldSendOnlyTheRowInFlightAgain)
+{
+    BufferFive();
+    std::vector<std::pair<int, std::string>> committed;
+    link.whileExecuting = [&] {
+        if (link.executed.size() == 2) // the third row is on its way
+            committed = BufferRows();  // what another connection, or a restart, finds
+    };
+    forwarder.Flush(keepGoing);
+    ASSERT_EQ(5u, link.executed.size());
+    ASSERT_EQ(3u, committed.size());
+    EXPECT_EQ(3, committed[0].first);
+}
+
 TEST_F(Forwarder, FlushUsesTheStoredYear)
 {
     link.reachable = false;
@@ -349,14 +431,28 @@ TEST_F(Forwarder, RowsSurviveARestart)
     EXPECT_TRUE(BufferRows().empty());
 }
 
-TEST_F(Forwarder, InsertThatCannotBeWrittenIsReported)
+// A registration the buffer cannot take is not reported as buffered.
+TEST_F(Forwarder, InsertThatCannotBeWrittenIsReportedAsNotBuffered)
 {
-    link.reachable = false;
-    CReportingForwarder broken(link, Hooks(), folder.File("missing\\Buffer.sqlite"));
-    broken.Start();
-    lines.clear();
-    broken.OnRegistration(Reg(5, 0x10, "000000000001", 2026, 0));
-    EXPECT_EQ((std::vector<UINT>{142, 140}), Ids());
+    const struct {
+        const char* name;
+        bool reachable;
+        std::vector<UINT> lines;
+    } cases[] = {
+        {"not connected", false, {IDS_DB_NOT_BUFFERED}},
+        {"the call fails", true, {141, IDS_DB_NOT_BUFFERED, 140}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        link.reachable = c.reachable;
+        CReportingForwarder broken(link, Hooks(), folder.File("missing\\Buffer.sqlite"));
+        broken.Start();
+        link.refuse = "spDorvikReg2";
+        lines.clear();
+        broken.OnRegistration(Reg(5, 0x10, "000000000001", 2026, 0));
+        EXPECT_EQ(c.lines, Ids());
+        link.refuse.clear();
+    }
 }
 
 TEST_F(Forwarder, InsertWaitsForAnotherConnectionsLock)

@@ -91,17 +91,12 @@ int main(int argc, char** argv)
     CTH_Consumer consumer;
     consumer.m_bAutoDelete = FALSE;
     consumer.m_pOwnerView = &view;
-    consumer.m_dwDatabaseThreadId = database.ThreadId();
+    consumer.m_pDatabaseQueue = &database.Queue();
     SYSTEMTIME now;
     GetLocalTime(&now);
     consumer.OpenFile(folder.Path(), now);
     RegistrationRecord record;
-    record.port = 1;
-    record.id = 5;
-    record.raw = "10101226080000000012345678";
-    record.mediaId = "000012345678";
-    record.dateTime = "2026-12-10 08:00:00";
-    record.eventCode = "10";
+    static_cast<BufferedRegistration&>(record) = RingBus::Make(1, 2026);
     record.valid = true;
 
     LARGE_INTEGER t0, t1, t2, t3;

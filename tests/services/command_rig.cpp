@@ -58,7 +58,6 @@ struct FakeBus : ICommandTarget, IServiceBus {
         return w;
     }
     bool ReadRegistration(int, RegistrationRecord&) override { return false; }
-    bool ReadBufferedRegistration(int, BufferedRegistration&) override { return false; }
     bool ReadReg2Fields(int, CommandProtocol::Reg2Fields&) override { return false; }
     bool RebuildRegistration(int, int, const char*, int, BufferedRegistration&) override { return false; }
 };

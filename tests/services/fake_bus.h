@@ -8,7 +8,6 @@ struct FakeBus : IServiceBus {
     std::mutex mutex;
     std::map<std::pair<int, int>, unsigned> words;
     std::map<int, RegistrationRecord> records;
-    std::map<int, BufferedRegistration> buffered;
     StatusSnapshot current{ "", "", "" };
 
     FakeBus() { g_pServiceBus = this; }
@@ -19,15 +18,6 @@ struct FakeBus : IServiceBus {
         std::lock_guard<std::mutex> l(mutex);
         auto it = records.find(index);
         if (it == records.end())
-            return false;
-        r = it->second;
-        return true;
-    }
-    bool ReadBufferedRegistration(int index, BufferedRegistration& r) override
-    {
-        std::lock_guard<std::mutex> l(mutex);
-        auto it = buffered.find(index);
-        if (it == buffered.end())
             return false;
         r = it->second;
         return true;

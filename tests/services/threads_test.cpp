@@ -135,46 +135,61 @@ SYSTEMTIME Time(int y, int mo, int d, int h, int mi, int s)
     return t;
 }
 
-RegistrationRecord Record(bool valid)
+RegistrationRecord Record(bool valid, int second = 0)
 {
     RegistrationRecord r;
     r.port = 3;
-    r.id = 12;
-    r.raw = "1A2403051407000000012345";
+    r.deviceId = 12;
+    char text[32];
+    snprintf(text, sizeof text, "1A2403051407%02d0000012345", second);
+    r.rawData = text;
     r.mediaId = "000000012345";
-    r.dateTime = "2024-03-05 14:07:00";
-    r.eventCode = "1A";
+    snprintf(text, sizeof text, "2024-03-05 14:07:%02d", second);
+    r.dateTimeText = text;
+    r.eventCodeText = "1A";
+    r.eventCode = 0x1A;
     r.valid = valid;
     return r;
+}
+
+// What waits in a hand-off queue, by date-time text.
+std::vector<std::string> Drain(CRegistrationQueue& queue)
+{
+    std::vector<std::string> texts;
+    BufferedRegistration r;
+    while (queue.Pop(r))
+        texts.push_back(r.dateTimeText);
+    return texts;
 }
 
 TEST(Consumer, RegistrationsReachDispatcherViewDatabaseAndFile)
 {
     TempFolder folder;
     RecordingView view;
-    Queue dispatcher, database;
+    Queue dispatcher;
+    CRegistrationQueue database;
     view.dispatcher = dispatcher.id;
     CTH_Consumer consumer; // handlers called on this thread
     consumer.m_bAutoDelete = FALSE;
     consumer.m_pOwnerView = &view;
-    consumer.m_dwDatabaseThreadId = database.id;
+    consumer.m_pDatabaseQueue = &database;
     ASSERT_TRUE(consumer.OpenFile(folder.path, Time(2011, 1, 31, 23, 59, 0)));
     EXPECT_EQ(folder.path + "Halvex-2011-01.regQv", consumer.FileName());
 
     consumer.HandleRegistration(17, Record(true), Time(2011, 2, 1, 0, 0, 5)); // past midnight: still January's file
-    consumer.HandleRegistration(18, Record(false), Time(2011, 2, 1, 0, 0, 6));
+    consumer.HandleRegistration(18, Record(false, 1), Time(2011, 2, 1, 0, 0, 6));
     view.useBCDB = false;
-    consumer.HandleRegistration(19, Record(true), Time(2011, 2, 1, 0, 0, 7));
+    consumer.HandleRegistration(19, Record(true, 2), Time(2011, 2, 1, 0, 0, 7));
     view.running = false;
-    consumer.HandleRegistration(20, Record(true), Time(2011, 2, 1, 0, 0, 8));
+    consumer.HandleRegistration(20, Record(true, 3), Time(2011, 2, 1, 0, 0, 8));
 
     EXPECT_EQ((std::vector<std::string>{ "8007 3 17", "8007 3 18", "8007 3 19" }), dispatcher.Drain());
-    EXPECT_EQ(std::vector<std::string>{ "8002 0 17" }, database.Drain());
+    EXPECT_EQ(std::vector<std::string>{ "2024-03-05 14:07:00" }, Drain(database));
     EXPECT_EQ((std::vector<std::string>{ "registration 17", "registration 18", "registration 19" }), view.Log());
     consumer.CloseFile();
     EXPECT_EQ("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\n"
               "1A2403051407000000012345,000000012345,2024-03-05 14:07:00,003,012,1A,2011-02-01 00:00:05\r\n"
-              "1A2403051407000000012345,000000012345,2024-03-05 14:07:00,003,012,1A,2011-02-01 00:00:07\r\n",
+              "1A2403051407020000012345,000000012345,2024-03-05 14:07:02,003,012,1A,2011-02-01 00:00:07\r\n",
               ReadAll(consumer.FileName()));
 }
 

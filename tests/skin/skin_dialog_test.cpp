@@ -5,6 +5,7 @@
 #include "skin/menuicons.h"
 #include "skin/skinlib.h"
 #include "gdi_census.h"
+#include "menu_texts.h"
 #include "menu_window.h"
 #include <gtest/gtest.h>
 #include <functional>
@@ -113,8 +114,13 @@ TEST(SkinDialog, InitialisedAgainRebuildsInsteadOfDoubling)
     HMENU edit = GetSubMenu(bar, 0);
     CSkinMenu* editBefore = CSkinMenu::FromMenuHandle(edit);
     ASSERT_NE(nullptr, editBefore);
-    // The same menus again: kept alive, content rebuilt once, not doubled.
+    const std::vector<std::string> texts = {"&Edit", "  &Undo\tCtrl+Z", "  &Redo", "  ", "  &Close"};
+    ASSERT_EQ(texts, MenuTexts(dlg.GetDefaultMenu()));
+    // The same menus again: kept alive, content rebuilt once, not doubled,
+    // every label and accelerator text kept.
+    ASSERT_TRUE(DropOwnerDrawnTexts(bar));
     dlg.OnInitDialog();
+    EXPECT_EQ(texts, MenuTexts(dlg.GetDefaultMenu()));
     EXPECT_TRUE(IsMenu(system));
     EXPECT_EQ(system, dlg.GetSystemSkinMenu().m_hMenu);
     EXPECT_EQ(bar, dlg.GetDefaultMenu().m_hMenu);

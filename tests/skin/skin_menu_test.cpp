@@ -5,6 +5,7 @@
 #include "skin/testhooks.h"
 #include "framework/wnd.h"
 #include "gdi_census.h"
+#include "menu_texts.h"
 #include "menu_window.h"
 #include "screen_png.h"
 #include <gtest/gtest.h>
@@ -109,11 +110,22 @@ TEST(SkinMenu, LoadingAgainReleasesTheOldContent)
     EXPECT_EQ(1u, menu.GetSubMenuHandles().size());
     EXPECT_EQ(1u, menu.GetItemData().size());
     ExpectConverted(menu);
-    // The same handle again (a dialog initialised twice): rebuilt, not doubled.
+    // The same handle again (a dialog initialised twice): rebuilt, not
+    // doubled, and no text lost, at any depth.
     ASSERT_TRUE(menu.LoadMenu(second));
     EXPECT_TRUE(IsMenu(second));
     EXPECT_EQ(1u, menu.GetSubMenuHandles().size());
     ExpectConverted(menu);
+    CSkinMenu nested;
+    ASSERT_TRUE(nested.LoadMenu(200));
+    const std::vector<std::string> texts = MenuTexts(nested);
+    ASSERT_EQ((std::vector<std::string>{"&File", "  &Open\tCtrl+O", "  &Save", "  ", "  &Recent", "    One",
+                                        "    More", "      Two", "  E&xit", "&Help", "  &About"}),
+              texts);
+    ASSERT_TRUE(DropOwnerDrawnTexts(nested.m_hMenu));
+    ASSERT_TRUE(nested.LoadMenu(nested.m_hMenu));
+    EXPECT_EQ(texts, MenuTexts(nested));
+    ExpectConverted(nested);
     EXPECT_FALSE(menu.LoadMenu((HMENU)nullptr));
 }
 

@@ -48,6 +48,7 @@ public:
     std::string Transcript() { std::string t; Locked([&] { t = m_transcript; }); return t; }
     void ClearTranscript() { Locked([&] { m_transcript.clear(); }); }
     int Opens() { int n; Locked([&] { n = m_opens; }); return n; }
+    int Reads() { int n; Locked([&] { n = m_reads; }); return n; }
     int Closes() { int n; Locked([&] { n = m_closes; }); return n; }
     std::vector<int> Parities() { std::vector<int> p; Locked([&] { p = m_parities; }); return p; }
     bool IsOpenNow() { bool o; Locked([&] { o = m_open; }); return o; }
@@ -117,6 +118,7 @@ public:
     {
         return Locked([&] {
             read = 0;
+            ++m_reads;
             if (!m_open || Fail(m_faults.read))
                 return false;
             while (read < count && !m_rx.empty()) {
@@ -207,7 +209,7 @@ private:
     std::deque<unsigned char> m_rx;
     std::string m_transcript;
     std::vector<int> m_parities;
-    int m_opens = 0, m_closes = 0;
+    int m_opens = 0, m_closes = 0, m_reads = 0;
     unsigned char m_selected = 0;
     std::map<int, Peer> m_peers;
 };

@@ -5,6 +5,7 @@
 #include "bus/BusLock.h"
 #include "tests/bus/FakeLine.h"
 #include "tests/bus/TestView.h"
+#include "tests/bus/call_trace.h"
 
 #include <gtest/gtest.h>
 
@@ -253,6 +254,48 @@ TEST_F(QuietPort, EchoIsRetriedOncePerByteWritten)
     int remaining = 0;
     line_->WithFaults([&](FakeLine::Faults& f) { remaining = f.shortEchoes; });
     EXPECT_EQ(100 - remaining, 14);
+}
+
+// The pause between reads follows a read attempt that left bytes missing:
+// bytes already there are taken at once, and a wait still gives up after as
+// many attempts, each with its read and one pause, as before.
+TEST_F(QuietPort, ReadsPauseOnlyAfterAnAttemptThatLeftBytesMissing)
+{
+    ASSERT_TRUE(call_trace::Install());
+    struct Case {
+        const char* what;
+        bool poll;
+        std::vector<std::string> answers;  // scripted; none with `silent`
+        bool silent;
+        int reads, pauses, code;
+    } const cases[] = {
+        {"command answered", false, {}, false, 5, 0, 0},
+        {"poll answered", true, {}, false, 6, 0, 0},
+        {"three junk bytes before SOH", false, {std::string("abc\x01") + "00\x06\x04"}, false, 8, 3, 0},
+        {"silence: five attempts at SOH", false, {}, true, 7, 5, BUS_NO_SOH},
+        {"answer cut short: thirty attempts", false, {std::string("\x01") + "00"}, false, 33, 30, BUS_RXSTR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        line_->WithPeer(5, [&](FakeLine::Peer& p) {
+            p = FakeLine::Peer();
+            p.silent = c.silent;
+            p.scripted.assign(c.answers.begin(), c.answers.end());
+            p.pending = "SD0*";
+        });
+        const int readsBefore = line_->Reads();
+        BusLock lock(port_->GetLock());
+        char reply[FrameBufferSize];
+        call_trace::Start();
+        const int code = c.poll ? port_->ReadReply(5, reply) : port_->SendCommand(5, Frame("SD", "").c_str());
+        int pauses = 0;
+        for (const call_trace::Call& call : call_trace::Stop())
+            pauses += call.kind == call_trace::Sleep && call.thread == GetCurrentThreadId() &&
+                      call.arg == static_cast<ULONG_PTR>(port_->m_PauseBetweenReads);
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(line_->Reads() - readsBefore, c.reads);
+        EXPECT_EQ(pauses, c.pauses);
+    }
 }
 
 TEST(PortReopen, FailedSelectionReopensAndAFailedReopenStopsTheLine)

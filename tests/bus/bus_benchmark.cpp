@@ -186,7 +186,8 @@ TEST(BusBenchmark, RegistrationsPerSecondAgainstTheLineBound)
     Initialize(GetCurrentThreadId());
     const char* pause = std::getenv("HALVEX_BENCH_PAUSE");
     g_PauseMachine = pause ? std::atoi(pause) : 100;
-    const int perController = 30;
+    const char* count = std::getenv("HALVEX_BENCH_REGISTRATIONS");
+    const int perController = count ? std::atoi(count) : 30;
 
     struct Line {
         int com;

@@ -62,6 +62,24 @@ protected:
         EXPECT_EQ(port_->AddDevice(id, &device, online, "Door"), 0);
         return device;
     }
+    // Controller 5 gives these answers first (or stays silent); the reply
+    // it holds for a poll is an empty registration.
+    void Script(const std::vector<std::string>& answers, bool silent)
+    {
+        line_->WithPeer(5, [&](FakeLine::Peer& p) {
+            p = FakeLine::Peer();
+            p.silent = silent;
+            p.scripted.assign(answers.begin(), answers.end());
+            p.pending = "SD0*";
+        });
+    }
+    // An idle request to controller 5, or the reading of its reply.
+    int Transact(bool poll)
+    {
+        BusLock lock(port_->GetLock());
+        char reply[FrameBufferSize];
+        return poll ? port_->ReadReply(5, reply) : port_->SendCommand(5, Frame("SD", "").c_str());
+    }
     FakeLine::Peer PeerState(int address)
     {
         FakeLine::Peer copy;
@@ -230,17 +248,9 @@ TEST_F(QuietPort, TransactionFailures)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        line_->WithPeer(5, [&](FakeLine::Peer& p) {
-            p = FakeLine::Peer();
-            p.silent = c.silent;
-            p.scripted.assign(c.answers.begin(), c.answers.end());
-            p.pending = "SD0*";
-        });
+        Script(c.answers, c.silent);
         line_->SetFaults(c.faults);
-        BusLock lock(port_->GetLock());
-        char reply[FrameBufferSize];
-        const int code = c.poll ? port_->ReadReply(5, reply) : port_->SendCommand(5, Frame("SD", "").c_str());
-        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(Transact(c.poll), c.code);
         line_->SetFaults(FakeLine::Faults());
     }
 }
@@ -277,17 +287,10 @@ TEST_F(QuietPort, ReadsPauseOnlyAfterAnAttemptThatLeftBytesMissing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        line_->WithPeer(5, [&](FakeLine::Peer& p) {
-            p = FakeLine::Peer();
-            p.silent = c.silent;
-            p.scripted.assign(c.answers.begin(), c.answers.end());
-            p.pending = "SD0*";
-        });
+        Script(c.answers, c.silent);
         const int readsBefore = line_->Reads();
-        BusLock lock(port_->GetLock());
-        char reply[FrameBufferSize];
         call_trace::Start();
-        const int code = c.poll ? port_->ReadReply(5, reply) : port_->SendCommand(5, Frame("SD", "").c_str());
+        const int code = Transact(c.poll);
         int pauses = 0;
         for (const call_trace::Call& call : call_trace::Stop())
             pauses += call.kind == call_trace::Sleep && call.thread == GetCurrentThreadId() &&

@@ -34,6 +34,13 @@ namespace {
 const int BareId = 9;
 const int BareExchanges = 40;
 
+// A number from the environment; `otherwise` when it is not set or empty.
+int EnvNumber(const char* name, int otherwise)
+{
+    const char* text = std::getenv(name);
+    return text && *text ? std::atoi(text) : otherwise;
+}
+
 double CpuMs()
 {
     FILETIME created, exited, kernel, user;
@@ -184,10 +191,8 @@ TEST(BusBenchmark, RegistrationsPerSecondAgainstTheLineBound)
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
     Initialize(GetCurrentThreadId());
-    const char* pause = std::getenv("HALVEX_BENCH_PAUSE");
-    g_PauseMachine = pause ? std::atoi(pause) : 100;
-    const char* count = std::getenv("HALVEX_BENCH_REGISTRATIONS");
-    const int perController = count ? std::atoi(count) : 30;
+    g_PauseMachine = EnvNumber("HALVEX_BENCH_PAUSE", 100);
+    const int perController = EnvNumber("HALVEX_BENCH_REGISTRATIONS", 30);
 
     struct Line {
         int com;

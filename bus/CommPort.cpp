@@ -211,14 +211,17 @@ int CommPort::WriteEchoed(const unsigned char* bytes, size_t count)
     return result;
 }
 
+// Every read attempt that does not complete is followed by the pause between
+// reads, so a wait gives up after the same attempts and time as one that
+// pauses before each read, while bytes already there are taken at once.
 int CommPort::WaitForSOH()
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
-        Sleep(m_PauseBetweenReads);
         unsigned char byte = 0;
         DWORD read = 0;
         if (m_Line->Read(&byte, 1, read) && read == 1 && byte == SOH)
             return BUS_OK;
+        Sleep(m_PauseBetweenReads);
     }
     return BUS_NO_SOH;
 }
@@ -232,13 +235,14 @@ int CommPort::ReadExact(unsigned char* buffer, int count)
     }
     int received = 0;
     for (int attempt = 0; attempt < 30 && received < count; ++attempt) {
-        Sleep(m_PauseBetweenReads);
         DWORD read = 0;
         if (!m_Line->Read(buffer + received, static_cast<DWORD>(count - received), read))
             read = 0;
         if (read > static_cast<DWORD>(count - received))
             read = static_cast<DWORD>(count - received);
         received += static_cast<int>(read);
+        if (received < count)
+            Sleep(m_PauseBetweenReads);
     }
     buffer[received] = 0;
     return received == count ? BUS_OK : BUS_RXSTR;

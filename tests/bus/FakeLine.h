@@ -50,6 +50,7 @@ public:
     int Opens() { int n; Locked([&] { n = m_opens; }); return n; }
     // When each open was tried (tick count).
     std::vector<DWORD> OpenTicks() { std::vector<DWORD> t; Locked([&] { t = m_openTicks; }); return t; }
+    int Reads() { int n; Locked([&] { n = m_reads; }); return n; }
     int Closes() { int n; Locked([&] { n = m_closes; }); return n; }
     std::vector<int> Parities() { std::vector<int> p; Locked([&] { p = m_parities; }); return p; }
     bool IsOpenNow() { bool o; Locked([&] { o = m_open; }); return o; }
@@ -130,6 +131,7 @@ public:
     {
         return Locked([&] {
             read = 0;
+            ++m_reads;
             if (!m_open || Fail(m_faults.read))
                 return false;
             while (read < count && !m_rx.empty()) {
@@ -220,7 +222,7 @@ private:
     std::deque<unsigned char> m_rx;
     std::string m_transcript;
     std::vector<int> m_parities;
-    int m_opens = 0, m_closes = 0;
+    int m_opens = 0, m_closes = 0, m_reads = 0;
     std::vector<DWORD> m_openTicks;
     unsigned char m_selected = 0;
     std::map<int, Peer> m_peers;

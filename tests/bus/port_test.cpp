@@ -5,6 +5,7 @@
 #include "bus/BusLock.h"
 #include "tests/bus/FakeLine.h"
 #include "tests/bus/TestView.h"
+#include "tests/bus/call_trace.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,24 @@ protected:
         Device* device = nullptr;
         EXPECT_EQ(port_->AddDevice(id, &device, online, "Door"), 0);
         return device;
+    }
+    // Controller 5 gives these answers first (or stays silent); the reply
+    // it holds for a poll is an empty registration.
+    void Script(const std::vector<std::string>& answers, bool silent)
+    {
+        line_->WithPeer(5, [&](FakeLine::Peer& p) {
+            p = FakeLine::Peer();
+            p.silent = silent;
+            p.scripted.assign(answers.begin(), answers.end());
+            p.pending = "SD0*";
+        });
+    }
+    // An idle request to controller 5, or the reading of its reply.
+    int Transact(bool poll)
+    {
+        BusLock lock(port_->GetLock());
+        char reply[FrameBufferSize];
+        return poll ? port_->ReadReply(5, reply) : port_->SendCommand(5, Frame("SD", "").c_str());
     }
     FakeLine::Peer PeerState(int address)
     {
@@ -229,17 +248,9 @@ TEST_F(QuietPort, TransactionFailures)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        line_->WithPeer(5, [&](FakeLine::Peer& p) {
-            p = FakeLine::Peer();
-            p.silent = c.silent;
-            p.scripted.assign(c.answers.begin(), c.answers.end());
-            p.pending = "SD0*";
-        });
+        Script(c.answers, c.silent);
         line_->SetFaults(c.faults);
-        BusLock lock(port_->GetLock());
-        char reply[FrameBufferSize];
-        const int code = c.poll ? port_->ReadReply(5, reply) : port_->SendCommand(5, Frame("SD", "").c_str());
-        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(Transact(c.poll), c.code);
         line_->SetFaults(FakeLine::Faults());
     }
 }
@@ -253,6 +264,41 @@ TEST_F(QuietPort, EchoIsRetriedOncePerByteWritten)
     int remaining = 0;
     line_->WithFaults([&](FakeLine::Faults& f) { remaining = f.shortEchoes; });
     EXPECT_EQ(100 - remaining, 14);
+}
+
+// The pause between reads follows a read attempt that left bytes missing:
+// bytes already there are taken at once, and a wait still gives up after as
+// many attempts, each with its read and one pause, as before.
+TEST_F(QuietPort, ReadsPauseOnlyAfterAnAttemptThatLeftBytesMissing)
+{
+    ASSERT_TRUE(call_trace::Install());
+    struct Case {
+        const char* what;
+        bool poll;
+        std::vector<std::string> answers;  // scripted; none with `silent`
+        bool silent;
+        int reads, pauses, code;
+    } const cases[] = {
+        {"command answered", false, {}, false, 5, 0, 0},
+        {"poll answered", true, {}, false, 6, 0, 0},
+        {"three junk bytes before SOH", false, {std::string("abc\x01") + "00\x06\x04"}, false, 8, 3, 0},
+        {"silence: five attempts at SOH", false, {}, true, 7, 5, BUS_NO_SOH},
+        {"answer cut short: thirty attempts", false, {std::string("\x01") + "00"}, false, 33, 30, BUS_RXSTR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Script(c.answers, c.silent);
+        const int readsBefore = line_->Reads();
+        call_trace::Start();
+        const int code = Transact(c.poll);
+        int pauses = 0;
+        for (const call_trace::Call& call : call_trace::Stop())
+            pauses += call.kind == call_trace::Sleep && call.thread == GetCurrentThreadId() &&
+                      call.arg == static_cast<ULONG_PTR>(port_->m_PauseBetweenReads);
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(line_->Reads() - readsBefore, c.reads);
+        EXPECT_EQ(pauses, c.pauses);
+    }
 }
 
 TEST(PortReopen, FailedSelectionReopensAndAFailedReopenTakesTheLineDown)

@@ -1,0 +1,47 @@
+// The tool's two ends on the network: one command frame sent to the server's
+// port on this machine, and the listener the server's answers connect to.
+// All socket work of the tool is here.
+#pragma once
+#include <winsock2.h>
+#include "framework/framework.h"
+#include "common/TcpSocket.h"
+#include <atomic>
+
+namespace ServerLink {
+// This machine's host name and its first IPv4 address, with the port; false
+// when the name or the address cannot be had.
+bool OwnHostAddress(USHORT port, CSocketAddress& address);
+// Sends the frame on a connection of its own and closes it; false when the
+// server cannot be reached or the send fails or times out.
+bool SendFrame(const CString& frame);
+}  // namespace ServerLink
+
+// The listening socket of the reply port. One thread accepts and reads; any
+// thread may ask it to stop, and it then ends its waits within a fraction of
+// a second and closes its sockets itself.
+class CReplyListener {
+public:
+    enum Result { Answer, NoAnswer, Stopped };
+
+    CReplyListener() = default;
+    ~CReplyListener();
+    CReplyListener(const CReplyListener&) = delete;
+    CReplyListener& operator=(const CReplyListener&) = delete;
+
+    // Binds to this machine's address and the port and listens.
+    bool Open(USHORT port);
+    // Waits for the next connection and reads it until the peer closes it or
+    // the buffer is full (the text then holds the first bytes only). NoAnswer:
+    // nothing arrived, a receive failed or timed out; the connection is closed
+    // in every case.
+    Result ReceiveNext(CString& text);
+    void Stop() { m_bStop = true; }
+    bool IsStopping() const { return m_bStop; }
+
+private:
+    // Waits until the socket can be read; false on stop, failure or time-out.
+    bool WaitReadable(SOCKET socket, DWORD timeoutMs) const;
+    CTcpSocket m_listening;
+    bool m_bOpen = false;
+    std::atomic<bool> m_bStop{false};
+};

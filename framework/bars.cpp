@@ -352,7 +352,7 @@ void CToolBar::SetSizes(SIZE button, SIZE image) {
 
 BOOL CToolBar::LoadToolBar(LPCSTR name) {
     HINSTANCE res = AfxGetResourceHandle();
-    HRSRC found = ::FindResourceA(res, name, MAKEINTRESOURCEA(241));
+    HRSRC found = ::FindResourceA(res, name, RT_TOOLBAR);
     if (!found) return FALSE;
     HGLOBAL loaded = ::LoadResource(res, found);
     const WORD* data = loaded ? (const WORD*)::LockResource(loaded) : nullptr;

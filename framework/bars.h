@@ -7,6 +7,12 @@
 #include "framework/cmdui.h"
 #include <vector>
 
+// The resource type of toolbar layouts (version, button size, ids), as the
+// resource compiler writes it for a TOOLBAR statement.
+#ifndef RT_TOOLBAR
+#define RT_TOOLBAR MAKEINTRESOURCEA(241)
+#endif
+
 class CFrameWnd;
 
 // Bar styles (the CBRS_ALL bits of a bar's style; the rest goes to the window).

@@ -77,7 +77,8 @@ CClientDC::~CClientDC() {
     Detach();
 }
 
-CWindowDC::CWindowDC(CWnd* wnd) : m_hWnd(wnd->GetSafeHwnd()) { m_hDC = m_hAttribDC = ::GetWindowDC(m_hWnd); }
+CWindowDC::CWindowDC(CWnd* wnd) : CWindowDC(wnd->GetSafeHwnd()) {}
+CWindowDC::CWindowDC(HWND wnd) : m_hWnd(wnd) { m_hDC = m_hAttribDC = ::GetWindowDC(m_hWnd); }
 CWindowDC::~CWindowDC() {
     ::ReleaseDC(m_hWnd, m_hDC);
     Detach();

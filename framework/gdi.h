@@ -103,7 +103,8 @@ public:
 };
 
 // GDI object wrappers own their handle unless it was only wrapped through
-// FromHandle (a temporary wrapper never deletes the handle).
+// FromHandle (a temporary wrapper never deletes the handle) or is a system
+// colour brush (the system's own, never deleted).
 class CGdiObject {
 public:
     HGDIOBJ m_hObject = nullptr;
@@ -113,16 +114,28 @@ public:
     virtual ~CGdiObject() { DeleteObject(); }
     operator HGDIOBJ() const { return AfxOpaquePointer(this) ? m_hObject : nullptr; }
     HGDIOBJ GetSafeHandle() const { return AfxOpaquePointer(this) ? m_hObject : nullptr; }
-    BOOL Attach(HGDIOBJ h) { if (!h) return FALSE; m_hObject = h; return TRUE; }
-    HGDIOBJ Detach() { HGDIOBJ h = m_hObject; m_hObject = nullptr; return h; }
+    // Takes ownership of h; the object held before is deleted first.
+    BOOL Attach(HGDIOBJ h) {
+        if (!h) return FALSE;
+        if (h != m_hObject) DeleteObject();
+        m_hObject = h;
+        m_bOwned = true;
+        return TRUE;
+    }
+    HGDIOBJ Detach() { HGDIOBJ h = m_hObject; m_hObject = nullptr; m_bOwned = false; return h; }
+    // Deletes the object if it is ours; always lets go of the handle.
     BOOL DeleteObject() {
         if (!m_hObject) return FALSE;
-        BOOL ok = ::DeleteObject(Detach());
-        return ok;
+        bool owned = m_bOwned;
+        HGDIOBJ h = Detach();
+        return owned ? ::DeleteObject(h) : TRUE;
     }
     int GetObject(int n, void* p) const { return ::GetObjectA(m_hObject, n, p); }
     BOOL UnrealizeObject() { return ::UnrealizeObject(m_hObject); }
     static CGdiObject* FromHandle(HGDIOBJ h);
+
+protected:
+    bool m_bOwned = false;  // false: only wrapped, never deleted here
 };
 
 class CPen : public CGdiObject {
@@ -142,7 +155,11 @@ public:
     CBrush(int hatch, COLORREF c) { CreateHatchBrush(hatch, c); }
     BOOL CreateSolidBrush(COLORREF c) { return Attach(::CreateSolidBrush(c)); }
     BOOL CreateHatchBrush(int hatch, COLORREF c) { return Attach(::CreateHatchBrush(hatch, c)); }
-    BOOL CreateSysColorBrush(int index) { return Attach(::GetSysColorBrush(index)); }
+    BOOL CreateSysColorBrush(int index) {
+        if (!Attach(::GetSysColorBrush(index))) return FALSE;
+        m_bOwned = false;
+        return TRUE;
+    }
     BOOL CreateBrushIndirect(const LOGBRUSH* lb) { return Attach(::CreateBrushIndirect(lb)); }
     BOOL CreatePatternBrush(class CBitmap* bm);
     operator HBRUSH() const { return (HBRUSH)GetSafeHandle(); }
@@ -356,6 +373,7 @@ protected:
 class CWindowDC : public CDC {
 public:
     explicit CWindowDC(CWnd* wnd);
+    explicit CWindowDC(HWND wnd);
     ~CWindowDC() override;
 protected:
     HWND m_hWnd;

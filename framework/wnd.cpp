@@ -4,6 +4,7 @@
 #include "framework/menu.h"
 #include "framework/thread.h"
 #include <shellapi.h>
+#include <atomic>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
@@ -66,7 +67,7 @@ LPCSTR AfxDefaultWndClass() {
 }
 
 BOOL CWnd::RegisterDefaultClass() {
-    static bool done = false;  // GUI threads of one process share the classes
+    static std::atomic<bool> done{false};  // GUI threads of one process share the classes
     if (done) return TRUE;
     WNDCLASSA wc = {};
     wc.lpfnWndProc = ::DefWindowProcA;

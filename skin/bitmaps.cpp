@@ -14,10 +14,8 @@ HBITMAP MakeMaskBitmap(HBITMAP bitmap, COLORREF transparent)
     if (!bitmap || !GetObjectA(bitmap, sizeof bm, &bm)) return nullptr;
     HBITMAP mask = CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
     if (!mask) return nullptr;
-    HDC source = CreateCompatibleDC(nullptr);
-    HDC dest = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldSource = SelectObject(source, bitmap);
-    HGDIOBJ oldDest = SelectObject(dest, mask);
+    CMemoryDC source(nullptr, bitmap);
+    CMemoryDC dest(nullptr, mask);
     // Pixels of the background colour become 1 in the mask.
     SetBkColor(source, transparent);
     BitBlt(dest, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
@@ -25,10 +23,6 @@ HBITMAP MakeMaskBitmap(HBITMAP bitmap, COLORREF transparent)
     // pixels turn black and the others keep their colour.
     SetTextColor(source, RGB(0, 0, 0));
     BitBlt(source, 0, 0, bm.bmWidth, bm.bmHeight, dest, 0, 0, SRCINVERT);
-    SelectObject(source, oldSource);
-    SelectObject(dest, oldDest);
-    DeleteDC(source);
-    DeleteDC(dest);
     return mask;
 }
 
@@ -71,7 +65,7 @@ template <class F> static bool ForEachPixel(HBITMAP bitmap, F f, COLORREF* first
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     std::vector<DWORD> bits((size_t)bm.bmWidth * bm.bmHeight);
-    HDC dc = GetDC(nullptr);
+    CScreenDC dc;
     bool ok = GetDIBits(dc, bitmap, 0, bm.bmHeight, bits.data(), &bi, DIB_RGB_COLORS) != 0;
     if (ok) {
         for (DWORD& px : bits) {
@@ -83,7 +77,6 @@ template <class F> static bool ForEachPixel(HBITMAP bitmap, F f, COLORREF* first
         if (first && !bits.empty())
             *first = RGB((bits[0] >> 16) & 0xFF, (bits[0] >> 8) & 0xFF, bits[0] & 0xFF);
     }
-    ReleaseDC(nullptr, dc);
     return ok;
 }
 

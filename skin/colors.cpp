@@ -72,14 +72,14 @@ static BOOL MenuBrushColor(HMENU menu, COLORREF* color)
 static BOOL FlatMenusOn()
 {
     BOOL flat = FALSE;
-    return SystemParametersInfoA(0x1022 /* SPI_GETFLATMENU */, 0, &flat, 0) && flat == 1;
+    return SystemParametersInfoA(SPI_GETFLATMENU, 0, &flat, 0) && flat == 1;
 }
 
 COLORREF GetMenuBackgroundColor(HMENU menu)
 {
     COLORREF c;
     if (MenuBrushColor(menu, &c)) return c;
-    if (GetWindowsVersionClass() == 7 && FlatMenusOn()) return GetSysColor(COLOR_MENUBAR);
+    if (GetWindowsVersionClass() == kOsClassXP && FlatMenusOn()) return GetSysColor(COLOR_MENUBAR);
     return GetSysColor(COLOR_MENU);
 }
 
@@ -87,15 +87,14 @@ COLORREF GetMenuBarColor(HMENU menu)
 {
     COLORREF c;
     if (MenuBrushColor(menu, &c)) return c;
-    if (GetWindowsVersionClass() == 7 && (FlatMenusOn() || IsVisualThemeActive()))
+    if (GetWindowsVersionClass() == kOsClassXP && (FlatMenusOn() || IsVisualThemeActive()))
         return GetSysColor(COLOR_MENUBAR);
     return GetDefaultMenuBarColor();
 }
 
 COLORREF GetDefaultMenuBarColor()
 {
-    int cls = GetWindowsVersionClass();
-    return GetSysColor(cls == 2 || cls == 5 ? COLOR_MENU : COLOR_BTNFACE);
+    return GetSysColor(IsPlainMenuSystem() ? COLOR_MENU : COLOR_BTNFACE);
 }
 
 COLORREF GetSelectionBackColor()
@@ -110,9 +109,8 @@ COLORREF GetSelectionBackColor()
 int GetScreenColorCount()
 {
     if (g_screenColors == 0) {
-        HDC dc = GetDC(nullptr);
-        int n = dc ? GetDeviceCaps(dc, NUMCOLORS) : -1;
-        if (dc) ReleaseDC(nullptr, dc);
+        CScreenDC dc;
+        int n = dc.GetSafeHdc() ? GetDeviceCaps(dc, NUMCOLORS) : -1;
         g_screenColors = n == -1 ? 64000 : n;
     }
     return g_screenColors;
@@ -127,17 +125,15 @@ BOOL IsVisualThemeActive()
 BOOL IsDropShadowEnabled()
 {
     BOOL on = FALSE;
-    if (!SystemParametersInfoA(0x1024 /* SPI_GETDROPSHADOW */, 0, &on, 0)) return FALSE;
+    if (!SystemParametersInfoA(SPI_GETDROPSHADOW, 0, &on, 0)) return FALSE;
     return on;
 }
 
 COLORREF GetScreenNearestColor(COLORREF color)
 {
-    HDC dc = GetDC(nullptr);
-    if (!dc) return color;
-    COLORREF c = GetNearestColor(dc, color);
-    ReleaseDC(nullptr, dc);
-    return c;
+    CScreenDC dc;
+    if (!dc.GetSafeHdc()) return color;
+    return GetNearestColor(dc, color);
 }
 
 // ---- UxTheme entries, each bound on first use
@@ -207,8 +203,7 @@ static COLORREF RemapBarColor(COLORREF c)
 
 void GetThemeBarColors(BOOL light, COLORREF* bar, COLORREF* second)
 {
-    int cls = GetWindowsVersionClass();
-    if (cls == 2 || cls == 5) {
+    if (IsPlainMenuSystem()) {
         *bar = *second = GetSysColor(COLOR_MENU);
         return;
     }

@@ -52,7 +52,7 @@ CSkinBrush* GetMenuBarBrush();
 int GetMenuBarBrushCountForTest();   // brushes held by the cache
 
 // ---- memory DC: draws in the target's coordinates, copied back when destroyed
-class CSkinMemDC : public CDC {
+class CSkinMemDC : public CMemoryDC {
 public:
     CSkinMemDC(const RECT& rect, HDC target);
     ~CSkinMemDC() override;
@@ -60,10 +60,6 @@ public:
     HDC m_target;
     RECT m_rect;
     BOOL m_noCopy = FALSE;
-
-private:
-    CBitmap m_bitmap;
-    HGDIOBJ m_oldBitmap = nullptr;
 };
 
 // ---- bitmaps
@@ -78,6 +74,8 @@ void DarkenBitmap(HBITMAP bitmap, int amount);
 HINSTANCE SkinGetResourceHandle();
 
 // ---- text and glyphs
+// The system's menu font (SPI_GETNONCLIENTMETRICS), read in one place.
+LOGFONTA GetMenuLogFont();
 void DrawMnemonicText(HDC dc, LPCSTR text, int length, const RECT& rect, UINT flags);
 void DrawMarlettGlyph(HDC dc, const RECT& rect, char glyph, BOOL bold);
 

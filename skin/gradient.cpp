@@ -5,9 +5,7 @@
 
 static void FillSolid(HDC dc, const RECT& rect, COLORREF color)
 {
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(dc, &rect, brush);
-    DeleteObject(brush);
+    FillRect(dc, &rect, CBrush(color));
 }
 
 void FillGradientRect(HDC dc, const RECT& rect, COLORREF start, COLORREF end, BOOL horizontal,
@@ -65,31 +63,28 @@ void FillGradientRect(HDC dc, const RECT& rect, COLORREF start, COLORREF end, BO
 CSkinBrush::CSkinBrush(int kind, COLORREF first, COLORREF second)
     : m_kind(kind), m_first(first), m_second(second)
 {
-    int cls = GetWindowsVersionClass();
-    if (cls == 2 || cls == 5 || (kind != kGradient && kind != kGradientAlt)) {
+    if (IsPlainMenuSystem() || (kind != kGradient && kind != kGradientAlt)) {
         CreateSolidBrush(first);
         return;
     }
     int width = (GetSystemMetrics(SM_CXFULLSCREEN) + 16) / 8 * 8;
     const int height = 20;
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    if (width <= 700) {
-        RECT r = {0, 0, width, height};
-        FillGradientRect(dc, r, first, second, TRUE, TRUE);
-    } else {
-        RECT r = {0, 0, 700, height};
-        FillGradientRect(dc, r, first, second, TRUE, TRUE);
-        RECT rest = {700, 0, width, height};
-        FillSolid(dc, rest, second);
+    CBitmap bitmap;
+    {
+        CScreenDC screen;
+        bitmap.CreateCompatibleBitmap(&screen, width, height);
+        CMemoryDC dc(screen, bitmap);
+        if (width <= 700) {
+            RECT r = {0, 0, width, height};
+            FillGradientRect(dc, r, first, second, TRUE, TRUE);
+        } else {
+            RECT r = {0, 0, 700, height};
+            FillGradientRect(dc, r, first, second, TRUE, TRUE);
+            RECT rest = {700, 0, width, height};
+            FillSolid(dc, rest, second);
+        }
     }
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    Attach(::CreatePatternBrush(bitmap));
-    ::DeleteObject(bitmap);
+    CreatePatternBrush(&bitmap);
 }
 
 namespace {
@@ -140,20 +135,17 @@ CSkinBrush* GetMenuBarBrush()
     return g_brushList.last;
 }
 
-CSkinMemDC::CSkinMemDC(const RECT& rect, HDC target) : m_target(target), m_rect(rect)
+CSkinMemDC::CSkinMemDC(const RECT& rect, HDC target)
+    : CMemoryDC(target, rect.right - rect.left, rect.bottom - rect.top), m_target(target), m_rect(rect)
 {
-    Attach(::CreateCompatibleDC(target));
-    m_bitmap.Attach(::CreateCompatibleBitmap(target, rect.right - rect.left, rect.bottom - rect.top));
-    m_oldBitmap = ::SelectObject(m_hDC, m_bitmap.GetSafeHandle());
     ::SetWindowOrgEx(m_hDC, rect.left, rect.top, nullptr);
 }
 
+// The copy goes back while the bitmap is still selected; CMemoryDC then
+// frees bitmap and DC.
 CSkinMemDC::~CSkinMemDC()
 {
     if (!m_noCopy)
         ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC,
                  m_rect.left, m_rect.top, SRCCOPY);
-    ::SelectObject(m_hDC, m_oldBitmap);
-    m_bitmap.DeleteObject();
-    DeleteDC();
 }

@@ -1,5 +1,6 @@
 // The three ways the themes measure menu items: classic, bevel and flat.
 #include "skin/skinmenu.h"
+#include "skin/drawing.h"
 #include "skin/menuicons.h"
 #include "skin/skinlib.h"
 #include <algorithm>
@@ -9,13 +10,11 @@ namespace {
 SIZE TextExtent(const CString& text, const LOGFONTA& lf)
 {
     SIZE sz = {0, 0};
-    HDC dc = ::GetDC(nullptr);
-    HFONT font = ::CreateFontIndirectA(&lf);
-    HGDIOBJ old = ::SelectObject(dc, font);
+    CScreenDC dc;
+    CFont font;
+    font.CreateFontIndirect(&lf);
+    CSelectScope selectFont(dc, font);
     ::GetTextExtentPoint32A(dc, text, (int)lstrlenA(text), &sz);
-    ::SelectObject(dc, old);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, dc);
     return sz;
 }
 
@@ -74,14 +73,11 @@ void CSkinMenu::MeasureItemWith(int style, MEASUREITEMSTRUCT* mis, BOOL menuBarI
 
     CString text = d->GetShowText(accel);
     bool hasAmpersand = text.Find('&') >= 0;
-    NONCLIENTMETRICSA ncm;
-    ZeroMemory(&ncm, sizeof ncm);
-    ncm.cbSize = 340;
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &ncm, 0);
-    if (::GetMenuDefaultItem(m_hMenu, FALSE, 0) == (UINT)d->m_id) ncm.lfMenuFont.lfWeight = 700;
+    LOGFONTA menuFont = GetMenuLogFont();
+    if (::GetMenuDefaultItem(m_hMenu, FALSE, 0) == (UINT)d->m_id) menuFont.lfWeight = 700;
     CString measured = text;
     if ((Style)style != Style::Classic) measured.Replace("\t", "nnn");
-    SIZE sz = TextExtent(measured, ncm.lfMenuFont);
+    SIZE sz = TextExtent(measured, menuFont);
     int w = sz.cx, h = sz.cy, iw = m_iconWidth, ih = m_iconHeight;
     int cyMenu = ::GetSystemMetrics(SM_CYMENU);
     int width, height;

@@ -15,23 +15,33 @@ const UINT kListFlags = ILC_COLORDDB | ILC_MASK;
 
 bool IsIntName(LPCSTR name) { return ((ULONG_PTR)name >> 16) == 0; }
 
+// The words of a toolbar resource (version, width, height, count, ids), from
+// the module or, failing that, the resource module; null when neither has it.
+const WORD* FindToolBarWords(LPCSTR name, HINSTANCE module)
+{
+    HINSTANCE resourceModule = SkinGetResourceHandle();
+    HINSTANCE where = module ? module : resourceModule;
+    HRSRC res = FindResourceA(where, name, RT_TOOLBAR);
+    if (!res && where != resourceModule) {
+        where = resourceModule;
+        res = FindResourceA(where, name, RT_TOOLBAR);
+    }
+    if (!res) return nullptr;
+    HGLOBAL h = LoadResource(where, res);
+    return h ? (const WORD*)LockResource(h) : nullptr;
+}
+
 // Keeps the masked-out pixels of an icon's colour bitmap black, so that a
 // recoloured variant still draws transparently.
 void BlackenMaskedPixels(HBITMAP color, HBITMAP mask)
 {
     BITMAP bm;
     if (!color || !mask || !GetObjectA(color, sizeof bm, &bm)) return;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HDC maskDC = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, color);
-    HGDIOBJ oldMask = SelectObject(maskDC, mask);
+    CMemoryDC dc(nullptr, color);
+    CMemoryDC maskDC(nullptr, mask);
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
     BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, maskDC, 0, 0, 0x00220326 /* D & ~S */);
-    SelectObject(maskDC, oldMask);
-    SelectObject(dc, old);
-    DeleteDC(maskDC);
-    DeleteDC(dc);
 }
 } // namespace
 
@@ -111,21 +121,17 @@ BOOL CSkinMenuIcons::LoadImageList(int width, int height, LPCSTR bitmapName, HIN
 {
     m_colorCount = 0;
     UINT colors = 0;
-    HBITMAP bitmap = LoadBitmapResource((UINT)(ULONG_PTR)bitmapName, module, &colors);
-    if (!bitmap) return FALSE;
+    CBitmap bitmap;
+    if (!bitmap.Attach(LoadBitmapResource((UINT)(ULONG_PTR)bitmapName, module, &colors))) return FALSE;
     m_colorCount = colors & 0xFFFF;
     if (m_imageList) ImageList_Destroy(m_imageList);
     m_imageList = ImageList_Create(width, height, kListFlags, 0, 10);
     COLORREF mask = m_transparent;
     if (mask == CLR_DEFAULT) {   // the colour of the top-left pixel
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, bitmap);
+        CMemoryDC dc(nullptr, bitmap);
         mask = GetPixel(dc, 0, 0);
-        SelectObject(dc, old);
-        DeleteDC(dc);
     }
     ImageList_AddMasked(m_imageList, bitmap, mask);
-    DeleteObject(bitmap);
     return TRUE;
 }
 
@@ -149,16 +155,7 @@ BOOL CSkinMenuIcons::LoadToolBarResource(LPCSTR name, HINSTANCE module)
 {
     SetResourceName(name);
     m_module = module;
-    HINSTANCE resourceModule = SkinGetResourceHandle();
-    HINSTANCE where = module ? module : resourceModule;
-    HRSRC res = FindResourceA(where, name, MAKEINTRESOURCEA(241));
-    if (!res && where != resourceModule) {
-        where = resourceModule;
-        res = FindResourceA(where, name, MAKEINTRESOURCEA(241));
-    }
-    if (!res) return FALSE;
-    HGLOBAL h = LoadResource(where, res);
-    const WORD* words = h ? (const WORD*)LockResource(h) : nullptr;
+    const WORD* words = FindToolBarWords(name, module);
     if (!words) return FALSE;
     bool appended = false;
     if (LoadImageList(words[1], words[2], name, module)) {
@@ -185,9 +182,9 @@ BOOL CSkinMenuIcons::LoadFromBitmap(HBITMAP bitmap, int width, int height, const
     m_transparent = transparent;
     if (m_imageList) ImageList_Destroy(m_imageList);
     m_imageList = ImageList_Create(width, height, kListFlags, 0, 10);
-    HBITMAP copy = (HBITMAP)CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0);
+    CBitmap copy;
+    copy.Attach(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
     ImageList_AddMasked(m_imageList, copy, transparent);
-    DeleteObject(copy);
     m_ids.clear();
     bool appended = false;
     for (const UINT* id = ids; id && *id; ++id) {
@@ -242,16 +239,15 @@ BOOL CSkinMenuIcons::BuildVariants()
     return TRUE;
 }
 
-static int AddOrReplace(HIMAGELIST list, int index, HBITMAP color, HBITMAP mask)
+// The icon's bitmaps (from GetIconInfo) are the caller's to free.
+static int AddOrReplace(HIMAGELIST list, int index, const ICONINFO& ii)
 {
-    int result;
+    CBitmap color, mask;
+    color.Attach(ii.hbmColor);
+    mask.Attach(ii.hbmMask);
     if (index == -1)
-        result = ImageList_Add(list, color, mask);
-    else
-        result = ImageList_Replace(list, index, color, mask) ? index : -1;
-    DeleteObject(color);
-    DeleteObject(mask);
-    return result;
+        return ImageList_Add(list, color, mask);
+    return ImageList_Replace(list, index, color, mask) ? index : -1;
 }
 
 int CSkinMenuIcons::AddShadedIcon(HICON icon, int index)
@@ -263,7 +259,7 @@ int CSkinMenuIcons::AddShadedIcon(HICON icon, int index)
         DarkenBitmap(ii.hbmColor, amount);
         BlackenMaskedPixels(ii.hbmColor, ii.hbmMask);
     }
-    return AddOrReplace(m_imageList, index, ii.hbmColor, ii.hbmMask);
+    return AddOrReplace(m_imageList, index, ii);
 }
 
 int CSkinMenuIcons::AddDisabledIcon(HICON icon, int index)
@@ -280,7 +276,7 @@ int CSkinMenuIcons::AddDisabledIcon(HICON icon, int index)
         base = GetMenuBarColor(nullptr);
     TintBitmapGray(ii.hbmColor, 110, LightenColor(115, base));
     BlackenMaskedPixels(ii.hbmColor, ii.hbmMask);
-    return AddOrReplace(m_imageList, index, ii.hbmColor, ii.hbmMask);
+    return AddOrReplace(m_imageList, index, ii);
 }
 
 BOOL CSkinMenuIcons::Reload()
@@ -305,17 +301,7 @@ int GetIconStoreRefreshCountForTest() { return g_refreshCount; }
 
 BOOL ReadToolBarDataBlock(UINT toolbarId, UINT bitmapId, HINSTANCE module, std::vector<WORD>* block)
 {
-    HINSTANCE resourceModule = SkinGetResourceHandle();
-    HINSTANCE where = module ? module : resourceModule;
-    LPCSTR name = MAKEINTRESOURCEA((WORD)toolbarId);
-    HRSRC res = FindResourceA(where, name, MAKEINTRESOURCEA(241));
-    if (!res && where != resourceModule) {
-        where = resourceModule;
-        res = FindResourceA(where, name, MAKEINTRESOURCEA(241));
-    }
-    if (!res) return FALSE;
-    HGLOBAL h = LoadResource(where, res);
-    const WORD* w = h ? (const WORD*)LockResource(h) : nullptr;
+    const WORD* w = FindToolBarWords(MAKEINTRESOURCEA((WORD)toolbarId), module);
     if (!w) return FALSE;
     block->assign({(WORD)bitmapId, w[1], w[2]});
     for (WORD i = 0; i < w[3]; ++i)

@@ -2,6 +2,7 @@
 #include "skin/menutheme.h"
 #include "skin/skinlib.h"
 #include "skin/skinmenu.h"
+#include <cstring>
 #include <map>
 
 namespace {
@@ -21,12 +22,6 @@ void BindToMenu(CMenuHookData* data, HMENU menu)
     data->handled = HandlesMenu(menu);
 }
 
-void FreeData(CMenuHookData* data)
-{
-    if (data->updateRegion != (HRGN)1 && data->updateRegion) DeleteObject(data->updateRegion);
-    if (data->capture) DeleteObject(data->capture);
-    delete data;
-}
 } // namespace
 
 CMenuHookData* GetMenuHookData(HWND wnd)
@@ -41,7 +36,8 @@ DWORD GetLastKeyMessagePos() { return g_lastKeyPos; }
 static BOOL IsPopupMenuWindow(HWND wnd)
 {
     char name[20] = "";
-    return GetClassNameA(wnd, name, sizeof name) == 6 && lstrcmpA(name, "#32768") == 0;
+    return GetClassNameA(wnd, name, sizeof name) == (int)strlen(kPopupMenuWindowClass) &&
+           lstrcmpA(name, kPopupMenuWindowClass) == 0;
 }
 
 static BOOL SubclassOnce(HWND wnd, BOOL shownAlready)
@@ -50,7 +46,7 @@ static BOOL SubclassOnce(HWND wnd, BOOL shownAlready)
     if (!GetMenuHookData(wnd)) {
         HMENU menu = GetMenuBeingOpened();
         if (!menu) {
-            menu = (HMENU)SendMessageA(wnd, 0x1E1 /* MN_GETHMENU */, 0, 0);
+            menu = (HMENU)SendMessageA(wnd, MN_GETHMENU, 0, 0);
             SetMenuBeingOpened(menu);
         }
         if (!CSkinMenu::FromMenuHandle(menu)) return FALSE;
@@ -112,7 +108,7 @@ void ReleasePopupMenuWindow(HWND wnd)
     if (!data) return;
     GetCurrentMenuTheme()->OnUnInitWnd(wnd);
     g_windows.erase(wnd);
-    FreeData(data);
+    delete data;   // with its capture and saved region
 }
 
 LRESULT CALLBACK PopupMenuWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -142,8 +138,7 @@ LRESULT CALLBACK PopupMenuWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
                 if (pos->flags & SWP_NOSIZE) {
                     // Moved only: the screen under it is captured again later.
                     data->position = {pos->x, pos->y};
-                    if (data->capture) DeleteObject(data->capture);
-                    data->capture = nullptr;
+                    data->capture.reset();
                 } else {
                     ReleasePopupMenuWindow(wnd);
                 }

@@ -1,7 +1,14 @@
 // Skinning of the system's popup-menu windows (class "#32768"): the thread hook
 // subclasses each one that shows a CSkinMenu and releases it when it closes.
 #pragma once
+#include "framework/gdi.h"
 #include <windows.h>
+#include <memory>
+
+// The system's window class of popup menus, and the message it gets when
+// it is shown again for another menu (no name in the system headers).
+const char kPopupMenuWindowClass[] = "#32768";
+const UINT kMsgPopupMenuShownAgain = 0x1E2;
 
 // Per-window data of a subclassed popup window.
 struct CMenuHookData {
@@ -11,8 +18,8 @@ struct CMenuHookData {
     DWORD state = 0;              // kShownAlready, kStylesChanged, kPrinting
     BOOL framePainted = FALSE;
     HMENU menu = nullptr;
-    HBITMAP capture = nullptr;    // screen under the window (owned)
-    HRGN updateRegion = (HRGN)1;  // 1 = none
+    std::unique_ptr<CBitmap> capture;    // screen under the window; null until captured
+    std::unique_ptr<CRgn> updateRegion;  // copy of the first WM_NCPAINT's region; null = none
     BOOL handled = TRUE;
     WNDPROC previousProc = nullptr;   // also kept here should the property go missing
 

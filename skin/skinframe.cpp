@@ -16,14 +16,13 @@ void PaintMenuBarGap(HWND wnd)
     ::MapWindowPoints(wnd, nullptr, (LPPOINT)&client, 2);
     ::OffsetRect(&client, -window.left, -window.top);
     RECT gap = {client.left, client.top - 1, client.right, client.top};
-    HDC dc = ::GetWindowDC(wnd);
-    if (!dc) return;
+    CWindowDC dc(wnd);
+    if (!dc.GetSafeHdc()) return;
     ::UnrealizeObject(mi.hbrBack);
     POINT oldOrigin;
     ::SetBrushOrgEx(dc, 0, 0, &oldOrigin);
     ::FillRect(dc, &gap, mi.hbrBack);
     ::SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
-    ::ReleaseDC(wnd, dc);
 }
 
 BOOL RedrawMenuBarItem(HWND wnd, HMENU menu, int pos, UINT state)
@@ -36,14 +35,12 @@ BOOL RedrawMenuBarItem(HWND wnd, HMENU menu, int pos, UINT state)
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_ID | MIIM_TYPE | MIIM_DATA;
     if (!::GetMenuItemInfoA(menu, pos, TRUE, &mii) || !(mii.fType & MFT_OWNERDRAW)) return FALSE;
-    HDC dc = ::GetWindowDC(wnd);
-    if (!dc) return FALSE;
-    NONCLIENTMETRICSA ncm;
-    ZeroMemory(&ncm, sizeof ncm);
-    ncm.cbSize = 340;
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &ncm, 0);
-    HFONT font = ::CreateFontIndirectA(&ncm.lfMenuFont);
-    HGDIOBJ oldFont = ::SelectObject(dc, font);
+    CWindowDC dc(wnd);
+    if (!dc.GetSafeHdc()) return FALSE;
+    LOGFONTA menuFont = GetMenuLogFont();
+    CFont font;
+    font.CreateFontIndirect(&menuFont);
+    CSelectScope selectFont(dc, font);
     RECT window;
     ::GetWindowRect(wnd, &window);
     ::OffsetRect(&item, -window.left, -window.top);
@@ -69,15 +66,12 @@ BOOL RedrawMenuBarItem(HWND wnd, HMENU menu, int pos, UINT state)
     ::SetWindowOrgEx(dc, 0, 0, &oldOrg);
     ::SendMessageA(wnd, WM_DRAWITEM, 0, (LPARAM)&dis);
     ::SetWindowOrgEx(dc, oldOrg.x, oldOrg.y, nullptr);
-    ::SelectObject(dc, oldFont);
-    ::DeleteObject(font);
-    ::ReleaseDC(wnd, dc);
     return TRUE;
 }
 
 BOOL SkinFrameTracksMenuBar()
 {
-    return GetWindowsVersionClass() < 6 || IsRemoteSession();
+    return GetWindowsVersionClass() < kOsClassWin2000 || IsRemoteSession();
 }
 
 void SkinFrameStopHotTracking(HWND wnd, SkinFrameTracking& t)
@@ -105,8 +99,7 @@ LRESULT SkinFrameHitTest(HWND wnd, SkinFrameTracking& t, LRESULT result, POINT s
         hot = ODS_HOTLIGHT;
         normal = 0;
     } else {
-        int cls = GetWindowsVersionClass();
-        bool plain = cls == 2 || cls == 5;
+        bool plain = IsPlainMenuSystem();
         normal = plain ? 0 : ODS_INACTIVE;
         hot = plain ? 0 : ODS_HOTLIGHT | ODS_INACTIVE;
     }

@@ -61,26 +61,28 @@ int QueryWindowsVersionClass()
     DWORD v = GetVersion();
     OSVERSIONINFOA vi;
     ZeroMemory(&vi, sizeof vi);
-    vi.dwOSVersionInfoSize = 148;
+    static_assert(sizeof(OSVERSIONINFOA) == 148, "the size every system takes");
+    vi.dwOSVersionInfoSize = sizeof vi;
     DWORD major = v & 0xFF, minor = (v >> 8) & 0xFF;
     if (GetVersionExA(&vi)) {
         major = vi.dwMajorVersion;
         minor = vi.dwMinorVersion;
     }
     if (v & 0x80000000u) {
-        if (major < 4) return 0;
-        if (major == 4 && minor == 10) return 3;
-        if (major == 4 && minor == 90) return 4;
-        return 2;
+        if (major < 4) return kOsClassWin32s;
+        if (major == 4 && minor == 10) return kOsClassWin98;
+        if (major == 4 && minor == 90) return kOsClassWinMe;
+        return kOsClassWin95;
     }
-    if (major < 4) return 1;
-    if (major == 4) return 5;
-    if (major == 5 && minor == 0) return 6;
-    return 7;
+    if (major < 4) return kOsClassNT3;
+    if (major == 4) return kOsClassNT4;
+    if (major == 5 && minor == 0) return kOsClassWin2000;
+    return kOsClassXP;
 }
 
 int GetWindowsVersionClass() { return State().versionClass; }
-BOOL IsNewShellSystem() { return State().versionClass > 1; }
+BOOL IsNewShellSystem() { return State().versionClass > kOsClassNT3; }
+BOOL IsPlainMenuSystem() { return State().versionClass == kOsClassWin95 || State().versionClass == kOsClassNT4; }
 BOOL IsRemoteSession() { return State().remote; }
 BOOL IsRunningUnderWine() { return State().wine; }
 BOOL IsHighContrast() { return State().highContrast; }
@@ -99,15 +101,15 @@ void SetHotMenuBarItem(ULONG_PTR data) { g_hotMenuBarItem = data; }
 LRESULT CALLBACK MenuCallWndProcHook(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT* cwp = (const CWPSTRUCT*)lParam;
-    if (code == HC_ACTION && cwp && (cwp->message == WM_CREATE || cwp->message == 0x1E2))
-        SubclassPopupMenuWindow(cwp->hwnd, cwp->message == 0x1E2);
+    if (code == HC_ACTION && cwp && (cwp->message == WM_CREATE || cwp->message == kMsgPopupMenuShownAgain))
+        SubclassPopupMenuWindow(cwp->hwnd, cwp->message == kMsgPopupMenuShownAgain);
     return CallNextHookEx(State().hook, code, wParam, lParam);
 }
 
 void InitMenuSkinLibrary()
 {
     LibraryState& s = State();
-    if (s.versionClass > 5 && GetSystemMetrics(SM_REMOTESESSION))
+    if (s.versionClass > kOsClassNT4 && GetSystemMetrics(SM_REMOTESESSION))
         s.remote = true;
 
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -123,7 +125,7 @@ void InitMenuSkinLibrary()
     if (s.uxtheme)
         s.isThemeActive = (PFN_IsThemeActive)GetProcAddress(s.uxtheme, "IsThemeActive");
     s.msimg = LoadLibraryA("Msimg32.dll");
-    if (s.msimg && s.versionClass != 3)
+    if (s.msimg && s.versionClass != kOsClassWin98)
         s.gradientFill = (PFN_GradientFill)GetProcAddress(s.msimg, "GradientFill");
     s.gradientFillFound = s.gradientFill;
 

@@ -5,10 +5,22 @@
 
 class CMenuTheme;
 
-// Operating-system class 0-7 (see QueryWindowsVersionClass).
+// Operating-system classes, from GetVersion and GetVersionExA.
+enum {
+    kOsClassWin32s = 0,    // 16-bit Windows with the 32-bit extension
+    kOsClassNT3 = 1,       // Windows NT before 4.0
+    kOsClassWin95 = 2,     // Windows 95 (4.x but 4.10 and 4.90)
+    kOsClassWin98 = 3,     // 4.10
+    kOsClassWinMe = 4,     // 4.90
+    kOsClassNT4 = 5,
+    kOsClassWin2000 = 6,   // 5.0
+    kOsClassXP = 7,        // 5.1 and later
+};
 int QueryWindowsVersionClass();
 int GetWindowsVersionClass();       // the value stored at static initialisation
-BOOL IsNewShellSystem();
+BOOL IsNewShellSystem();            // above kOsClassNT3
+// Windows 95 and NT 4: menus in COLOR_MENU, no gradients.
+BOOL IsPlainMenuSystem();
 
 BOOL IsRemoteSession();
 BOOL IsRunningUnderWine();

@@ -104,9 +104,8 @@ BOOL CSkinMenu::EraseBkgnd(HWND wnd, HDC dc)
 {
     RECT r;
     ::GetClientRect(wnd, &r);
-    HBRUSH brush = ::CreateSolidBrush(GetMenuBackgroundColor(nullptr));
+    CBrush brush(GetMenuBackgroundColor(nullptr));
     ::FillRect(dc, &r, brush);
-    ::DeleteObject(brush);
     return TRUE;
 }
 
@@ -121,15 +120,11 @@ static void DefaultPaint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
     bool grayed = (dis->itemState & ODS_GRAYED) != 0;
     COLORREF back = selected ? GetSysColor(COLOR_HIGHLIGHT)
                              : (menuBarItem ? GetMenuBarColor(nullptr) : GetMenuBackgroundColor(nullptr));
-    HBRUSH brush = ::CreateSolidBrush(back);
-    ::FillRect(dc, &r, brush);
-    ::DeleteObject(brush);
+    ::FillRect(dc, &r, CBrush(back));
     if (!data) return;
     if (data->m_menuFlags & MF_SEPARATOR) {
         RECT line = {r.left + 2, (r.top + r.bottom) / 2, r.right - 2, (r.top + r.bottom) / 2 + 1};
-        HBRUSH gray = ::CreateSolidBrush(GetSysColor(COLOR_GRAYTEXT));
-        ::FillRect(dc, &line, gray);
-        ::DeleteObject(gray);
+        ::FillRect(dc, &line, CBrush(GetSysColor(COLOR_GRAYTEXT)));
         return;
     }
     SIZE icon = menu->GetIconSize();
@@ -144,12 +139,10 @@ static void DefaultPaint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
     int oldMode = ::SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = ::SetTextColor(dc, GetSysColor(grayed ? COLOR_GRAYTEXT
                                                               : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
-    NONCLIENTMETRICSA ncm;
-    ZeroMemory(&ncm, sizeof ncm);
-    ncm.cbSize = 340;
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &ncm, 0);
-    HFONT font = ::CreateFontIndirectA(&ncm.lfMenuFont);
-    HGDIOBJ oldFont = ::SelectObject(dc, font);
+    LOGFONTA menuFont = GetMenuLogFont();
+    CFont font;
+    font.CreateFontIndirect(&menuFont);
+    CSelectScope selectFont(dc, font);
     if (menuBarItem) {
         ::DrawTextA(dc, label, label.GetLength(), &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     } else {
@@ -160,8 +153,6 @@ static void DefaultPaint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
             ::DrawTextA(dc, keys, keys.GetLength(), &t, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
         }
     }
-    ::SelectObject(dc, oldFont);
-    ::DeleteObject(font);
     ::SetTextColor(dc, oldColor);
     ::SetBkMode(dc, oldMode);
 }
@@ -387,7 +378,7 @@ BOOL CSkinMenu::OnInitMenuPopup()
 {
     m_popup = TRUE;
     BOOL result = ConvertItemsToOwnerDraw();
-    if (GetWindowsVersionClass() == 7) {
+    if (GetWindowsVersionClass() == kOsClassXP) {
         ChangeItemId(SC_RESTORE, SC_RESTORE + 1);
         ChangeItemId(SC_CLOSE, SC_CLOSE + 1);
         result = ChangeItemId(SC_MINIMIZE, SC_MINIMIZE + 1);
@@ -407,7 +398,7 @@ static void RedrawBarItem(HWND owner, RECT r)
 
 BOOL CSkinMenu::OnUnInitMenuPopup()
 {
-    if (GetWindowsVersionClass() == 7) {
+    if (GetWindowsVersionClass() == kOsClassXP) {
         ChangeItemId(SC_MINIMIZE + 1, SC_MINIMIZE);
         ChangeItemId(SC_RESTORE + 1, SC_RESTORE);
         if (ChangeItemId(SC_CLOSE + 1, SC_CLOSE) && m_owner)

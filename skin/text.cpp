@@ -2,6 +2,19 @@
 #include <cstring>
 #include <string>
 
+// NONCLIENTMETRICSA without the padded-border field added in later systems:
+// older systems refuse the larger size.
+static const UINT kNonClientMetricsSize = 340;
+
+LOGFONTA GetMenuLogFont()
+{
+    NONCLIENTMETRICSA ncm;
+    ZeroMemory(&ncm, sizeof ncm);
+    ncm.cbSize = kNonClientMetricsSize;
+    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &ncm, 0);
+    return ncm.lfMenuFont;
+}
+
 static void Output(HDC dc, const RECT& rect, const std::string& s)
 {
     if (!s.empty())
@@ -53,20 +66,17 @@ void DrawMnemonicText(HDC dc, LPCSTR text, int length, const RECT& rect, UINT fl
     TEXTMETRICA tm;
     ZeroMemory(&tm, sizeof tm);
     GetTextMetricsA(dc, &tm);
-    HFONT created = nullptr;
-    HGDIOBJ oldFont = nullptr;
+    CFont turnedFont;
     bool raster = !(tm.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE));
     if (haveFont && raster && (lf.lfEscapement || lf.lfOrientation)) {
         // Raster fonts cannot turn: use a TrueType face of the same metrics.
         LOGFONTA turned = lf;
         lstrcpynA(turned.lfFaceName, "Arial", LF_FACESIZE);
         turned.lfOutPrecision = OUT_TT_ONLY_PRECIS;
-        created = CreateFontIndirectA(&turned);
-        if (created) {
-            oldFont = SelectObject(dc, created);
-            GetTextMetricsA(dc, &tm);
-        }
+        turnedFont.CreateFontIndirect(&turned);
     }
+    CSelectScope selectTurned(dc, turnedFont);
+    if (turnedFont.GetSafeHandle()) GetTextMetricsA(dc, &tm);
 
     bool rtl = (GetLayout(dc) & LAYOUT_RTL) != 0;
     SetTextAlign(dc, TA_UPDATECP | (rtl ? TA_RIGHT : 0));
@@ -116,10 +126,6 @@ void DrawMnemonicText(HDC dc, LPCSTR text, int length, const RECT& rect, UINT fl
 
     MoveToEx(dc, oldPos.x, oldPos.y, nullptr);
     SetTextAlign(dc, oldAlign);
-    if (created) {
-        SelectObject(dc, oldFont);
-        DeleteObject(created);
-    }
 }
 
 void DrawMarlettGlyph(HDC dc, const RECT& rect, char glyph, BOOL bold)
@@ -132,11 +138,10 @@ void DrawMarlettGlyph(HDC dc, const RECT& rect, char glyph, BOOL bold)
     lf.lfWeight = bold ? 700 : 400;
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(lf.lfFaceName, "Marlett", LF_FACESIZE);
-    HFONT font = CreateFontIndirectA(&lf);
-    HGDIOBJ oldFont = SelectObject(dc, font);
+    CFont font;
+    font.CreateFontIndirect(&lf);
+    CSelectScope selectFont(dc, font);
     int oldMode = SetBkMode(dc, TRANSPARENT);
     DrawTextA(dc, &glyph, 1, &r, DT_CENTER | DT_SINGLELINE);
     SetBkMode(dc, oldMode);
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
 }

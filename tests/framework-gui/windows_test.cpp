@@ -1,28 +1,13 @@
 // Windows, message maps, handle maps, menus and control wrappers of the
 // framework layer, against real windows under the X display.
 #include "framework/framework.h"
+#include "pump_until.h"
 #include <gtest/gtest.h>
 #include <atomic>
 #include <thread>
 #include <vector>
 
 namespace {
-
-// Pumps the calling thread's messages until done() or the time-out.
-template <class Done>
-bool PumpUntil(Done done, DWORD ms = 20000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-}
 
 UINT g_registered = RegisterWindowMessageA("FrameworkTest::Registered");
 

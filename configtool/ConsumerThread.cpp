@@ -2,36 +2,30 @@
 #include "configtool/ToolMessages.h"
 #include <memory>
 
-IMPLEMENT_DYNCREATE(CConsumerThread, CWinThread)
+IMPLEMENT_DYNCREATE(CConsumerThread, CWorkerThread)
 
-BEGIN_MESSAGE_MAP(CConsumerThread, CWinThread)
+BEGIN_MESSAGE_MAP(CConsumerThread, CWorkerThread)
     ON_THREAD_MESSAGE(WM_TOOL_START_RECEIVING, OnStartReceiving)
 END_MESSAGE_MAP()
 
 CConsumerThread::CConsumerThread()
-    : m_hFrame(nullptr), m_nListeningPort(ServerProtocol::DefaultReplyPort), m_bRunning(false) {}
+    : m_hFrame(nullptr), m_nListeningPort(ServerProtocol::DefaultReplyPort),
+      m_listener([] {
+          MSG quit;
+          return ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+      }) {}
 
 CConsumerThread::~CConsumerThread() {}
 
 void CConsumerThread::OnStartReceiving(WPARAM, LPARAM) {
-    m_bRunning = true;
-    if (!m_listener.IsStopping() && m_listener.Open(m_nListeningPort)) {
-        while (m_bRunning) {
-            CString text;
-            CReplyListener::Result result = m_listener.ReceiveNext(text);
-            if (result == CReplyListener::Stopped) break;
-            if (result == CReplyListener::Answer) ParseServerReply(text);
-        }
-    }
     // Without a listening port the tool runs on and hears no answers.
-    m_bRunning = false;
-    if (m_listener.IsStopping()) ::PostQuitMessage(0);
-}
-
-void CConsumerThread::Stop() {
-    m_bRunning = false;
-    m_listener.Stop();
-    PostThreadMessage(WM_QUIT, 0, 0);
+    if (!m_listener.Open(m_nListeningPort)) return;
+    for (;;) {
+        CString text;
+        CReplyListener::Result result = m_listener.ReceiveNext(text);
+        if (result == CReplyListener::Stopped) return;
+        if (result == CReplyListener::Answer) ParseServerReply(text);
+    }
 }
 
 bool CConsumerThread::PostToFrame(UINT message, WPARAM wParam, LPARAM lParam) const {

@@ -32,9 +32,8 @@ void CTransparentLabel::OnPaint() {
     char text[256] = "";
     GetWindowText(text, sizeof text);
     dc.SetBkMode(TRANSPARENT);
-    HGDIOBJ old = m_font.GetSafeHandle() ? dc.SelectObject(m_font.GetSafeHandle()) : nullptr;
+    CSelectScope font(dc.GetSafeHdc(), m_font.GetSafeHandle());
     dc.DrawText(text, &client, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
-    if (old) dc.SelectObject(old);
 }
 
 BEGIN_MESSAGE_MAP(CTransparentLabel, CStatic)

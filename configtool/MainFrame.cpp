@@ -17,7 +17,7 @@ BEGIN_MESSAGE_MAP(C_MainFrame, CFrameWnd)
     ON_MESSAGE(WM_TOOL_CONTROLLER_ERROR, OnControllerError)
 END_MESSAGE_MAP()
 
-C_MainFrame::C_MainFrame() : m_nListeningPort(ServerProtocol::DefaultReplyPort), m_pListener(nullptr) {}
+C_MainFrame::C_MainFrame() : m_nListeningPort(ServerProtocol::DefaultReplyPort) {}
 
 C_MainFrame::~C_MainFrame() { StopListener(); }
 
@@ -56,26 +56,22 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
     return 0;
 }
 
-bool C_MainFrame::StartListener() {
-    m_pListener = dynamic_cast<CConsumerThread*>(
-        AfxBeginThread(RUNTIME_CLASS(CConsumerThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED));
-    if (!m_pListener) return false;
-    m_pListener->m_bAutoDelete = FALSE;  // the frame waits for it and deletes it
-    m_pListener->m_hFrame = m_hWnd;
-    m_pListener->m_nListeningPort = (USHORT)m_nListeningPort;
-    m_pListener->ResumeThread();
+void C_MainFrame::StartListener() {
+    HWND frame = m_hWnd;
+    USHORT port = (USHORT)m_nListeningPort;
+    if (!m_listener.Start<CConsumerThread>([frame, port](CConsumerThread* thread) {
+            thread->m_hFrame = frame;
+            thread->m_nListeningPort = port;
+        }))
+        return;
     // The thread's queue exists already: the message is not lost.
-    m_pListener->PostThreadMessage(WM_TOOL_START_RECEIVING, 0, 0);
-    return true;
+    m_listener.PostThreadMessage(WM_TOOL_START_RECEIVING);
 }
 
 void C_MainFrame::StopListener() {
-    if (m_pListener) {
-        m_pListener->Stop();
-        if (::WaitForSingleObject(m_pListener->m_hThread, ListenerStopMs) == WAIT_OBJECT_0) delete m_pListener;
-        // A listener that did not end in time is left to the end of the process.
-        m_pListener = nullptr;
-    }
+    // The accept loop sees WM_QUIT within a moment and the thread ends; one
+    // that does not end in time is left to the end of the process.
+    if (m_listener.PostThreadMessage(WM_QUIT)) m_listener.Join(ListenerStopMs);
     // Status answers still queued for this window go with it.
     MSG msg;
     while (m_hWnd && ::PeekMessageA(&msg, m_hWnd, WM_TOOL_STATUS, WM_TOOL_STATUS, PM_REMOVE))

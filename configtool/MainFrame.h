@@ -6,7 +6,6 @@
 #include "configtool/D_BarStatus.h"
 #include "configtool/ProgressDlg.h"
 
-class CConsumerThread;
 class CV_Common;
 class C_OrimbelDoc;
 
@@ -43,12 +42,12 @@ protected:
     LRESULT OnControllerError(WPARAM, LPARAM);
 
 private:
-    bool StartListener();
+    void StartListener();
     void StopListener();
     // The status line and the bar of the progress window for one answer.
     void ShowAnswerProgress(UINT formatId, int location);
     // After an answer: the page in view shows the document's words again.
     void ReloadPage();
-    CConsumerThread* m_pListener;  // owned; deleted once its thread has ended
+    CThreadLink m_listener;  // the reply listener, which deletes itself when it ends
     DECLARE_MESSAGE_MAP()
 };

@@ -55,9 +55,9 @@ bool CReplyListener::Open(USHORT port) {
     return m_bOpen;
 }
 
-bool CReplyListener::WaitReadable(SOCKET socket, DWORD timeoutMs) const {
+bool CReplyListener::WaitReadable(SOCKET socket, DWORD timeoutMs) {
     DWORD start = ::GetTickCount();
-    while (!m_bStop) {
+    while (!(m_bStopped = m_bStopped || m_stopRequested())) {
         fd_set set;
         FD_ZERO(&set);
         FD_SET(socket, &set);
@@ -72,7 +72,7 @@ bool CReplyListener::WaitReadable(SOCKET socket, DWORD timeoutMs) const {
 
 CReplyListener::Result CReplyListener::ReceiveNext(CString& text) {
     if (!m_bOpen) return Stopped;
-    if (!WaitReadable(m_listening.Handle(), INFINITE)) return m_bStop ? Stopped : NoAnswer;
+    if (!WaitReadable(m_listening.Handle(), INFINITE)) return m_bStopped ? Stopped : NoAnswer;
     CTcpSocket connection;
     CSocketAddress peer;
     try {
@@ -101,7 +101,7 @@ CReplyListener::Result CReplyListener::ReceiveNext(CString& text) {
         complete = false;
     }
     connection.Cleanup();
-    if (!complete || used == 0) return m_bStop ? Stopped : NoAnswer;
+    if (!complete || used == 0) return m_bStopped ? Stopped : NoAnswer;
     text = buffer.data();
     return Answer;
 }

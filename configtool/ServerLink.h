@@ -5,7 +5,7 @@
 #include <winsock2.h>
 #include "framework/framework.h"
 #include "common/TcpSocket.h"
-#include <atomic>
+#include <functional>
 
 namespace ServerLink {
 // This machine's host name and its first IPv4 address, with the port; false
@@ -16,14 +16,14 @@ bool OwnHostAddress(USHORT port, CSocketAddress& address);
 bool SendFrame(const CString& frame);
 }  // namespace ServerLink
 
-// The listening socket of the reply port. One thread accepts and reads; any
-// thread may ask it to stop, and it then ends its waits within a fraction of
-// a second and closes its sockets itself.
+// The listening socket of the reply port. One thread accepts and reads, and
+// asks `stopRequested` between short waits: once it says so, the waits end
+// within a fraction of a second and the listener closes its sockets itself.
 class CReplyListener {
 public:
     enum Result { Answer, NoAnswer, Stopped };
 
-    CReplyListener() = default;
+    explicit CReplyListener(std::function<bool()> stopRequested) : m_stopRequested(std::move(stopRequested)) {}
     ~CReplyListener();
     CReplyListener(const CReplyListener&) = delete;
     CReplyListener& operator=(const CReplyListener&) = delete;
@@ -35,13 +35,12 @@ public:
     // nothing arrived, a receive failed or timed out; the connection is closed
     // in every case.
     Result ReceiveNext(CString& text);
-    void Stop() { m_bStop = true; }
-    bool IsStopping() const { return m_bStop; }
 
 private:
     // Waits until the socket can be read; false on stop, failure or time-out.
-    bool WaitReadable(SOCKET socket, DWORD timeoutMs) const;
+    bool WaitReadable(SOCKET socket, DWORD timeoutMs);
+    std::function<bool()> m_stopRequested;
     CTcpSocket m_listening;
     bool m_bOpen = false;
-    std::atomic<bool> m_bStop{false};
+    bool m_bStopped = false;
 };

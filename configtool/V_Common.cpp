@@ -36,9 +36,8 @@ void CV_Common::OnDraw(CDC* dc) {
     strip.DeflateRect(2, 2);
     dc->SetTextColor(::GetSysColor(COLOR_HIGHLIGHTTEXT));
     dc->SetBkMode(TRANSPARENT);
-    HGDIOBJ old = m_fontTitle.GetSafeHandle() ? dc->SelectObject(m_fontTitle.GetSafeHandle()) : nullptr;
+    CSelectScope font(dc->GetSafeHdc(), m_fontTitle.GetSafeHandle());
     dc->DrawText(m_strTitle, &strip, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (old) dc->SelectObject(old);
 }
 
 CV_Welcome::CV_Welcome() : CFormView(IDD_WELCOME) {}

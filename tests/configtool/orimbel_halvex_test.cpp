@@ -103,6 +103,7 @@ TEST_F(WithHalvex, ReadBringsTheControllersWords) {
     }
     std::string file = Open(SameWords(0x0303), "read.orimb");
     T().Command(ID_EEPROM_READ);
+    ASSERT_TRUE(WaitFor([&] { return T().Progress() != nullptr; })) << "the transfer starts";
     ASSERT_TRUE(T().TransferEnded(60000));
     ASSERT_TRUE(T().SaveAndWait(file));
     EXPECT_EQ(words, WordsOf(ReadBytes(file)));
@@ -113,6 +114,7 @@ TEST_F(WithHalvex, WriteChangesTheControllersWordsExactly) {
     for (int location = 496; location <= 508; ++location) words.push_back((WORD)(0xF00F ^ (location * 7)));
     Open(words, "write.orimb");
     T().Command(ID_EEPROM_WRITE);
+    ASSERT_TRUE(WaitFor([&] { return T().Progress() != nullptr; })) << "the transfer starts";
     ASSERT_TRUE(T().TransferEnded(60000));
     for (int location = 496; location <= 508; ++location)
         EXPECT_EQ(Hex4(words[location - 496]), Eeprom(location)) << location;

@@ -96,7 +96,8 @@ public:
 
     // The progress window of a transfer, null while none is open.
     HWND Progress() const;
-    // The progress window has closed and the main window takes input again.
+    // The progress window has closed and the main window takes input again
+    // (also true before a transfer has begun: wait for its start first).
     bool TransferEnded(DWORD timeoutMs = 15000) const;
 
     // The controller picker, opened by its command; null when it does not come.

@@ -296,4 +296,90 @@ TEST_F(Tool, Screenshots) {
     PostMessageA(led, CB_SHOWDROPDOWN, FALSE, 0);
 }
 
+// ---- the window and the shell ------------------------------------------------------
+
+std::string ClassesValue(const std::string& key) {
+    char value[1024] = "";
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+TEST_F(Tool, RegistersItsFileTypeForTheShell) {
+    std::string exe = T().Path("Orimbel.exe");
+    char full[MAX_PATH];
+    GetFullPathNameA(exe.c_str(), MAX_PATH, full, nullptr);
+    EXPECT_EQ("Orimb.Document", ClassesValue(".orimb"));
+    EXPECT_EQ("Orimb Document", ClassesValue("Orimb.Document"));
+    EXPECT_EQ(std::string("\"") + full + "\" /dde", ClassesValue("Orimb.Document\\shell\\open\\command"));
+    EXPECT_EQ("[open(\"%1\")]", ClassesValue("Orimb.Document\\shell\\open\\ddeexec"));
+    EXPECT_EQ(std::string(full) + ",0", ClassesValue("Orimb.Document\\DefaultIcon"));
+}
+
+RECT ClientRectOf(HWND wnd) {
+    RECT r = {};
+    GetClientRect(wnd, &r);
+    return r;
+}
+
+// A control's rectangle in the client coordinates of the page.
+RECT InPage(HWND page, HWND control) {
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, page, (POINT*)&r, 2);
+    return r;
+}
+
+// A pane smaller than the configuration form scrolls it: no control is lost.
+TEST_F(Tool, ASmallPaneScrollsTheForm) {
+    RECT before;
+    GetWindowRect(T().Main(), &before);
+    ASSERT_TRUE(T().ShowPage("Reader 2"));
+    ASSERT_TRUE(T().ShowPage("Configuration"));
+    HWND page = T().Page();
+    RECT home = InPage(page, T().PageControl(IDC_MASTER));
+    SetWindowPos(T().Main(), nullptr, 0, 0, 480, 260, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitFor([&] { return (GetWindowLongA(page, GWL_STYLE) & WS_VSCROLL) != 0; })) << "a vertical bar";
+    HWND last = T().PageControl(IDC_READER2_LED);
+    EXPECT_GT(InPage(page, last).bottom, ClientRectOf(page).bottom) << "the last control lies below the pane";
+    PostMessageA(page, WM_VSCROLL, SB_BOTTOM, 0);
+    ASSERT_TRUE(WaitFor([&] { return InPage(page, last).bottom <= ClientRectOf(page).bottom; }))
+        << "scrolled into view";
+    RECT shot;
+    GetWindowRect(T().Main(), &shot);
+    SaveScreenPng(T().Path("small_pane.png").c_str(), shot);
+    SetWindowPos(T().Main(), nullptr, 0, 0, before.right - before.left, before.bottom - before.top,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitFor([&] { return (GetWindowLongA(page, GWL_STYLE) & WS_VSCROLL) == 0; })) << "the bar goes";
+    RECT back = InPage(page, T().PageControl(IDC_MASTER));
+    EXPECT_EQ(home.top, back.top) << "the form is back at its origin";
+    EXPECT_EQ(home.left, back.left);
+}
+
+HWND FocusOf(HWND main) {
+    GUITHREADINFO info = {sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool Within(HWND child, HWND parent) { return child && (child == parent || IsChild(parent, child)); }
+
+// F6 and Shift+F6 move the focus to the next and the previous pane, wrapping.
+TEST_F(Tool, F6MovesBetweenTheTreeAndThePage) {
+    ASSERT_TRUE(T().ShowPage("Reader 1"));
+    SetForegroundWindow(T().Main());
+    PostMessageA(T().Tree(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(T().Tree(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(T().Main()) == T().Tree(); })) << "the tree has the focus";
+    PostMessageA(T().Tree(), WM_KEYDOWN, VK_F6, 0);
+    ASSERT_TRUE(WaitFor([&] { return Within(FocusOf(T().Main()), T().Page()); })) << "F6: the page";
+    PostMessageA(FocusOf(T().Main()), WM_KEYDOWN, VK_F6, 0);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(T().Main()) == T().Tree(); })) << "F6 again: round to the tree";
+    T().Command(57681);  // Shift+F6
+    ASSERT_TRUE(WaitFor([&] { return Within(FocusOf(T().Main()), T().Page()); })) << "Shift+F6: back to the page";
+    T().Command(57681);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(T().Main()) == T().Tree(); }));
+}
+
 }  // namespace

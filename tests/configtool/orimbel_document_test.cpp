@@ -116,11 +116,11 @@ TEST_F(Tool, LoadFixturesOpenOrLeaveTheDocumentAsItWas) {
         EXPECT_TRUE(T().Dialogs().empty()) << "a second box";
         if (c.opens) {
             // The file's words (the old ones for an empty file), written back in the canonical form.
-            ASSERT_TRUE(T().SaveAndWait(fixture));
+            EXPECT_TRUE(T().SaveAndWait(fixture)) << "saved to the opened file";
             EXPECT_EQ(DocumentBytes(c.bytes.empty() ? baseWords : Telling()), ReadBytes(fixture));
         } else {
             // The refused file keeps its bytes; the document its path and words.
-            ASSERT_TRUE(T().SaveAndWait(base));
+            EXPECT_TRUE(T().SaveAndWait(base)) << "saved to the document it had";
             EXPECT_EQ(DocumentBytes(baseWords), ReadBytes(base));
             EXPECT_EQ(c.bytes, ReadBytes(fixture));
         }

@@ -1,22 +1,7 @@
 #include "configtool/ComboControls.h"
 #include "configtool/resource.h"
 
-CComboCondition::CComboCondition() { m_brush.CreateSolidBrush(::GetSysColor(COLOR_INFOBK)); }
-
-HBRUSH CComboCondition::CtlColor(CDC* dc, UINT) {
-    dc->SetTextColor(::GetSysColor(COLOR_BTNTEXT));
-    dc->SetBkColor(::GetSysColor(COLOR_INFOBK));
-    return m_brush;
-}
-
-BEGIN_MESSAGE_MAP(CComboCondition, CComboBox)
-    ON_WM_CTLCOLOR_REFLECT()
-END_MESSAGE_MAP()
-
-CComboLED::CComboLED()
-    : m_crText(::GetSysColor(COLOR_BTNTEXT)), m_crWindow(::GetSysColor(COLOR_WINDOW)),
-      m_crSelection(::GetSysColor(COLOR_HIGHLIGHT)) {
-    m_brush.CreateSolidBrush(m_crWindow);
+CComboLED::CComboLED() : CColouredControl(COLOR_BTNTEXT, COLOR_WINDOW), m_crSelection(::GetSysColor(COLOR_HIGHLIGHT)) {
     const UINT ids[] = {IDI_LED_OFF, IDI_LED_OFF_SELECTED, IDI_LED_SPARE1, IDI_LED_ON, IDI_LED_ON_SELECTED,
                         IDI_LED_SPARE2};
     for (UINT id : ids) {
@@ -45,7 +30,7 @@ void CComboLED::MeasureItem(LPMEASUREITEMSTRUCT item) { item->itemHeight = ItemH
 
 void CComboLED::DrawItem(LPDRAWITEMSTRUCT item) {
     bool selected = (item->itemState & ODS_SELECTED) != 0;
-    CBrush ground(selected ? m_crSelection : m_crWindow);
+    CBrush ground(selected ? m_crSelection : m_colours.Ground());
     ::FillRect(item->hDC, &item->rcItem, ground);
     HICON picture = nullptr;
     if (item->itemID == 0) picture = Picture(selected ? IDI_LED_OFF_SELECTED : IDI_LED_OFF);
@@ -55,22 +40,12 @@ void CComboLED::DrawItem(LPDRAWITEMSTRUCT item) {
                      PictureHeight, DST_ICON);
 }
 
-HBRUSH CComboLED::CtlColor(CDC* dc, UINT) {
-    dc->SetTextColor(m_crText);
-    dc->SetBkColor(m_crWindow);
-    return m_brush;
-}
-
-BEGIN_MESSAGE_MAP(CComboLED, CComboBox)
+BEGIN_MESSAGE_MAP(CComboLED, CColouredControl<CComboBox>)
     ON_WM_MEASUREITEM_REFLECT()
     ON_WM_DRAWITEM_REFLECT()
-    ON_WM_CTLCOLOR_REFLECT()
 END_MESSAGE_MAP()
 
 CComboLEDWhite::CComboLEDWhite() {
-    m_crText = ::GetSysColor(COLOR_BTNTEXT);
-    m_crWindow = ::GetSysColor(COLOR_WINDOW);
+    m_colours.Set(::GetSysColor(COLOR_BTNTEXT), ::GetSysColor(COLOR_WINDOW));
     m_crSelection = ::GetSysColor(COLOR_HIGHLIGHT);
-    m_brush.DeleteObject();
-    m_brush.CreateSolidBrush(m_crWindow);
 }

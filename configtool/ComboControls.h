@@ -2,22 +2,18 @@
 // on the information-tip colour, and the LED lists drawn as pictures.
 #pragma once
 #include "framework/framework.h"
+#include "configtool/ControlColours.h"
 #include <vector>
 
 // Egress and sensor condition lists: text on the information-tip background.
-class CComboCondition : public CComboBox {
+class CComboCondition : public CColouredControl<CComboBox> {
 public:
-    CComboCondition();
-    HBRUSH CtlColor(CDC* dc, UINT ctlColor);
-    DECLARE_MESSAGE_MAP()
-
-private:
-    CBrush m_brush;
+    CComboCondition() : CColouredControl(COLOR_BTNTEXT, COLOR_INFOBK) {}
 };
 
 // An owner-drawn list of LED states: item 0 and item 1 are pictures, drawn
 // over the selection colour when selected, else over the window colour.
-class CComboLED : public CComboBox {
+class CComboLED : public CColouredControl<CComboBox> {
 public:
     CComboLED();
     ~CComboLED() override;
@@ -26,15 +22,13 @@ public:
     void AttachToItem(UINT id, CWnd* parent);
     void MeasureItem(LPMEASUREITEMSTRUCT item);
     void DrawItem(LPDRAWITEMSTRUCT item);
-    HBRUSH CtlColor(CDC* dc, UINT ctlColor);
     DECLARE_MESSAGE_MAP()
 
     static const int ItemHeight = 18;
     static const int PictureWidth = 64, PictureHeight = 16;
 
 protected:
-    COLORREF m_crText, m_crWindow, m_crSelection;
-    CBrush m_brush;
+    COLORREF m_crSelection;
 
 private:
     // The pictures by resource id, owned here.

@@ -1,26 +1,9 @@
 #include "configtool/Labels.h"
-#include <stddef.h>
-
-CTitleLabel2::CTitleLabel2() : m_crBack(::GetSysColor(COLOR_HIGHLIGHT)), m_crText(::GetSysColor(COLOR_HIGHLIGHTTEXT)) {
-    m_brush.CreateSolidBrush(m_crBack);
-}
-
-HBRUSH CTitleLabel2::CtlColor(CDC* dc, UINT) {
-    dc->SetTextColor(m_crText);
-    dc->SetBkColor(m_crBack);
-    return m_brush;
-}
-
-BEGIN_MESSAGE_MAP(CTitleLabel2, CStatic)
-    ON_WM_CTLCOLOR_REFLECT()
-END_MESSAGE_MAP()
+#include "skin/drawing.h"
 
 CTransparentLabel::CTransparentLabel() {
-    // The size without the padded border, which systems before Vista refuse.
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
-        m_font.CreateFontIndirect(&metrics.lfMenuFont);
+    LOGFONTA menuFont = GetMenuLogFont();
+    m_font.CreateFontIndirect(&menuFont);
 }
 
 BOOL CTransparentLabel::OnEraseBkgnd(CDC*) { return TRUE; }

@@ -2,18 +2,12 @@
 // labels of the pages and the transparent labels of the status bar.
 #pragma once
 #include "framework/framework.h"
+#include "configtool/ControlColours.h"
 
 // Text in the highlight colours on a highlight-coloured ground.
-class CTitleLabel2 : public CStatic {
+class CTitleLabel2 : public CColouredControl<CStatic> {
 public:
-    CTitleLabel2();
-    HBRUSH CtlColor(CDC* dc, UINT ctlColor);
-    DECLARE_MESSAGE_MAP()
-
-private:
-    CBrush m_brush;
-    COLORREF m_crBack;
-    COLORREF m_crText;
+    CTitleLabel2() : CColouredControl(COLOR_HIGHLIGHTTEXT, COLOR_HIGHLIGHT) {}
 };
 
 // Text in the system's menu font, drawn over whatever lies behind it.

@@ -1,5 +1,4 @@
 #include "configtool/V_ActionWord.h"
-#include "configtool/OrimbelDoc.h"
 #include "configtool/resource.h"
 
 IMPLEMENT_DYNAMIC(CV_ActionWord1, CV_Common)
@@ -56,20 +55,18 @@ void CV_ActionWord1::OnInitialUpdate() {
 
 void CV_ActionWord1::ResetPage() {
     CV_Common::ResetPage();
-    if (!m_pDoc) return;
-    m_pDoc->m_wWords[m_nLocation1] = ConfigWords::ActionWordDefault;
+    StoreWord(m_nLocation1, ConfigWords::ActionWordDefault);
     CV_ActionWord1::LoadPageFromDocument();
 }
 
 void CV_ActionWord1::SavePageToDocument() {
     CV_Common::SavePageToDocument();
-    if (!m_pDoc || !UpdateData(TRUE)) return;
-    m_pDoc->m_wWords[m_nLocation1] = ConfigWords::PackAction(m_first);
+    if (UpdateData(TRUE)) StoreWord(m_nLocation1, ConfigWords::PackAction(m_first));
 }
 
 void CV_ActionWord1::LoadPageFromDocument() {
     if (!m_pDoc) return;
-    m_first = ConfigWords::UnpackAction(m_pDoc->m_wWords[m_nLocation1]);
+    m_first = ConfigWords::UnpackAction(DocumentWord(m_nLocation1));
     UpdateData(FALSE);
 }
 
@@ -106,20 +103,18 @@ void CV_ActionWord2::OnInitialUpdate() {
 
 void CV_ActionWord2::ResetPage() {
     CV_ActionWord1::ResetPage();
-    if (!m_pDoc) return;
-    m_pDoc->m_wWords[m_nLocation2] = ConfigWords::ActionWordDefault;
+    StoreWord(m_nLocation2, ConfigWords::ActionWordDefault);
     LoadPageFromDocument();
 }
 
 void CV_ActionWord2::SavePageToDocument() {
-    CV_ActionWord1::SavePageToDocument();
-    if (!m_pDoc) return;
-    m_pDoc->m_wWords[m_nLocation2] = ConfigWords::PackAction(m_second);
+    CV_ActionWord1::SavePageToDocument();  // the controls are read there
+    StoreWord(m_nLocation2, ConfigWords::PackAction(m_second));
 }
 
 void CV_ActionWord2::LoadPageFromDocument() {
     if (!m_pDoc) return;
-    m_second = ConfigWords::UnpackAction(m_pDoc->m_wWords[m_nLocation2]);
+    m_second = ConfigWords::UnpackAction(DocumentWord(m_nLocation2));
     CV_ActionWord1::LoadPageFromDocument();
 }
 

@@ -21,6 +21,12 @@ void CV_Common::SavePageToDocument() {
 
 void CV_Common::LoadPageFromDocument() {}
 
+WORD CV_Common::DocumentWord(int location) const { return m_pDoc ? m_pDoc->m_wWords[location] : 0; }
+
+void CV_Common::StoreWord(int location, WORD word) {
+    if (m_pDoc) m_pDoc->m_wWords[location] = word;
+}
+
 void CV_Common::OnInitialUpdate() {
     CFormView::OnInitialUpdate();
     m_pDoc = dynamic_cast<C_OrimbelDoc*>(GetDocument());

@@ -24,6 +24,9 @@ protected:
     void OnDraw(CDC* dc) override;
     // Every edit of a control is written back into the document at once.
     void OnEdit() { SavePageToDocument(); }
+    // The document's word at the location; storing does nothing without a document.
+    WORD DocumentWord(int location) const;
+    void StoreWord(int location, WORD word);
 
     UINT m_nTitleId;
     CString m_strTitle;

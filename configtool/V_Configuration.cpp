@@ -1,5 +1,4 @@
 #include "configtool/V_Configuration.h"
-#include "configtool/OrimbelDoc.h"
 #include "configtool/resource.h"
 
 IMPLEMENT_DYNCREATE(CV_Configuration, CV_Common)
@@ -26,20 +25,18 @@ void CV_Configuration::OnInitialUpdate() {
 
 void CV_Configuration::ResetPage() {
     CV_Common::ResetPage();
-    if (!m_pDoc) return;
-    m_pDoc->m_wWords[m_nLocation] = ConfigWords::ConfigurationWordDefault;
+    StoreWord(m_nLocation, ConfigWords::ConfigurationWordDefault);
     LoadPageFromDocument();
 }
 
 void CV_Configuration::SavePageToDocument() {
     CV_Common::SavePageToDocument();
-    if (!m_pDoc || !UpdateData(TRUE)) return;
-    m_pDoc->m_wWords[m_nLocation] = ConfigWords::PackConfiguration(m_fields);
+    if (UpdateData(TRUE)) StoreWord(m_nLocation, ConfigWords::PackConfiguration(m_fields));
 }
 
 void CV_Configuration::LoadPageFromDocument() {
     if (!m_pDoc) return;
-    m_fields = ConfigWords::UnpackConfiguration(m_pDoc->m_wWords[m_nLocation]);
+    m_fields = ConfigWords::UnpackConfiguration(DocumentWord(m_nLocation));
     UpdateData(FALSE);
 }
 

@@ -10,37 +10,47 @@ namespace {
 using namespace ConfigWords;
 using ServerProtocol::ServerReply;
 
-TEST(ConfigWords, ActionFieldsRoundTripEveryWord) {
-    // Every word with bits 6, 7 and 14 clear comes back as it was.
-    for (unsigned w = 0; w <= 0xFFFF; ++w) {
-        if (w & 0x40C0) continue;
-        ASSERT_EQ(w, PackAction(UnpackAction((WORD)w))) << w;
+// Every word whose unshown bits are clear comes back as it was; the unshown
+// bits go.
+TEST(ConfigWords, FieldsRoundTripEveryWord) {
+    struct Layout {
+        const char* name;
+        WORD unshown;
+        WORD (*roundTrip)(WORD);
+    } layouts[] = {
+        {"action", 0x40C0, [](WORD w) { return PackAction(UnpackAction(w)); }},
+        {"configuration", 0x1088, [](WORD w) { return PackConfiguration(UnpackConfiguration(w)); }},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        for (unsigned w = 0; w <= 0xFFFF; ++w)
+            ASSERT_EQ(w & ~layout.unshown, layout.roundTrip((WORD)w)) << w;
     }
-    EXPECT_EQ(0x0303, PackAction(UnpackAction(0x43C3))) << "bits no control shows go";
-}
-
-TEST(ConfigWords, ConfigurationFieldsRoundTripEveryWord) {
-    for (unsigned w = 0; w <= 0xFFFF; ++w) {
-        if (w & 0x1088) continue;
-        ASSERT_EQ(w, PackConfiguration(UnpackConfiguration((WORD)w))) << w;
-    }
-    EXPECT_EQ(0x0800, PackConfiguration(UnpackConfiguration(0x0888)));
 }
 
 // A list without a selection gives -1: only its own field may change.
 TEST(ConfigWords, AnUnselectedListStaysInItsField) {
-    ActionFields action = UnpackAction(0x0303);
-    action.relay1Egress = -1;
-    EXPECT_EQ(0x030F, PackAction(action));
-    action = UnpackAction(0x0000);
-    action.registration = -1;
-    EXPECT_EQ(0x8000, PackAction(action));
-    ConfigurationFields config = UnpackConfiguration(0x0000);
-    config.relay2Time = -1;
-    EXPECT_EQ(0x0070, PackConfiguration(config));
-    config = UnpackConfiguration(0x0000);
-    config.master = -1;
-    EXPECT_EQ(0x2000, PackConfiguration(config));
+    struct {
+        int ActionFields::*field;
+        WORD before, after;
+    } actions[] = {{&ActionFields::relay1Egress, 0x0303, 0x030F},
+                   {&ActionFields::registration, 0x0000, 0x8000},
+                   {&ActionFields::relay2Sensor, 0x0303, 0x3303}};
+    for (const auto& c : actions) {
+        ActionFields f = UnpackAction(c.before);
+        f.*c.field = -1;
+        EXPECT_EQ(c.after, PackAction(f));
+    }
+    struct {
+        int ConfigurationFields::*field;
+        WORD after;  // from 0
+    } configs[] = {{&ConfigurationFields::relay2Time, 0x0070}, {&ConfigurationFields::master, 0x2000},
+                   {&ConfigurationFields::doorOpenTimeout, 0x0700}};
+    for (const auto& c : configs) {
+        ConfigurationFields f = UnpackConfiguration(0);
+        f.*c.field = -1;
+        EXPECT_EQ(c.after, PackConfiguration(f));
+    }
 }
 
 TEST(ServerProtocol, CommandFrame) {

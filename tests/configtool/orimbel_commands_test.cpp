@@ -81,13 +81,9 @@ std::string FrameOf(int port, int controller, const std::string& command) {
 class Commands : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        DeleteOrimbelKey();
-        std::string folder = OrimbelProcess::MakeFolder("commands");
+        s_tool = new OrimbelProcess(OrimbelProcess::MakeFolder("commands"));
         // The picker reads the server's settings file named here.
-        WriteOrimbelString("Settings", "HalvexFile", folder + "\\Halvex.ini");
-        s_tool = new OrimbelProcess(folder);
-        ASSERT_TRUE(s_tool->Start());
-        ASSERT_NE(nullptr, s_tool->WaitForMainWindow());
+        ASSERT_TRUE(s_tool->Launch([] { WriteOrimbelString("Settings", "HalvexFile", s_tool->Path("Halvex.ini")); }));
     }
     static void TearDownTestSuite() {
         if (s_tool) {
@@ -327,10 +323,8 @@ TEST_F(Commands, PickerAHugeCountReturnsAtOnce) {
 // Closing the tool while a connection to its reply port stays open: the
 // listener ends within its bound and the program with it.
 TEST(Closing, WhileAnAnswerIsHeldOpenTheToolEnds) {
-    DeleteOrimbelKey();
     OrimbelProcess tool(OrimbelProcess::MakeFolder("closing"));
-    ASSERT_TRUE(tool.Start());
-    ASSERT_NE(nullptr, tool.WaitForMainWindow());
+    ASSERT_TRUE(tool.Launch());
     // The listener comes up just after the window.
     std::unique_ptr<ReplyConnection> held;
     ASSERT_TRUE(WaitFor([&] {

@@ -18,10 +18,8 @@ const UINT ID_RESET_PAGE = 32771;
 class Tool : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        DeleteOrimbelKey();
         s_tool = new OrimbelProcess(OrimbelProcess::MakeFolder("document"));
-        ASSERT_TRUE(s_tool->Start());
-        ASSERT_NE(nullptr, s_tool->WaitForMainWindow());
+        ASSERT_TRUE(s_tool->Launch());
     }
     static void TearDownTestSuite() {
         if (s_tool) {

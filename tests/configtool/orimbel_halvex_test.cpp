@@ -19,22 +19,6 @@ std::string Hex4(int value) {
     return text;
 }
 
-// "dd.mm.yyyy hh:mm:ss" against this machine's local time, in seconds.
-long long SecondsFromNow(const std::string& clock) {
-    SYSTEMTIME t = {};
-    if (sscanf(clock.c_str(), "%hu.%hu.%hu %hu:%hu:%hu", &t.wDay, &t.wMonth, &t.wYear, &t.wHour, &t.wMinute,
-               &t.wSecond) != 6)
-        return 1LL << 40;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    FILETIME a, b;
-    SystemTimeToFileTime(&t, &a);
-    SystemTimeToFileTime(&now, &b);
-    long long ta = ((long long)a.dwHighDateTime << 32) | a.dwLowDateTime;
-    long long tb = ((long long)b.dwHighDateTime << 32) | b.dwLowDateTime;
-    return (ta - tb) / 10000000;
-}
-
 class WithHalvex : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -45,11 +29,9 @@ protected:
         s_server = new ServerProcess(ServerProcess::MakeFolder("orimbel", ini));
         ASSERT_TRUE(s_server->Start());
         ASSERT_NE(nullptr, s_server->WaitForMainWindow());
-        DeleteOrimbelKey();
-        WriteOrimbelString("Settings", "HalvexFile", s_server->Folder() + "\\Halvex.ini");
         s_tool = new OrimbelProcess(OrimbelProcess::MakeFolder("with-halvex"));
-        ASSERT_TRUE(s_tool->Start());
-        ASSERT_NE(nullptr, s_tool->WaitForMainWindow());
+        ASSERT_TRUE(s_tool->Launch(
+            [] { WriteOrimbelString("Settings", "HalvexFile", s_server->Folder() + "\\Halvex.ini"); }));
         ASSERT_TRUE(s_tool->PickController("Gate"));
     }
     static void TearDownTestSuite() {

@@ -6,11 +6,6 @@
 const char* const OrimbelKey = "Software\\Veltrane\\Zavora21";
 
 namespace {
-std::string BinaryDir() {
-    const char* dir = getenv("HALVEX_BINARY_DIR");
-    return dir ? dir : ".";
-}
-
 std::string Key(const char* section) { return std::string(OrimbelKey) + "\\" + section; }
 
 LRESULT Sent(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -95,37 +90,13 @@ std::vector<WORD> WordsOf(const std::string& bytes) {
 // ---- the process ---------------------------------------------------------------------
 
 std::string OrimbelProcess::MakeFolder(const std::string& name) {
-    std::string root = BinaryDir() + "\\configtool-e2e";
-    std::string folder = root + "\\" + name;
-    CreateDirectoryA(root.c_str(), nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((folder + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    CopyFileA((BinaryDir() + "\\configtool\\Orimbel.exe").c_str(), (folder + "\\Orimbel.exe").c_str(), FALSE);
-    return folder;
+    return FreshFolder("configtool-e2e", name, "configtool\\Orimbel.exe");
 }
 
-OrimbelProcess::~OrimbelProcess() {
-    if (m_pi.hProcess) {
-        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_pi.hProcess, 99);
-        CloseHandle(m_pi.hProcess);
-        CloseHandle(m_pi.hThread);
-    }
-}
-
-bool OrimbelProcess::Start(const std::string& arguments) {
-    std::string exe = m_folder + "\\Orimbel.exe";
-    STARTUPINFOA si = {sizeof(si)};
-    std::string cmd = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-    return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(), &si, &m_pi) !=
-           FALSE;
+bool OrimbelProcess::Launch(const std::function<void()>& prepare) {
+    DeleteOrimbelKey();
+    if (prepare) prepare();
+    return Start() && WaitForMainWindow();
 }
 
 HWND OrimbelProcess::WaitForMainWindow(DWORD timeoutMs) {
@@ -137,13 +108,6 @@ HWND OrimbelProcess::WaitForMainWindow(DWORD timeoutMs) {
         if (WaitForSingleObject(m_pi.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
     }
     return nullptr;
-}
-
-int OrimbelProcess::WaitForEnd(DWORD timeoutMs) {
-    if (WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(m_pi.hProcess, &code);
-    return (int)code;
 }
 
 int OrimbelProcess::Exit(DWORD timeoutMs) {

@@ -5,6 +5,7 @@
 #pragma once
 #include <winsock2.h>
 #include "server_process.h"
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,26 +36,21 @@ bool WaitFor(Done done, DWORD timeoutMs = 10000) {
     return true;
 }
 
-class OrimbelProcess {
+class OrimbelProcess : public ProgramProcess {
 public:
     // A folder under the build tree holding a copy of Orimbel.exe; files an
     // earlier run left there are removed.
     static std::string MakeFolder(const std::string& name);
-    explicit OrimbelProcess(const std::string& folder) : m_folder(folder) {}
-    ~OrimbelProcess();
-    OrimbelProcess(const OrimbelProcess&) = delete;
-    OrimbelProcess& operator=(const OrimbelProcess&) = delete;
+    explicit OrimbelProcess(const std::string& folder) : ProgramProcess(folder, "Orimbel.exe") {}
+    // Clears the registry key, lets `prepare` write what the run needs,
+    // starts the tool and waits for its main window.
+    bool Launch(const std::function<void()>& prepare = nullptr);
 
-    bool Start(const std::string& arguments = "");
     // The main window once shown (title "Zavora21"); null after the time-out.
     HWND WaitForMainWindow(DWORD timeoutMs = 30000);
     // Closes the main window (Exit) and waits; the exit code, or -1.
     int Exit(DWORD timeoutMs = 30000);
-    int WaitForEnd(DWORD timeoutMs);
-    HANDLE Handle() const { return m_pi.hProcess; }
-    DWORD ProcessId() const { return m_pi.dwProcessId; }
     HWND Main() const { return m_main; }
-    const std::string& Folder() const { return m_folder; }
     std::string Path(const std::string& name) const { return m_folder + "\\" + name; }
 
     void Command(UINT id) const;
@@ -115,7 +111,5 @@ public:
 
 private:
     static bool ChooseItem(HWND combo, int index);
-    std::string m_folder;
-    PROCESS_INFORMATION m_pi = {};
     HWND m_main = nullptr;
 };

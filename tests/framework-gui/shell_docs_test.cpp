@@ -5,6 +5,7 @@
 #include "framework/framework.h"
 #include <gtest/gtest.h>
 #include "DialogScript.h"
+#include "pump_until.h"
 #include <ddeml.h>
 #include <shlobj.h>
 #include <fstream>
@@ -77,21 +78,6 @@ std::string WriteFile(const std::string& name, const std::string& bytes) {
 }
 
 std::string IntBytes(int value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
-
-template <class Done>
-bool PumpUntil(Done done, DWORD ms = 10000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-}
 
 class ShellDocs : public ::testing::Test {
 protected:

@@ -133,16 +133,23 @@ std::string ServerProcess::MakeFolder(const std::string& name, const std::string
 
 ProgramProcess::~ProgramProcess()
 {
+    Release();
+}
+
+void ProgramProcess::Release()
+{
     if (m_pi.hProcess) {
         if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
             TerminateProcess(m_pi.hProcess, 99);
         CloseHandle(m_pi.hProcess);
         CloseHandle(m_pi.hThread);
     }
+    m_pi = {};
 }
 
 bool ProgramProcess::Start(const std::string& arguments)
 {
+    Release();
     std::string exe = m_folder + "\\" + m_exeName;
     STARTUPINFOA si = { sizeof(si) };
     std::string cmd = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);

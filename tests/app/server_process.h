@@ -123,7 +123,8 @@ public:
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
-    // The copy in the folder, with the folder as its working directory.
+    // The copy in the folder, with the folder as its working directory (a
+    // process of an earlier start is ended first).
     bool Start(const std::string& arguments = "");
     // The exit code, or -1 after the time-out.
     int WaitForEnd(DWORD timeoutMs);
@@ -132,6 +133,7 @@ public:
     const std::string& Folder() const { return m_folder; }
 
 protected:
+    void Release();
     std::string m_folder;
     std::string m_exeName;
     PROCESS_INFORMATION m_pi = {};

@@ -320,6 +320,42 @@ TEST_F(Commands, PickerAHugeCountReturnsAtOnce) {
     PressButton(picker, IDCANCEL);
 }
 
+// The controller chosen in the status bar is kept for the next start, and a
+// file named on the command line opens.
+TEST_F(Commands, TheChosenControllerIsKeptForTheNextStart) {
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("restart"));
+    // Only one tool may listen on the reply port: the suite's waits.
+    ASSERT_EQ(0, T().Exit());
+    ASSERT_TRUE(tool.Launch());
+    EXPECT_EQ(-1, ReadOrimbelInt("Settings", "COMPort")) << "nothing written before the first close";
+    ASSERT_TRUE(tool.ChooseBarItem(IDC_COM_PORT, 2));
+    ASSERT_TRUE(tool.ChooseBarItem(IDC_CONTROLLER, 11));
+    Sleep(300);
+    ASSERT_EQ(0, tool.Exit());
+    EXPECT_EQ(2, ReadOrimbelInt("Settings", "COMPort"));
+    EXPECT_EQ(11, ReadOrimbelInt("Settings", "TermID"));
+
+    std::string file = tool.Path("argument.orimb");
+    ASSERT_TRUE(WriteBytes(file, DocumentBytes(SameWords(0x2468))));
+    char full[MAX_PATH];
+    GetFullPathNameA(file.c_str(), MAX_PATH, full, nullptr);  // a drive path: no "/" a switch could start with
+    ASSERT_TRUE(tool.Start(std::string("\"") + full + "\""));
+    ASSERT_NE(nullptr, tool.WaitForMainWindow());
+    EXPECT_EQ("3", tool.BarText(IDC_COM_PORT));
+    EXPECT_EQ("12", tool.BarText(IDC_CONTROLLER));
+    tool.Command(ID_CONTROLLER_STATUS);
+    ASSERT_TRUE(WaitForFrames(1));
+    EXPECT_EQ(FrameOf(3, 12, "ST 0 0"), Frames()[0]);
+    char title[64] = "";
+    GetWindowTextA(tool.Main(), title, sizeof title);
+    EXPECT_STREQ("Zavora21", title) << "the title stays the program's with a file open";
+    ASSERT_TRUE(tool.SaveAndWait(file)) << "the file of the command line is the document";
+    EXPECT_EQ(SameWords(0x2468), WordsOf(ReadBytes(file)));
+    EXPECT_EQ(0, tool.Exit());
+    // The suite's tool again, as the other tests left it.
+    ASSERT_TRUE(T().Launch([] { WriteOrimbelString("Settings", "HalvexFile", s_tool->Path("Halvex.ini")); }));
+}
+
 // Closing the tool while a connection to its reply port stays open: the
 // listener ends within its bound and the program with it.
 TEST(Closing, WhileAnAnswerIsHeldOpenTheToolEnds) {

@@ -100,11 +100,12 @@ bool OrimbelProcess::Launch(const std::function<void()>& prepare) {
 }
 
 HWND OrimbelProcess::WaitForMainWindow(DWORD timeoutMs) {
+    m_main = nullptr;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
         HWND w = FindProcessWindow(m_pi.dwProcessId, "Zavora21");
-        if (w && IsWindowVisible(w) && Page()) return m_main = w;
-        if (!m_main && w) m_main = w;
+        // Shown, with its first page made.
+        if (w && IsWindowVisible(w) && FindChildControl(w, 0xE901, "#32770")) return m_main = w;
         if (WaitForSingleObject(m_pi.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
     }
     return nullptr;
@@ -149,11 +150,7 @@ HWND OrimbelProcess::Tree() const {
     return m_main ? FindChildControl(m_main, 0xE900, "SysTreeView32") : nullptr;
 }
 
-HWND OrimbelProcess::Page() const {
-    HWND main = m_main ? m_main : FindProcessWindow(m_pi.dwProcessId, "Zavora21");
-    if (!main) return nullptr;
-    return FindChildControl(main, 0xE901, "#32770");
-}
+HWND OrimbelProcess::Page() const { return m_main ? FindChildControl(m_main, 0xE901, "#32770") : nullptr; }
 
 HWND OrimbelProcess::PageControl(int id) const {
     HWND page = Page();

@@ -55,9 +55,14 @@ bool CReplyListener::Open(USHORT port) {
     return m_bOpen;
 }
 
+bool CReplyListener::StopRequested() {
+    if (!m_bStopped) m_bStopped = m_stopRequested();
+    return m_bStopped;
+}
+
 bool CReplyListener::WaitReadable(SOCKET socket, DWORD timeoutMs) {
     DWORD start = ::GetTickCount();
-    while (!(m_bStopped = m_bStopped || m_stopRequested())) {
+    while (!StopRequested()) {
         fd_set set;
         FD_ZERO(&set);
         FD_SET(socket, &set);
@@ -71,8 +76,8 @@ bool CReplyListener::WaitReadable(SOCKET socket, DWORD timeoutMs) {
 }
 
 CReplyListener::Result CReplyListener::ReceiveNext(CString& text) {
-    if (!m_bOpen) return Stopped;
-    if (!WaitReadable(m_listening.Handle(), INFINITE)) return m_bStopped ? Stopped : NoAnswer;
+    // A listening socket that cannot be waited on ends the listener.
+    if (!m_bOpen || !WaitReadable(m_listening.Handle(), INFINITE)) return Stopped;
     CTcpSocket connection;
     CSocketAddress peer;
     try {

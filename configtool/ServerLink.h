@@ -33,10 +33,12 @@ public:
     // Waits for the next connection and reads it until the peer closes it or
     // the buffer is full (the text then holds the first bytes only). NoAnswer:
     // nothing arrived, a receive failed or timed out; the connection is closed
-    // in every case.
+    // in every case. Stopped: asked to stop, or the listening socket failed.
     Result ReceiveNext(CString& text);
 
 private:
+    // Once asked, stopped for good.
+    bool StopRequested();
     // Waits until the socket can be read; false on stop, failure or time-out.
     bool WaitReadable(SOCKET socket, DWORD timeoutMs);
     std::function<bool()> m_stopRequested;

@@ -11,8 +11,7 @@ public:
     void Set(COLORREF text, COLORREF ground) {
         m_crText = text;
         m_crGround = ground;
-        m_brush.DeleteObject();
-        m_brush.CreateSolidBrush(ground);
+        m_brush.CreateSolidBrush(ground);  // the brush held before goes
     }
     // Sets the DC's colours and gives the brush to paint the ground with.
     HBRUSH Apply(CDC* dc) const {

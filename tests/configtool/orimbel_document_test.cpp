@@ -304,6 +304,12 @@ std::string ClassesValue(const std::string& key) {
     return value;
 }
 
+TEST_F(Tool, TheTreePaneIs180PixelsWide) {
+    RECT tree;
+    GetWindowRect(T().Tree(), &tree);
+    EXPECT_EQ(180, tree.right - tree.left);
+}
+
 TEST_F(Tool, RegistersItsFileTypeForTheShell) {
     std::string exe = T().Path("Orimbel.exe");
     char full[MAX_PATH];

@@ -14,22 +14,26 @@ LRESULT Sent(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return (LRESULT)answer;
 }
 
+struct IdSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK TakeWithId(HWND w, LPARAM p) {
+    IdSearch* s = reinterpret_cast<IdSearch*>(p);
+    if (GetDlgCtrlID(w) != s->id) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
 HWND ChildWithId(HWND parent, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search = {id, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND w, LPARAM p) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(p);
-            if (GetDlgCtrlID(w) != s->id) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    IdSearch search = {id, nullptr};
+    EnumChildWindows(parent, TakeWithId, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+// A client of the shell's conversation needs no callbacks of its own.
+HDDEDATA CALLBACK NoDdeCallbacks(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 }  // namespace
@@ -120,9 +124,7 @@ void OrimbelProcess::Command(UINT id) const { PostMessageA(m_main, WM_COMMAND, i
 
 bool OrimbelProcess::OpenByShell(const std::string& path) const {
     DWORD instance = 0;
-    if (DdeInitializeA(&instance, [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
-            return nullptr;
-        }, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+    if (DdeInitializeA(&instance, NoDdeCallbacks, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
         return false;
     HSZ service = DdeCreateStringHandleA(instance, "Orimbel", CP_WINANSI);
     HSZ topic = DdeCreateStringHandleA(instance, "System", CP_WINANSI);

@@ -77,6 +77,8 @@ std::string WriteFile(const std::string& name, const std::string& bytes) {
     return full;
 }
 
+HDDEDATA CALLBACK NoDdeCallbacks(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
 std::string IntBytes(int value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
 
 class ShellDocs : public ::testing::Test {
@@ -150,9 +152,7 @@ TEST_F(ShellDocs, DroppedFilesOpenOneAfterTheOther) {
 TEST_F(ShellDocs, TheShellsDdeOpenCommandOpensTheFile) {
     std::string file = WriteFile("dde.shd", IntBytes(33));
     DWORD instance = 0;
-    ASSERT_EQ(DMLERR_NO_ERROR, DdeInitializeA(&instance, [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR,
-                                                             ULONG_PTR) -> HDDEDATA { return nullptr; },
-                                              APPCMD_CLIENTONLY, 0));
+    ASSERT_EQ(DMLERR_NO_ERROR, DdeInitializeA(&instance, NoDdeCallbacks, APPCMD_CLIENTONLY, 0));
     HSZ service = DdeCreateStringHandleA(instance, theApp.m_pszExeName, CP_WINANSI);
     HSZ system = DdeCreateStringHandleA(instance, "System", CP_WINANSI);
     HSZ other = DdeCreateStringHandleA(instance, "Other", CP_WINANSI);

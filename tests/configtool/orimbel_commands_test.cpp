@@ -356,6 +356,20 @@ TEST_F(Commands, TheChosenControllerIsKeptForTheNextStart) {
     ASSERT_TRUE(T().Launch([] { WriteOrimbelString("Settings", "HalvexFile", s_tool->Path("Halvex.ini")); }));
 }
 
+// As the shell starts the tool for a file: with /dde, the file following by DDE.
+TEST(ShellStart, TheFileComesByDde) {
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("shell-start"));
+    DeleteOrimbelKey();
+    ASSERT_TRUE(tool.Start("/dde"));
+    ASSERT_NE(nullptr, tool.WaitForMainWindow());
+    std::string file = tool.Path("double-clicked.orimb");
+    ASSERT_TRUE(WriteBytes(file, DocumentBytes(SameWords(0x0C0C))));
+    ASSERT_TRUE(tool.OpenByShell(file));
+    ASSERT_TRUE(tool.SaveAndWait(file));
+    EXPECT_EQ(SameWords(0x0C0C), WordsOf(ReadBytes(file)));
+    EXPECT_EQ(0, tool.Exit());
+}
+
 // Closing the tool while a connection to its reply port stays open: the
 // listener ends within its bound and the program with it.
 TEST(Closing, WhileAnAnswerIsHeldOpenTheToolEnds) {

@@ -42,6 +42,8 @@ CWinApp::~CWinApp() {
     FreeString(m_pszHelpFilePath);
     FreeString(m_pszProfileName);
     FreeString(m_pszRegistryKey);
+    if (m_atomApp) ::GlobalDeleteAtom(m_atomApp);
+    if (m_atomSystemTopic) ::GlobalDeleteAtom(m_atomSystemTopic);
     AFX_MODULE_STATE* ms = AfxGetModuleState();
     if (ms->m_pCurrentWinApp == this)
         ms->m_pCurrentWinApp = nullptr;

@@ -75,9 +75,18 @@ public:
     virtual void AddToRecentFileList(LPCSTR lpszPathName);
     const std::vector<CString>& GetRecentFiles() const { return m_recentFiles; }
 
-    // Registers each template's file extension for the shell's "open".
+    // Registers each template's file type for the shell's "open": the type
+    // and its name, the default icon, the open command and the extension.
+    // After EnableShellOpen the command starts the program with /dde and the
+    // file comes by DDE ("ddeexec" [open("%1")]), so a running program opens
+    // it itself; otherwise the file name is the command's argument.
     void RegisterShellFileTypes(BOOL bCompat = FALSE);
-    void EnableShellOpen() {}
+    // The main frame then answers DDE on the program's name and the topic "System".
+    void EnableShellOpen();
+    BOOL IsShellOpenEnabled() const { return m_atomApp != 0; }
+    ATOM m_atomApp = 0, m_atomSystemTopic = 0;
+    // A DDE command of the shell: [open("path")] opens the file. TRUE when understood.
+    virtual BOOL OnDDECommand(LPSTR lpszCommand);
 
     void OnFileNew();
     void OnFileOpen();

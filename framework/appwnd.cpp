@@ -176,8 +176,12 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
     case CCommandLineInfo::AppRegister:
         RegisterShellFileTypes();
         return FALSE;  // registering only: the program ends
-    case CCommandLineInfo::AppUnregister:
     case CCommandLineInfo::FileDDE:
+        // Started by the shell: a new document, and the file follows by DDE,
+        // which the main frame answers.
+        if (!OnCmdMsg(ID_FILE_NEW, 0, nullptr, nullptr)) OnFileNew();
+        return m_pMainWnd != nullptr;
+    case CCommandLineInfo::AppUnregister:
     case CCommandLineInfo::FileNothing:
     default:
         return rCmdInfo.m_nShellCommand != CCommandLineInfo::AppUnregister;
@@ -274,10 +278,34 @@ void CWinApp::RegisterShellFileTypes(BOOL) {
         icon.Format("%s,0", exe);
         setValue(typeId + "\\DefaultIcon", icon);
         CString open;
-        open.Format("\"%s\" \"%%1\"", exe);
+        if (IsShellOpenEnabled()) {
+            open.Format("\"%s\" /dde", exe);
+            setValue(typeId + "\\shell\\open\\ddeexec", "[open(\"%1\")]");
+        } else {
+            open.Format("\"%s\" \"%%1\"", exe);
+        }
         setValue(typeId + "\\shell\\open\\command", open);
         if (!ext.IsEmpty()) setValue(ext, typeId);
     }
+}
+
+void CWinApp::EnableShellOpen() {
+    if (m_atomApp) return;
+    m_atomApp = ::GlobalAddAtomA(m_pszExeName ? m_pszExeName : "");
+    m_atomSystemTopic = ::GlobalAddAtomA("System");
+}
+
+BOOL CWinApp::OnDDECommand(LPSTR lpszCommand) {
+    CString command = lpszCommand ? lpszCommand : "";
+    const char* const prefix = "[open(\"";
+    if (command.Left(lstrlenA(prefix)).CompareNoCase(prefix) != 0) return FALSE;
+    CString rest = command.Mid(lstrlenA(prefix));
+    int end = rest.Find("\")]");
+    if (end < 0) return FALSE;
+    CString path = rest.Left(end);
+    if (m_pMainWnd && m_pMainWnd->IsIconic()) m_pMainWnd->ShowWindow(SW_RESTORE);
+    OpenDocumentFile(path);
+    return TRUE;
 }
 
 // ---- the program's entry -------------------------------------------------------------

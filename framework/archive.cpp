@@ -183,9 +183,19 @@ DWORD CArchive::LoadLength(bool& bWide) {
 }
 
 CArchive& CArchive::operator>>(CString& str) {
-    CheckLoading();
     bool bWide;
-    DWORD nChars = LoadLength(bWide);
+    DWORD nChars = ReadStringLength(bWide);
+    ReadStringChars(nChars, bWide, str);
+    return *this;
+}
+
+DWORD CArchive::ReadStringLength(bool& bWide) {
+    CheckLoading();
+    return LoadLength(bWide);
+}
+
+void CArchive::ReadStringChars(DWORD nChars, bool bWide, CString& str) {
+    CheckLoading();
     ULONGLONG nBytes = bWide ? 2ull * nChars : nChars;
     if (nBytes > static_cast<ULONGLONG>(INT_MAX - 64))
         Throw(CArchiveException::badIndex);
@@ -201,11 +211,11 @@ CArchive& CArchive::operator>>(CString& str) {
     }
     if (!bWide) {
         str = CString(bytes.data(), static_cast<int>(nChars));
-        return *this;
+        return;
     }
     if (nChars == 0) {
         str.Empty();
-        return *this;
+        return;
     }
     std::vector<WCHAR> wide(nChars);
     memcpy(wide.data(), bytes.data(), bytes.size());
@@ -217,7 +227,6 @@ CArchive& CArchive::operator>>(CString& str) {
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(nChars), p, n, nullptr, nullptr);
     ansi.ReleaseBuffer(n);
     str = ansi;
-    return *this;
 }
 
 // --- storing ---------------------------------------------------------------

@@ -63,6 +63,11 @@ public:
     CArchive& operator>>(double& d) { return LoadValue(d); }
     // Also reads the longer length prefixes and UTF-16 strings (converted to ANSI).
     CArchive& operator>>(CString& str);
+    // The two halves of reading a CString, for a caller that checks the
+    // length before any character is read: the prefix (a count of characters;
+    // wide for the UTF-16 tag), then that many characters, converted to ANSI.
+    DWORD ReadStringLength(bool& bWide);
+    void ReadStringChars(DWORD nChars, bool bWide, CString& str);
 
     CDocument* m_pDocument = nullptr;  // set by the document that serializes
 

@@ -725,6 +725,7 @@ BOOL CDialogBar::Create(CWnd* parent, LPCSTR templateName, UINT style, UINT id) 
     AfxUnhookWindowCreate();
     if (!h) return FALSE;
     if (m_hWnd != h) SubclassWindow(h);
+    ExecuteDlgInit(templateName);  // the template's combo and list contents
     SetDlgCtrlID((int)id);
     RECT r;
     ::GetWindowRect(h, &r);

@@ -14,6 +14,9 @@
 #define AFX_IDP_PARSE_UINT 0xF117
 #define AFX_IDP_PARSE_DATETIME 0xF118
 
+// Document loading: the file's contents are not the document's format.
+#define AFX_IDP_FAILED_INVALID_FORMAT 0xF119
+
 // Resource type of the combo- and list-box contents of a dialog template.
 #define RT_DLGINIT_ID 240
 

@@ -2,12 +2,16 @@
 #include "framework/app.h"
 #include "framework/archive.h"
 #include "framework/file.h"
+#include "framework/dialog.h"
+#include "framework/dialogtexts.h"
+#include "framework/cmdui.h"
 #include <commdlg.h>
 #include <algorithm>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 IMPLEMENT_DYNAMIC(CView, CWnd)
-IMPLEMENT_DYNAMIC(CFormView, CView)
+IMPLEMENT_DYNAMIC(CScrollView, CView)
+IMPLEMENT_DYNAMIC(CFormView, CScrollView)
 IMPLEMENT_DYNAMIC(CTreeView, CView)
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
 IMPLEMENT_DYNAMIC(CSingleDocTemplate, CDocTemplate)
@@ -130,7 +134,8 @@ BOOL CDocument::OnOpenDocument(LPCSTR path) {
     try {
         CArchive ar(&file, CArchive::load | CArchive::bNoFlushOnDelete);
         ar.m_pDocument = this;
-        Serialize(ar);
+        // An empty file holds nothing to load: it opens as it stands.
+        if (file.GetLength() != 0) Serialize(ar);
         ar.Close();
     } catch (CException* e) {
         file.Abort();
@@ -181,6 +186,11 @@ BOOL CDocument::OnSaveDocument(LPCSTR path) {
 }
 
 void CDocument::ReportSaveLoadException(LPCSTR path, CException* e, BOOL saving, UINT) {
+    // A file whose contents do not read as this document's.
+    if (!saving && e && e->IsKindOf(RUNTIME_CLASS(CArchiveException))) {
+        AfxMessageBox(AfxLoadFrameworkString(AFX_IDP_FAILED_INVALID_FORMAT), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     char cause[256] = "";
     if (e) e->GetErrorMessage(cause, sizeof cause);
     CString text;
@@ -339,12 +349,166 @@ LRESULT CView::OnInitialUpdateMessage(WPARAM, LPARAM) {
     return 0;
 }
 
+CSplitterWnd* CView::GetParentSplitter() const {
+    return dynamic_cast<CSplitterWnd*>(FromHandlePermanent(::GetParent(m_hWnd)));
+}
+
+BOOL CView::OnNextPaneCmd(UINT id) {
+    CSplitterWnd* splitter = GetParentSplitter();
+    if (!splitter || !splitter->CanActivateNext(id == ID_PREV_PANE)) return FALSE;
+    splitter->ActivateNext(id == ID_PREV_PANE);
+    return TRUE;
+}
+
+void CView::OnUpdateNextPaneMenu(CCmdUI* ui) {
+    CSplitterWnd* splitter = GetParentSplitter();
+    ui->Enable(splitter && splitter->CanActivateNext(ui->m_nID == ID_PREV_PANE));
+}
+
 BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
     ON_WM_PAINT()
     ON_WM_MOUSEACTIVATE()
     ON_MESSAGE(WM_INITIALUPDATE, OnInitialUpdateMessage)
+    ON_COMMAND_EX(ID_NEXT_PANE, OnNextPaneCmd)
+    ON_COMMAND_EX(ID_PREV_PANE, OnNextPaneCmd)
+    ON_UPDATE_COMMAND_UI(ID_NEXT_PANE, OnUpdateNextPaneMenu)
+    ON_UPDATE_COMMAND_UI(ID_PREV_PANE, OnUpdateNextPaneMenu)
+END_MESSAGE_MAP()
+
+// ---- CScrollView --------------------------------------------------------------
+
+const SIZE CScrollView::sizeDefault = {0, 0};
+
+CScrollView::CScrollView() = default;
+
+void CScrollView::SetScrollSizes(int mapMode, SIZE total, const SIZE& page, const SIZE& line) {
+    m_nMapMode = mapMode;
+    m_totalDev = CSize(std::max<LONG>(total.cx, 0), std::max<LONG>(total.cy, 0));
+    m_pageDev = page.cx || page.cy ? CSize(page) : CSize(m_totalDev.cx / 10, m_totalDev.cy / 10);
+    m_lineDev = line.cx || line.cy ? CSize(line) : CSize(m_pageDev.cx / 10, m_pageDev.cy / 10);
+    if (m_lineDev.cx < 1) m_lineDev.cx = 1;
+    if (m_lineDev.cy < 1) m_lineDev.cy = 1;
+    if (m_hWnd) UpdateBars();
+}
+
+CPoint CScrollView::GetScrollPosition() const {
+    if (!m_hWnd) return CPoint(0, 0);
+    DWORD style = GetStyle();
+    return CPoint((style & WS_HSCROLL) ? ::GetScrollPos(m_hWnd, SB_HORZ) : 0,
+                  (style & WS_VSCROLL) ? ::GetScrollPos(m_hWnd, SB_VERT) : 0);
+}
+
+void CScrollView::ScrollToPosition(POINT p) {
+    if (!m_hWnd || !m_nMapMode) return;
+    CPoint old = GetScrollPosition();
+    RECT client;
+    GetClientRect(&client);
+    int maxX = std::max<int>(m_totalDev.cx - client.right, 0);
+    int maxY = std::max<int>(m_totalDev.cy - client.bottom, 0);
+    int x = (GetStyle() & WS_HSCROLL) ? std::min(std::max<int>(p.x, 0), maxX) : 0;
+    int y = (GetStyle() & WS_VSCROLL) ? std::min(std::max<int>(p.y, 0), maxY) : 0;
+    if (GetStyle() & WS_HSCROLL) ::SetScrollPos(m_hWnd, SB_HORZ, x, TRUE);
+    if (GetStyle() & WS_VSCROLL) ::SetScrollPos(m_hWnd, SB_VERT, y, TRUE);
+    // Moves the painted contents and the child windows alike.
+    if (x != old.x || y != old.y) ::ScrollWindow(m_hWnd, old.x - x, old.y - y, nullptr, nullptr);
+}
+
+void CScrollView::OnPrepareDC(CDC* dc, void* info) {
+    if (m_nMapMode) {
+        CPoint p = GetScrollPosition();
+        ::SetViewportOrgEx(dc->GetSafeHdc(), -p.x, -p.y, nullptr);
+    }
+    CView::OnPrepareDC(dc, info);
+}
+
+void CScrollView::UpdateBars() {
+    if (!m_nMapMode || !m_hWnd || m_bInsideUpdate) return;
+    m_bInsideUpdate = true;
+    CPoint old = GetScrollPosition();
+    // The room the window would have without bars.
+    RECT client;
+    GetClientRect(&client);
+    DWORD style = GetStyle();
+    int barW = ::GetSystemMetrics(SM_CXVSCROLL), barH = ::GetSystemMetrics(SM_CYHSCROLL);
+    int cx = client.right + ((style & WS_VSCROLL) ? barW : 0);
+    int cy = client.bottom + ((style & WS_HSCROLL) ? barH : 0);
+    bool needH = m_totalDev.cx > cx, needV = m_totalDev.cy > cy;
+    // A bar takes room from the other direction, which may need a bar then.
+    if (needH && !needV) needV = m_totalDev.cy > cy - barH;
+    if (needV && !needH) needH = m_totalDev.cx > cx - barW;
+    if (needV) cx -= barW;
+    if (needH) cy -= barH;
+    // Back to the origin before a bar goes, so the contents are not left shifted.
+    if (!needH && old.x) ::ScrollWindow(m_hWnd, old.x, 0, nullptr, nullptr);
+    if (!needV && old.y) ::ScrollWindow(m_hWnd, 0, old.y, nullptr, nullptr);
+    ::ShowScrollBar(m_hWnd, SB_HORZ, needH);
+    ::ShowScrollBar(m_hWnd, SB_VERT, needV);
+    auto set = [this](int bar, int total, int page, int pos) {
+        SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, total - 1, (UINT)std::max(page, 0), pos};
+        ::SetScrollInfo(m_hWnd, bar, &si, TRUE);
+    };
+    int x = needH ? std::min<int>(old.x, m_totalDev.cx - cx) : 0;
+    int y = needV ? std::min<int>(old.y, m_totalDev.cy - cy) : 0;
+    x = std::max(x, 0);
+    y = std::max(y, 0);
+    if (needH) set(SB_HORZ, m_totalDev.cx, cx, x);
+    if (needV) set(SB_VERT, m_totalDev.cy, cy, y);
+    int dx = needH ? old.x - x : 0, dy = needV ? old.y - y : 0;
+    if (dx || dy) ::ScrollWindow(m_hWnd, dx, dy, nullptr, nullptr);
+    m_bInsideUpdate = false;
+}
+
+void CScrollView::OnSize(UINT type, int cx, int cy) {
+    Default();
+    if (type != SIZE_MINIMIZED) UpdateBars();
+}
+
+void CScrollView::OnScroll(int bar, UINT code) {
+    SCROLLINFO si = {sizeof si, SIF_ALL};
+    if (!::GetScrollInfo(m_hWnd, bar, &si)) return;
+    int line = bar == SB_HORZ ? m_lineDev.cx : m_lineDev.cy;
+    int page = (int)si.nPage > 0 ? (int)si.nPage : (bar == SB_HORZ ? m_pageDev.cx : m_pageDev.cy);
+    int pos = si.nPos;
+    switch (code) {
+    case SB_TOP: pos = 0; break;
+    case SB_BOTTOM: pos = si.nMax; break;
+    case SB_LINEUP: pos -= line; break;
+    case SB_LINEDOWN: pos += line; break;
+    case SB_PAGEUP: pos -= page; break;
+    case SB_PAGEDOWN: pos += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
+    default: return;
+    }
+    CPoint now = GetScrollPosition();
+    if (bar == SB_HORZ) now.x = pos;
+    else now.y = pos;
+    ScrollToPosition(now);
+}
+
+void CScrollView::OnHScroll(UINT code, UINT, CScrollBar* bar) {
+    // Scroll-bar controls of a form are the form's business, not the view's.
+    if (bar) {
+        Default();
+        return;
+    }
+    OnScroll(SB_HORZ, code);
+}
+
+void CScrollView::OnVScroll(UINT code, UINT, CScrollBar* bar) {
+    if (bar) {
+        Default();
+        return;
+    }
+    OnScroll(SB_VERT, code);
+}
+
+BEGIN_MESSAGE_MAP(CScrollView, CView)
+    ON_WM_SIZE()
+    ON_WM_HSCROLL()
+    ON_WM_VSCROLL()
 END_MESSAGE_MAP()
 
 // ---- CFormView ----------------------------------------------------------------
@@ -369,9 +533,11 @@ BOOL CFormView::Create(LPCSTR, LPCSTR, DWORD style, const RECT& rect, CWnd* pare
         return FALSE;
     }
     if (m_hWnd != h) SubclassWindow(h);
+    ExecuteDlgInit(m_lpszTemplateName);  // the template's combo and list contents
     RECT r;
     ::GetClientRect(h, &r);
     m_sizeForm = CSize(r.right, r.bottom);
+    SetScrollSizes(MM_TEXT, m_sizeForm);
     SetDlgCtrlID((int)id);
     if (context && context->m_pCurrentDoc) context->m_pCurrentDoc->AddView(this);
     SetWindowPos(nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -390,6 +556,22 @@ BOOL CFormView::PreTranslateMessage(MSG* msg) {
 void CFormView::OnInitialUpdate() {
     UpdateData(FALSE);
     CView::OnInitialUpdate();
+}
+
+void CFormView::OnActivateView(BOOL activate, CView* activeView, CView* deactiveView) {
+    if (!activate) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(m_hWnd, focus)) m_hWndFocus = focus;
+    }
+    CView::OnActivateView(activate, activeView, deactiveView);
+}
+
+void CFormView::OnSetFocus(CWnd* old) {
+    HWND target = m_hWndFocus && ::IsChild(m_hWnd, m_hWndFocus) && ::IsWindowEnabled(m_hWndFocus) ? m_hWndFocus
+                                                                                                   : nullptr;
+    if (!target) target = ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE);
+    if (target && target != m_hWnd) ::SetFocus(target);
+    else Default();
 }
 
 void CFormView::ResizeParentToFit(BOOL shrinkOnly) {
@@ -412,7 +594,8 @@ void CFormView::ResizeParentToFit(BOOL shrinkOnly) {
     frame->RecalcLayout();
 }
 
-BEGIN_MESSAGE_MAP(CFormView, CView)
+BEGIN_MESSAGE_MAP(CFormView, CScrollView)
+    ON_WM_SETFOCUS()
 END_MESSAGE_MAP()
 
 // ---- CTreeView ----------------------------------------------------------------
@@ -611,8 +794,11 @@ BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* viewClass, SIZE i
         return FALSE;
     }
     CCreateContext local;
+    // A pane added later shows the document of the frame's active view and
+    // gets its initial update here; the frame's first panes get theirs from
+    // the frame.
+    bool initialUpdate = context == nullptr;
     if (!context) {
-        // A pane added later shows the document of the frame's active view.
         if (CFrameWnd* frame = GetParentFrame()) local.m_pCurrentDoc = frame->GetActiveDocument();
         context = &local;
     }
@@ -620,6 +806,7 @@ BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* viewClass, SIZE i
                       context))
         return FALSE;  // the view deleted itself
     RecalcLayout();
+    if (initialUpdate) view->SendMessage(WM_INITIALUPDATE);
     return TRUE;
 }
 
@@ -636,6 +823,57 @@ CWnd* CSplitterWnd::GetPane(int row, int col) const {
     if (!h) return nullptr;
     if (CWnd* w = FromHandlePermanent(h)) return w;
     return FromHandle(h);
+}
+
+CWnd* CSplitterWnd::GetActivePane(int* row, int* col) const {
+    CWnd* pane = nullptr;
+    if (CFrameWnd* frame = GetParentFrame()) pane = frame->GetActiveView();
+    if (!pane || ::GetParent(pane->m_hWnd) != m_hWnd) {
+        // No active view here: the pane that holds the focus.
+        pane = nullptr;
+        for (HWND h = ::GetFocus(); h; h = ::GetParent(h))
+            if (::GetParent(h) == m_hWnd) {
+                pane = FromHandle(h);
+                break;
+            }
+    }
+    if (pane) {
+        int id = pane->GetDlgCtrlID() - AFX_IDW_PANE_FIRST;
+        if (row) *row = id / 16;
+        if (col) *col = id % 16;
+    }
+    return pane;
+}
+
+void CSplitterWnd::SetActivePane(int row, int col) {
+    CWnd* pane = GetPane(row, col);
+    if (!pane) return;
+    CFrameWnd* frame = GetParentFrame();
+    if (CView* view = dynamic_cast<CView*>(FromHandlePermanent(pane->m_hWnd)); view && frame)
+        frame->SetActiveView(view);
+    else
+        pane->SetFocus();
+}
+
+BOOL CSplitterWnd::CanActivateNext(BOOL) const {
+    int panes = 0;
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c)
+            if (GetPane(r, c)) ++panes;
+    return panes > 1;
+}
+
+void CSplitterWnd::ActivateNext(BOOL prev) {
+    int row = 0, col = 0;
+    int count = m_nRows * m_nCols;
+    int at = GetActivePane(&row, &col) ? row * m_nCols + col : (prev ? 0 : -1);
+    for (int step = 1; step <= count; ++step) {
+        int i = ((at + (prev ? -step : step)) % count + count) % count;
+        if (GetPane(i / m_nCols, i % m_nCols)) {
+            SetActivePane(i / m_nCols, i % m_nCols);
+            return;
+        }
+    }
 }
 
 void CSplitterWnd::GetColumnInfo(int col, int& current, int& minimum) const {

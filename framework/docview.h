@@ -15,6 +15,7 @@ typedef __POSITION* POSITION;
 
 class CArchive;
 class CDocTemplate;
+class CSplitterWnd;
 
 class CDocument : public CCmdTarget {
     DECLARE_DYNAMIC(CDocument)
@@ -92,6 +93,11 @@ public:
     void OnPaint();
     int OnMouseActivate(CWnd* top, UINT hit, UINT msg);
     LRESULT OnInitialUpdateMessage(WPARAM, LPARAM);
+    // F6 and Shift+F6 (ID_NEXT_PANE, ID_PREV_PANE): the next or previous pane
+    // of the splitter holding this view becomes the active view.
+    CSplitterWnd* GetParentSplitter() const;
+    BOOL OnNextPaneCmd(UINT id);
+    void OnUpdateNextPaneMenu(CCmdUI* ui);
     DECLARE_MESSAGE_MAP()
 
 protected:
@@ -99,9 +105,39 @@ protected:
     friend class CDocument;
 };
 
+// A view whose contents are larger than its window: scroll bars appear when
+// the window is smaller than the total size, and drawing (OnPrepareDC) and
+// child windows move with the scroll position. Sizes are in pixels (MM_TEXT).
+class CScrollView : public CView {
+    DECLARE_DYNAMIC(CScrollView)
+public:
+    static const SIZE sizeDefault;  // page and line: a tenth and a hundredth of the total
+
+    CScrollView();
+    void SetScrollSizes(int mapMode, SIZE total, const SIZE& page = sizeDefault, const SIZE& line = sizeDefault);
+    CSize GetTotalSize() const { return m_totalDev; }
+    CPoint GetScrollPosition() const;
+    CPoint GetDeviceScrollPosition() const { return GetScrollPosition(); }
+    void ScrollToPosition(POINT p);
+    void OnPrepareDC(CDC* dc, void* info = nullptr) override;
+
+    void OnSize(UINT type, int cx, int cy);
+    void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
+    void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    int m_nMapMode = 0;  // 0 until SetScrollSizes
+    bool m_bInsideUpdate = false;  // showing a bar resizes the window
+    CSize m_totalDev, m_pageDev, m_lineDev;
+    // Shows or hides the bars for the window's size and keeps the position in range.
+    void UpdateBars();
+    void OnScroll(int bar, UINT code);
+};
+
 // A view made from a dialog template (its controls as children), child id
-// AFX_IDW_PANE_FIRST like any view.
-class CFormView : public CView {
+// AFX_IDW_PANE_FIRST like any view. A pane smaller than the form scrolls it.
+class CFormView : public CScrollView {
     DECLARE_DYNAMIC(CFormView)
 public:
     explicit CFormView(UINT templateId);
@@ -111,14 +147,18 @@ public:
                 CCreateContext* context = nullptr) override;
     BOOL PreTranslateMessage(MSG* msg) override;
     void OnInitialUpdate() override;
+    void OnActivateView(BOOL activate, CView* activeView, CView* deactiveView) override;
     // Makes the parent frame just big enough for the form.
     void ResizeParentToFit(BOOL shrinkOnly = TRUE);
     LPCSTR m_lpszTemplateName;
     CSize m_sizeForm;  // the template's size in pixels
 
-    // No scrolling: a form larger than its view is clipped.
-    void OnSize(UINT type, int cx, int cy) { Default(); }
+    // The focus goes to the control that had it last, else to the first tab stop.
+    void OnSetFocus(CWnd* old);
     DECLARE_MESSAGE_MAP()
+
+protected:
+    HWND m_hWndFocus = nullptr;
 };
 
 // A view that is a tree control.
@@ -201,6 +241,12 @@ public:
     void GetRowInfo(int row, int& current, int& minimum) const;
     void SetRowInfo(int row, int ideal, int minimum);
     virtual void RecalcLayout();
+    // The pane that is the frame's active view (or holds the focus); null for none.
+    CWnd* GetActivePane(int* row = nullptr, int* col = nullptr) const;
+    void SetActivePane(int row, int col);
+    // Panes in row order, wrapping at the ends.
+    BOOL CanActivateNext(BOOL prev = FALSE) const;
+    void ActivateNext(BOOL prev = FALSE);
 
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     BOOL OnNotify(WPARAM wp, LPARAM lp, LRESULT* result) override;

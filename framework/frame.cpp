@@ -4,6 +4,7 @@
 #include "framework/cmdui.h"
 #include "framework/docview.h"
 #include "framework/menu.h"
+#include <dde.h>
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
@@ -290,7 +291,12 @@ CWnd* CFrameWnd::GetDescendantWindow(UINT id) const {
     struct Finder {
         static HWND Find(HWND parent, UINT id) {
             for (HWND c = ::GetTopWindow(parent); c; c = ::GetWindow(c, GW_HWNDNEXT))
-                if ((UINT)::GetDlgCtrlID(c) == id) return c;
+                if ((UINT)::GetDlgCtrlID(c) == id) {
+                    // A child with its parent's id wins: the first pane of a
+                    // splitter that has the pane id itself.
+                    if (HWND inner = ::GetTopWindow(c) ? Find(c, id) : nullptr) return inner;
+                    return c;
+                }
             for (HWND c = ::GetTopWindow(parent); c; c = ::GetWindow(c, GW_HWNDNEXT))
                 if (HWND d = Find(c, id)) return d;
             return nullptr;
@@ -433,7 +439,63 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_COMMAND_EX(ID_VIEW_STATUS_BAR, OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateControlBarMenu)
     ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
+    ON_WM_DROPFILES()
+    ON_MESSAGE(WM_DDE_INITIATE, OnDDEInitiate)
+    ON_MESSAGE(WM_DDE_EXECUTE, OnDDEExecute)
+    ON_MESSAGE(WM_DDE_TERMINATE, OnDDETerminate)
 END_MESSAGE_MAP()
+
+// ---- the shell: dropped files and DDE -------------------------------------
+
+void CFrameWnd::OnDropFiles(HDROP drop) {
+    SetActiveWindow();
+    UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<CString> names;
+    for (UINT i = 0; i < count; ++i) {
+        char name[MAX_PATH];
+        if (::DragQueryFileA(drop, i, name, MAX_PATH)) names.push_back(name);
+    }
+    ::DragFinish(drop);
+    CWinApp* app = AfxGetApp();
+    for (const CString& name : names)
+        if (app) app->OpenDocumentFile(name);
+}
+
+LRESULT CFrameWnd::OnDDEInitiate(WPARAM wp, LPARAM lp) {
+    CWinApp* app = AfxGetApp();
+    if (!app || app->m_pMainWnd != this || !app->IsShellOpenEnabled()) return 0;
+    ATOM application = LOWORD(lp), topic = HIWORD(lp);
+    if ((application && application != app->m_atomApp) || (topic && topic != app->m_atomSystemTopic)) return 0;
+    // The answer carries atoms of its own, which the client deletes.
+    char appName[256] = "", topicName[64] = "";
+    ::GlobalGetAtomNameA(app->m_atomApp, appName, sizeof appName);
+    ::GlobalGetAtomNameA(app->m_atomSystemTopic, topicName, sizeof topicName);
+    ::SendMessageA((HWND)wp, WM_DDE_ACK, (WPARAM)m_hWnd,
+                   MAKELPARAM(::GlobalAddAtomA(appName), ::GlobalAddAtomA(topicName)));
+    return 0;
+}
+
+LRESULT CFrameWnd::OnDDEExecute(WPARAM wp, LPARAM lp) {
+    UINT_PTR unused = 0, data = 0;
+    ::UnpackDDElParam(WM_DDE_EXECUTE, lp, &unused, &data);
+    HGLOBAL commands = (HGLOBAL)data;
+    CString text;
+    if (LPCSTR p = commands ? (LPCSTR)::GlobalLock(commands) : nullptr) {
+        text = p;
+        ::GlobalUnlock(commands);
+    }
+    // Acknowledged before the command runs: opening a file may ask the user first.
+    ::PostMessageA((HWND)wp, WM_DDE_ACK, (WPARAM)m_hWnd,
+                   ::ReuseDDElParam(lp, WM_DDE_EXECUTE, WM_DDE_ACK, 0x8000, data));
+    if (CWinApp* app = AfxGetApp()) app->OnDDECommand(text.GetBuffer());
+    return 0;
+}
+
+LRESULT CFrameWnd::OnDDETerminate(WPARAM wp, LPARAM lp) {
+    ::PostMessageA((HWND)wp, WM_DDE_TERMINATE, (WPARAM)m_hWnd, 0);
+    ::FreeDDElParam(WM_DDE_TERMINATE, lp);
+    return 0;
+}
 
 // ---- CWnd members that need frames ------------------------------------------
 

@@ -102,6 +102,12 @@ public:
     LRESULT OnSetMessageString(WPARAM wp, LPARAM lp);
     LRESULT OnIdleUpdateCmdUI(WPARAM wp, LPARAM lp);
     BOOL OnBarCheck(UINT id);
+    // Files dropped from the shell are opened, one after the other.
+    void OnDropFiles(HDROP drop);
+    // The shell's DDE conversation (CWinApp::EnableShellOpen), main frame only.
+    LRESULT OnDDEInitiate(WPARAM wp, LPARAM lp);
+    LRESULT OnDDEExecute(WPARAM wp, LPARAM lp);
+    LRESULT OnDDETerminate(WPARAM wp, LPARAM lp);
     void OnUpdateControlBarMenu(CCmdUI* ui);
 
     DECLARE_MESSAGE_MAP()

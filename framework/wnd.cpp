@@ -405,6 +405,7 @@ static BOOL AfxCallWindowHandler(CCmdTarget* target, const AFX_MSGMAP_ENTRY* e, 
     case AfxSig_lwlreg: r = FW_CALL(LRESULT (CWnd::*)(WPARAM, LPARAM))(wp, lp); break;
     case AfxSig_vPDRAW: FW_CALL(void (CWnd::*)(LPDRAWITEMSTRUCT))((LPDRAWITEMSTRUCT)lp); r = TRUE; break;
     case AfxSig_vPMEAS: FW_CALL(void (CWnd::*)(LPMEASUREITEMSTRUCT))((LPMEASUREITEMSTRUCT)lp); r = TRUE; break;
+    case AfxSig_vHDROP: FW_CALL(void (CWnd::*)(HDROP))((HDROP)wp); break;
     // Command-target shapes reached through OnCmdMsg: lParam carries the extra data
     // and the result says whether the command counts as handled.
     case AfxSig_cmdui: {
@@ -562,6 +563,13 @@ void CWnd::OnMeasureItem(int id, LPMEASUREITEMSTRUCT mi) {
 HBRUSH CWnd::OnCtlColor(CDC* dc, CWnd* wnd, UINT type) {
     LRESULT r = 0;
     if (ReflectLastMsg(wnd->GetSafeHwnd(), &r)) return (HBRUSH)r;
+    // The drop-down list of a combo box asks its combo first: the combo's
+    // reflected colour handler colours its list as well.
+    if (type == CTLCOLOR_LISTBOX && wnd) {
+        COMBOBOXINFO info = {sizeof info};
+        if (::GetComboBoxInfo(m_hWnd, &info) && info.hwndList == wnd->m_hWnd && SendChildNotifyLastMsg(&r))
+            return (HBRUSH)r;
+    }
     return (HBRUSH)Default();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include "framework/cmdtarget.h"
 #include "framework/gdi.h"
 
@@ -71,6 +72,7 @@ enum AfxWndSig : UINT_PTR {
     AfxSig_bNMHDRpl,  // BOOL (NMHDR*, LRESULT*) reflected, may pass on
     AfxSig_vPDRAW,    // void (LPDRAWITEMSTRUCT)  reflected draw
     AfxSig_vPMEAS,    // void (LPMEASUREITEMSTRUCT) reflected measure
+    AfxSig_vHDROP,    // void (HDROP)
 };
 
 // Extra data of a WM_NOTIFY passed through OnCmdMsg.
@@ -289,6 +291,7 @@ public:
     void OnHScroll(UINT code, UINT pos, CScrollBar* bar) { Default(); }
     void OnVScroll(UINT code, UINT pos, CScrollBar* bar) { Default(); }
     int OnMouseActivate(CWnd* top, UINT hit, UINT msg) { return (int)Default(); }
+    void OnDropFiles(HDROP drop) { Default(); }
 
     DECLARE_MESSAGE_MAP()
 public:
@@ -391,6 +394,7 @@ LPCSTR AfxDefaultWndClass();
 #define ON_WM_CONTEXTMENU() AFX_WM_ENTRY(WM_CONTEXTMENU, AfxSig_vWp, void (CWnd::*)(CWnd*, CPoint), OnContextMenu)
 #define ON_WM_HSCROLL() AFX_WM_ENTRY(WM_HSCROLL, AfxSig_vwwW, void (CWnd::*)(UINT, UINT, CScrollBar*), OnHScroll)
 #define ON_WM_VSCROLL() AFX_WM_ENTRY(WM_VSCROLL, AfxSig_vwwW, void (CWnd::*)(UINT, UINT, CScrollBar*), OnVScroll)
+#define ON_WM_DROPFILES() AFX_WM_ENTRY(WM_DROPFILES, AfxSig_vHDROP, void (CWnd::*)(HDROP), OnDropFiles)
 #define ON_WM_MOUSEACTIVATE() AFX_WM_ENTRY(WM_MOUSEACTIVATE, AfxSig_iWww, int (CWnd::*)(CWnd*, UINT, UINT), OnMouseActivate)
 
 // The registered message id is read from the UINT variable at dispatch time

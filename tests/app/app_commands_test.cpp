@@ -95,6 +95,14 @@ long long SecondsFromNow(const std::string& clock)
     return (ta - tb) / 10000000;
 }
 
+std::string Join(const std::vector<std::string>& items)
+{
+    std::string all;
+    for (const std::string& item : items)
+        all += (all.empty() ? "" : " | ") + item;
+    return all;
+}
+
 // A running server and the windows an operator works with.
 class Operator {
 public:

@@ -100,6 +100,22 @@ std::string ReadFileText(const std::string& path)
     return s.str();
 }
 
+long long SecondsFromNow(const std::string& clock)
+{
+    SYSTEMTIME t = {};
+    if (sscanf(clock.c_str(), "%hu.%hu.%hu %hu:%hu:%hu", &t.wDay, &t.wMonth, &t.wYear, &t.wHour, &t.wMinute,
+               &t.wSecond) != 6)
+        return 1LL << 40;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME a, b;
+    SystemTimeToFileTime(&t, &a);
+    SystemTimeToFileTime(&now, &b);
+    long long ta = ((long long)a.dwHighDateTime << 32) | a.dwLowDateTime;
+    long long tb = ((long long)b.dwHighDateTime << 32) | b.dwLowDateTime;
+    return (ta - tb) / 10000000;
+}
+
 std::string Profile(const std::string& folder, const char* section, const char* key)
 {
     char value[512] = "";
@@ -107,10 +123,10 @@ std::string Profile(const std::string& folder, const char* section, const char* 
     return value;
 }
 
-std::string ServerProcess::MakeFolder(const std::string& name, const std::string& ini)
+std::string ProgramProcess::FreshFolder(const std::string& root, const std::string& name, const std::string& program)
 {
-    std::string folder = BinaryDir() + "\\app-e2e\\" + name;
-    CreateDirectoryA((BinaryDir() + "\\app-e2e").c_str(), nullptr);
+    std::string folder = BinaryDir() + "\\" + root + "\\" + name;
+    CreateDirectoryA((BinaryDir() + "\\" + root).c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
@@ -121,13 +137,25 @@ std::string ServerProcess::MakeFolder(const std::string& name, const std::string
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    CopyFileA((BinaryDir() + "\\server\\app\\Halvex.exe").c_str(), (folder + "\\Halvex.exe").c_str(), FALSE);
+    std::string exe = program.substr(program.find_last_of('\\') + 1);
+    CopyFileA((BinaryDir() + "\\" + program).c_str(), (folder + "\\" + exe).c_str(), FALSE);
+    return folder;
+}
+
+std::string ServerProcess::MakeFolder(const std::string& name, const std::string& ini)
+{
+    std::string folder = FreshFolder("app-e2e", name, "server\\app\\Halvex.exe");
     if (!ini.empty())
         std::ofstream(folder + "\\Halvex.ini", std::ios::binary) << ini;
     return folder;
 }
 
-ServerProcess::~ServerProcess()
+ProgramProcess::~ProgramProcess()
+{
+    Release();
+}
+
+void ProgramProcess::Release()
 {
     if (m_pi.hProcess) {
         if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
@@ -135,13 +163,15 @@ ServerProcess::~ServerProcess()
         CloseHandle(m_pi.hProcess);
         CloseHandle(m_pi.hThread);
     }
+    m_pi = {};
 }
 
-bool ServerProcess::Start()
+bool ProgramProcess::Start(const std::string& arguments)
 {
-    std::string exe = m_folder + "\\Halvex.exe";
+    Release();
+    std::string exe = m_folder + "\\" + m_exeName;
     STARTUPINFOA si = { sizeof(si) };
-    std::string cmd = "\"" + exe + "\"";
+    std::string cmd = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(), &si, &m_pi) !=
            FALSE;
 }
@@ -159,7 +189,7 @@ HWND ServerProcess::WaitForMainWindow(DWORD timeoutMs)
     return nullptr;
 }
 
-int ServerProcess::WaitForEnd(DWORD timeoutMs)
+int ProgramProcess::WaitForEnd(DWORD timeoutMs)
 {
     if (WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
         return -1;

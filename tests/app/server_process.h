@@ -15,6 +15,9 @@ std::string Join(const std::vector<std::string>& items);
 // Top-level window of the given process with that title, or null.
 HWND FindProcessWindow(DWORD pid, const char* title);
 std::string ReadFileText(const std::string& path);
+// A simulated controller's clock ("dd.mm.yyyy hh:mm:ss") against this
+// machine's local time, in seconds; huge for a text that is not a clock.
+long long SecondsFromNow(const std::string& clock);
 // A value of the folder's Halvex.ini, "<missing>" when the key is not there.
 std::string Profile(const std::string& folder, const char* section, const char* key);
 
@@ -114,26 +117,48 @@ private:
     HWND m_list;
 };
 
-class ServerProcess {
+// A program started from a folder of its own under the build tree and
+// watched from outside. A process still running when the object goes is ended.
+class ProgramProcess {
+public:
+    // <binary dir>\<root>\<name>, emptied of the files an earlier run left
+    // there, with a copy of the program (`program` relative to the binary dir).
+    static std::string FreshFolder(const std::string& root, const std::string& name, const std::string& program);
+    ProgramProcess(const std::string& folder, const std::string& exeName) : m_folder(folder), m_exeName(exeName) {}
+    ~ProgramProcess();
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+    // The copy in the folder, with the folder as its working directory (a
+    // process of an earlier start is ended first).
+    bool Start(const std::string& arguments = "");
+    // The exit code, or -1 after the time-out.
+    int WaitForEnd(DWORD timeoutMs);
+    HANDLE Handle() const { return m_pi.hProcess; }
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
+    const std::string& Folder() const { return m_folder; }
+
+protected:
+    void Release();
+    std::string m_folder;
+    std::string m_exeName;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+class ServerProcess : public ProgramProcess {
 public:
     // A new folder under the build tree holding a copy of Halvex.exe and,
     // when `ini` is not empty, a Halvex.ini with that text. Files an earlier
     // run left there (settings, registration files, databases) are removed.
     static std::string MakeFolder(const std::string& name, const std::string& ini);
-    explicit ServerProcess(const std::string& folder) : m_folder(folder) {}
-    ~ServerProcess();
+    explicit ServerProcess(const std::string& folder) : ProgramProcess(folder, "Halvex.exe") {}
 
-    bool Start();
     // The main window once it is shown; null after the time-out.
     HWND WaitForMainWindow(DWORD timeoutMs = 30000);
     // Posts the Exit command and waits for the process to end; its exit code,
     // or -1 after the time-out.
     int Exit(DWORD timeoutMs = 30000);
-    int WaitForEnd(DWORD timeoutMs);
-    HANDLE Handle() const { return m_pi.hProcess; }
-    DWORD ProcessId() const { return m_pi.dwProcessId; }
     HWND Main() const { return m_main; }
-    const std::string& Folder() const { return m_folder; }
 
     // A top-level window of the server with that title, waited for.
     HWND WaitForWindow(const char* title, DWORD timeoutMs = 10000);
@@ -145,7 +170,5 @@ public:
     RemoteTree Tree(HWND tree) const { return RemoteTree(m_pi.hProcess, tree); }
 
 private:
-    std::string m_folder;
-    PROCESS_INFORMATION m_pi = {};
     HWND m_main = nullptr;
 };

@@ -32,20 +32,22 @@ inline std::vector<int> Ports()
 
 class Control {
 public:
-    // Connects to HALVEX_SIM_CONTROL ("127.0.0.1:port"); throws on failure.
-    Control()
+    // Connects to the control channel named by the variable ("127.0.0.1:port";
+    // the simulator's by default, any stand-in's of the same line protocol
+    // otherwise); throws on failure.
+    explicit Control(const char* variable = "HALVEX_SIM_CONTROL")
     {
         WSADATA wsa;
         if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
             throw std::runtime_error("WSAStartup failed");
         started_ = true;
-        const char* where = std::getenv("HALVEX_SIM_CONTROL");
+        const char* where = std::getenv(variable);
         if (!where)
-            throw std::runtime_error("HALVEX_SIM_CONTROL is not set");
+            throw std::runtime_error(std::string(variable) + " is not set");
         std::string text(where);
         size_t colon = text.rfind(':');
         if (colon == std::string::npos)
-            throw std::runtime_error("HALVEX_SIM_CONTROL is not host:port");
+            throw std::runtime_error(std::string(variable) + " is not host:port");
         sockaddr_in addr = {};
         addr.sin_family = AF_INET;
         addr.sin_port = htons(static_cast<u_short>(std::atoi(text.c_str() + colon + 1)));

@@ -66,57 +66,63 @@ def strip(path, glyphs, background=MAGENTA):
         return background if c == MAGENTA else c
     bmp(path, 16 * n, 16, px)
 
-GREEN, RED, ORANGE, GREY, BLUE, TEAL, NAVY = (0, 160, 0), (200, 0, 0), (240, 150, 0), (128, 128, 128), (0, 90, 200), (0, 140, 140), (0, 0, 128)
-# Tree (bitmap 130): 0 online, 1 port, 2 controller, 3 unused, 4 date, 5 time,
-# 6 firmware, 7 counter, 8 failing, 9 not answering, 10 switched off.
-strip('tree.bmp', [('disc', GREEN), ('square', BLUE), ('square', TEAL), ('square', GREY), ('square', ORANGE),
-                   ('clock', BLUE), ('tri', NAVY), ('bar', TEAL), ('disc', ORANGE), ('disc', RED), ('disc', GREY)])
-# Message list (bitmap 135): 0 failure, 1 information, 2 buffering.
-strip('messages.bmp', [('cross', RED), ('disc', BLUE), ('square', ORANGE)])
-# Registration list (bitmap 145): 0 invalid, 1 event without a card, 2 card event.
-strip('registrations.bmp', [('cross', RED), ('tri', BLUE), ('square', GREEN)])
-# Toolbar (bitmap 144): add, edit, remove, status, diagnostics, expand, collapse, about.
-TOOLBAR = [('plus', GREEN), ('square', BLUE), ('cross', RED), ('clock', TEAL), ('tri', ORANGE),
-           ('plus', NAVY), ('bar', NAVY), ('disc', BLUE)]
-strip('toolbar.bmp', TOOLBAR)
-# The same buttons as the toolbar resource's own bitmap (128), for a plain
-# toolbar: on the light grey that loading turns into the button face colour.
-strip('toolbar_face.bmp', TOOLBAR, (192, 192, 192))
-# Notifier skin (bitmap 136): a dark blue panel, white is transparent.
-bmp('notifier.bmp', 180, 64, lambda x, y: (255, 255, 255) if (x < 2 or y < 2 or x > 177 or y > 61) else (20, 50, 110 + y))
-
-def icon(path, colour):
-    entries, images = [], []
-    for size in (32, 16):
+def write_icon(path, images):
+    """An icon file of (width, height, px) images; px(x, y) gives a colour,
+    or MAGENTA where the icon is transparent."""
+    entries, blobs = [], []
+    for w, h, px in images:
         xor = bytearray()
         andmask = bytearray()
-        rowand = ((size + 31) // 32) * 4
-        for y in range(size - 1, -1, -1):
-            bits = 0
+        rowand = ((w + 31) // 32) * 4
+        for y in range(h - 1, -1, -1):
             line = bytearray()
-            for x in range(size):
-                c = glyph('disc', colour, x * 16 // size, y * 16 // size)
+            androw = bytearray(rowand)
+            for x in range(w):
+                c = px(x, y)
                 if c == MAGENTA:
                     line += b'\0\0\0\0'
+                    androw[x // 8] |= 0x80 >> (x % 8)
                 else:
                     line += bytes((c[2], c[1], c[0], 255))
             xor += line
-            androw = bytearray(rowand)
-            for x in range(size):
-                if glyph('disc', colour, x * 16 // size, y * 16 // size) == MAGENTA:
-                    androw[x // 8] |= 0x80 >> (x % 8)
             andmask += androw
-        header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(xor) + len(andmask), 0, 0, 0, 0)
-        images.append(header + xor + andmask)
-        entries.append(size)
-    out = struct.pack('<HHH', 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for size, img in zip(entries, images):
-        out += struct.pack('<BBBBHHII', size, size, 0, 0, 1, 32, len(img), offset)
-        offset += len(img)
-    for img in images:
-        out += img
+        header = struct.pack('<IiiHHIIiiII', 40, w, h * 2, 1, 32, 0, len(xor) + len(andmask), 0, 0, 0, 0)
+        blobs.append(header + xor + andmask)
+        entries.append((w, h))
+    out = struct.pack('<HHH', 0, 1, len(blobs))
+    offset = 6 + 16 * len(blobs)
+    for (w, h), blob in zip(entries, blobs):
+        out += struct.pack('<BBBBHHII', w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    for blob in blobs:
+        out += blob
     open(os.path.join(HERE, path), 'wb').write(out)
 
-icon('halvex.ico', BLUE)
-icon('tray.ico', GREEN)
+def icon(path, colour):
+    write_icon(path, [(size, size, lambda x, y, size=size: glyph('disc', colour, x * 16 // size, y * 16 // size))
+                      for size in (32, 16)])
+
+def main():
+    GREEN, RED, ORANGE, GREY, BLUE, TEAL, NAVY = (0, 160, 0), (200, 0, 0), (240, 150, 0), (128, 128, 128), (0, 90, 200), (0, 140, 140), (0, 0, 128)
+    # Tree (bitmap 130): 0 online, 1 port, 2 controller, 3 unused, 4 date, 5 time,
+    # 6 firmware, 7 counter, 8 failing, 9 not answering, 10 switched off.
+    strip('tree.bmp', [('disc', GREEN), ('square', BLUE), ('square', TEAL), ('square', GREY), ('square', ORANGE),
+                       ('clock', BLUE), ('tri', NAVY), ('bar', TEAL), ('disc', ORANGE), ('disc', RED), ('disc', GREY)])
+    # Message list (bitmap 135): 0 failure, 1 information, 2 buffering.
+    strip('messages.bmp', [('cross', RED), ('disc', BLUE), ('square', ORANGE)])
+    # Registration list (bitmap 145): 0 invalid, 1 event without a card, 2 card event.
+    strip('registrations.bmp', [('cross', RED), ('tri', BLUE), ('square', GREEN)])
+    # Toolbar (bitmap 144): add, edit, remove, status, diagnostics, expand, collapse, about.
+    TOOLBAR = [('plus', GREEN), ('square', BLUE), ('cross', RED), ('clock', TEAL), ('tri', ORANGE),
+               ('plus', NAVY), ('bar', NAVY), ('disc', BLUE)]
+    strip('toolbar.bmp', TOOLBAR)
+    # The same buttons as the toolbar resource's own bitmap (128), for a plain
+    # toolbar: on the light grey that loading turns into the button face colour.
+    strip('toolbar_face.bmp', TOOLBAR, (192, 192, 192))
+    # Notifier skin (bitmap 136): a dark blue panel, white is transparent.
+    bmp('notifier.bmp', 180, 64, lambda x, y: (255, 255, 255) if (x < 2 or y < 2 or x > 177 or y > 61) else (20, 50, 110 + y))
+    icon('halvex.ico', BLUE)
+    icon('tray.ico', GREEN)
+
+if __name__ == '__main__':
+    main()

@@ -110,67 +110,10 @@ BOOL CSkinMenu::EraseBkgnd(HWND wnd, HDC dc)
     return TRUE;
 }
 
-// ---- painting until the themes bring their own painters
-
-static void DefaultPaint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
-{
-    const CSkinMenuItemData* data = (const CSkinMenuItemData*)dis->itemData;
-    HDC dc = dis->hDC;
-    RECT r = dis->rcItem;
-    bool selected = (dis->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
-    bool grayed = (dis->itemState & ODS_GRAYED) != 0;
-    COLORREF back = selected ? GetSysColor(COLOR_HIGHLIGHT)
-                             : (menuBarItem ? GetMenuBarColor(nullptr) : GetMenuBackgroundColor(nullptr));
-    HBRUSH brush = ::CreateSolidBrush(back);
-    ::FillRect(dc, &r, brush);
-    ::DeleteObject(brush);
-    if (!data) return;
-    if (data->m_menuFlags & MF_SEPARATOR) {
-        RECT line = {r.left + 2, (r.top + r.bottom) / 2, r.right - 2, (r.top + r.bottom) / 2 + 1};
-        HBRUSH gray = ::CreateSolidBrush(GetSysColor(COLOR_GRAYTEXT));
-        ::FillRect(dc, &line, gray);
-        ::DeleteObject(gray);
-        return;
-    }
-    SIZE icon = menu->GetIconSize();
-    if (!menuBarItem && data->m_icons && data->m_iconIndex >= 0) {
-        int index = data->m_iconIndex + (grayed ? 2 : (GetUseShadedIcons() && !selected ? 1 : 0));
-        ImageList_Draw(data->m_icons->GetImageList(), index, dc, r.left + 3,
-                       r.top + (r.bottom - r.top - icon.cy) / 2, ILD_TRANSPARENT);
-    }
-    CString text = data->GetShowText(GetShowAccelerators() ? menu->GetAccelerators() : nullptr);
-    int tab = text.Find('\t');
-    CString label = tab >= 0 ? text.Left(tab) : text;
-    int oldMode = ::SetBkMode(dc, TRANSPARENT);
-    COLORREF oldColor = ::SetTextColor(dc, GetSysColor(grayed ? COLOR_GRAYTEXT
-                                                              : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
-    NONCLIENTMETRICSA ncm;
-    ZeroMemory(&ncm, sizeof ncm);
-    ncm.cbSize = 340;
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &ncm, 0);
-    HFONT font = ::CreateFontIndirectA(&ncm.lfMenuFont);
-    HGDIOBJ oldFont = ::SelectObject(dc, font);
-    if (menuBarItem) {
-        ::DrawTextA(dc, label, label.GetLength(), &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    } else {
-        RECT t = {r.left + icon.cx + 12, r.top, r.right - 15, r.bottom};
-        ::DrawTextA(dc, label, label.GetLength(), &t, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-        if (tab >= 0) {
-            CString keys = text.Mid(text.ReverseFind('\t') + 1);
-            ::DrawTextA(dc, keys, keys.GetLength(), &t, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
-        }
-    }
-    ::SelectObject(dc, oldFont);
-    ::DeleteObject(font);
-    ::SetTextColor(dc, oldColor);
-    ::SetBkMode(dc, oldMode);
-}
-
 static void Paint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
 {
     CMenuTheme* theme = GetCurrentMenuTheme();
     if (theme && theme->m_paint) (menu->*theme->m_paint)(dis, menuBarItem);
-    else DefaultPaint(menu, dis, menuBarItem);
 }
 
 void CSkinMenu::DrawItem(LPDRAWITEMSTRUCT dis)

@@ -2,6 +2,15 @@
 #include <cstring>
 #include <string>
 
+LOGFONTA GetMenuLogFont()
+{
+    NONCLIENTMETRICSA ncm;
+    ZeroMemory(&ncm, sizeof ncm);
+    ncm.cbSize = 340;
+    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &ncm, 0);
+    return ncm.lfMenuFont;
+}
+
 static void Output(HDC dc, const RECT& rect, const std::string& s)
 {
     if (!s.empty())

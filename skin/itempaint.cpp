@@ -138,3 +138,12 @@ void MenuItemPaint::PrepareState(ItemLayout layout)
     if (layout == ItemLayout::Flat && Has(ODS_HOTLIGHT | ODS_INACTIVE)) state |= ODS_SELECTED;
     keyboardFrame = ApplySelectDisabledRule(&state);
 }
+
+bool BeginItemPaint(MenuItemPaint& p, ItemLayout layout)
+{
+    p.PrepareState(layout);
+    p.Commit();
+    if (!p.IsTitle()) return true;
+    p.menu->DrawMenuTitle(p.dis, p.bar);
+    return false;
+}

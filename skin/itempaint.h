@@ -96,3 +96,7 @@ struct MenuItemPaint {
     void PrepareState(ItemLayout layout);
     void Commit() const { dis->itemState = state; }
 };
+
+// The common start of every painter: the state prepared and handed back, a
+// title passed to the title painter. False when nothing is left to paint.
+bool BeginItemPaint(MenuItemPaint& p, ItemLayout layout);

@@ -274,26 +274,20 @@ BOOL CSkinMenu::DrawCheckMark(CDC& dc, const RECT& rect, HBITMAP checked, HBITMA
     return TRUE;
 }
 
+namespace {
+void PaintClassicItem(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem, Classic look)
+{
+    MenuItemPaint p(menu, dis, menuBarItem);
+    if (BeginItemPaint(p, ItemLayout::Classic)) ClassicPainter(menu, p, look).Paint();
+}
+} // namespace
+
 void CSkinMenu::DrawItemClassic(DRAWITEMSTRUCT* dis, BOOL menuBarItem)
 {
-    MenuItemPaint p(this, dis, menuBarItem);
-    p.PrepareState(ItemLayout::Classic);
-    p.Commit();
-    if (p.IsTitle()) {
-        DrawMenuTitle(dis, menuBarItem);
-        return;
-    }
-    ClassicPainter(this, p, Classic::Plain).Paint();
+    PaintClassicItem(this, dis, menuBarItem, Classic::Plain);
 }
 
 void CSkinMenu::DrawItemBevel(DRAWITEMSTRUCT* dis, BOOL menuBarItem)
 {
-    MenuItemPaint p(this, dis, menuBarItem);
-    p.PrepareState(ItemLayout::Classic);
-    p.Commit();
-    if (p.IsTitle()) {
-        DrawMenuTitle(dis, menuBarItem);
-        return;
-    }
-    ClassicPainter(this, p, Classic::Bevel).Paint();
+    PaintClassicItem(this, dis, menuBarItem, Classic::Bevel);
 }

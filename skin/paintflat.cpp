@@ -317,28 +317,19 @@ void FlatPainter::PaintText(CDC& dc, const RECT& r, bool selected)
 
 } // namespace
 
-void CSkinMenu::DrawItemXP(DRAWITEMSTRUCT* dis, BOOL menuBarItem)
+namespace {
+void PaintFlatItem(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem, Flat look)
 {
-    MenuItemPaint p(this, dis, menuBarItem);
-    p.PrepareState(ItemLayout::Flat);
-    p.Commit();
-    if (p.IsTitle()) {
-        DrawMenuTitle(dis, menuBarItem);
-        return;
-    }
-    if (p.bar && (p.Selected() || p.Hot()) && !p.Inactive()) RememberBarItemRect(dis->hDC, dis->rcItem);
-    FlatPainter(this, p, Flat::XP).Paint();
+    MenuItemPaint p(menu, dis, menuBarItem);
+    if (!BeginItemPaint(p, ItemLayout::Flat)) return;
+    if (p.bar && (p.Selected() || p.Hot()) && !p.Inactive()) menu->RememberBarItemRect(dis->hDC, dis->rcItem);
+    FlatPainter(menu, p, look).Paint();
 }
+} // namespace
+
+void CSkinMenu::DrawItemXP(DRAWITEMSTRUCT* dis, BOOL menuBarItem) { PaintFlatItem(this, dis, menuBarItem, Flat::XP); }
 
 void CSkinMenu::DrawItem2003(DRAWITEMSTRUCT* dis, BOOL menuBarItem)
 {
-    MenuItemPaint p(this, dis, menuBarItem);
-    p.PrepareState(ItemLayout::Flat);
-    p.Commit();
-    if (p.IsTitle()) {
-        DrawMenuTitle(dis, menuBarItem);
-        return;
-    }
-    if (p.bar && (p.Selected() || p.Hot()) && !p.Inactive()) RememberBarItemRect(dis->hDC, dis->rcItem);
-    FlatPainter(this, p, Flat::Office2003).Paint();
+    PaintFlatItem(this, dis, menuBarItem, Flat::Office2003);
 }

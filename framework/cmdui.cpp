@@ -1,4 +1,5 @@
 #include "framework/cmdui.h"
+#include "framework/gdiscope.h"
 #include "framework/menu.h"
 #include "framework/wnd.h"
 
@@ -22,14 +23,26 @@ void CCmdUI::SetCheck(int check) {
     }
 }
 
+namespace {
+// The radio dot a menu shows for an item that SetRadio checked: one bitmap of
+// the check-mark size for the whole process, made on first use.
+HBITMAP MenuDotBitmap() {
+    static CBitmap dot;
+    if (!dot.GetSafeHandle()) {
+        RECT r = {0, 0, ::GetSystemMetrics(SM_CXMENUCHECK), ::GetSystemMetrics(SM_CYMENUCHECK)};
+        if (!dot.CreateBitmap(r.right, r.bottom, 1, 1, nullptr)) return nullptr;
+        CMemoryDC dc(nullptr, dot);
+        ::DrawFrameControl(dc, &r, DFC_MENU, DFCS_MENUBULLET);
+    }
+    return dot;
+}
+}  // namespace
+
+// As a check mark, but a menu item shows the radio dot: it becomes the item's
+// checked bitmap.
 void CCmdUI::SetRadio(BOOL on) {
     SetCheck(on ? 1 : 0);
-    if (m_pMenu && !m_pSubMenu) {
-        MENUITEMINFOA mi = {sizeof mi, MIIM_FTYPE};
-        ::GetMenuItemInfoA(m_pMenu->m_hMenu, m_nIndex, TRUE, &mi);
-        mi.fType = on ? (mi.fType | MFT_RADIOCHECK) : (mi.fType & ~MFT_RADIOCHECK);
-        ::SetMenuItemInfoA(m_pMenu->m_hMenu, m_nIndex, TRUE, &mi);
-    }
+    if (m_pMenu && !m_pSubMenu) ::SetMenuItemBitmaps(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION, nullptr, MenuDotBitmap());
 }
 
 void CCmdUI::SetText(LPCSTR text) {

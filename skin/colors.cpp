@@ -65,6 +65,9 @@ static BOOL MenuBrushColor(HMENU menu, COLORREF* color)
     if (!GetMenuInfo(menu, &mi) || !mi.hbrBack) return FALSE;
     LOGBRUSH lb;
     if (GetObjectA(mi.hbrBack, sizeof lb, &lb) != sizeof lb) return FALSE;
+    // Only a solid brush has one colour; the gradient bar brushes are pattern
+    // brushes, whose lbColor means nothing.
+    if (lb.lbStyle != BS_SOLID) return FALSE;
     *color = lb.lbColor;
     return TRUE;
 }

@@ -73,6 +73,24 @@ void DarkenBitmap(HBITMAP bitmap, int amount);
 // The module every resource of the library is loaded from.
 HINSTANCE SkinGetResourceHandle();
 
+// A font made for a piece of drawing, selected into the DC for the object's
+// time and deleted after it is put back.
+class CSelectedFont {
+public:
+    CSelectedFont(HDC dc, const LOGFONTA& lf) : m_select(dc, Create(m_font, lf)) {}
+    CSelectedFont(const CSelectedFont&) = delete;
+    CSelectedFont& operator=(const CSelectedFont&) = delete;
+
+private:
+    static HGDIOBJ Create(CFont& font, const LOGFONTA& lf)
+    {
+        font.CreateFontIndirect(&lf);
+        return font;
+    }
+    CFont m_font;
+    CSelectScope m_select;
+};
+
 // ---- text and glyphs
 // The system's menu font (SPI_GETNONCLIENTMETRICS), read in one place.
 LOGFONTA GetMenuLogFont();

@@ -18,17 +18,6 @@ SIZE TextExtent(const CString& text, const LOGFONTA& lf)
     return sz;
 }
 
-LOGFONTA TitleFont()
-{
-    LOGFONTA lf;
-    ZeroMemory(&lf, sizeof lf);
-    lf.lfHeight = 16;
-    lf.lfWeight = 700;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
-    return lf;
-}
-
 // Separators and titles measure alike in every theme; false for other items.
 bool MeasureSeparator(const CSkinMenuItemData* d, HACCEL accel, MEASUREITEMSTRUCT* mis)
 {
@@ -37,7 +26,7 @@ bool MeasureSeparator(const CSkinMenuItemData* d, HACCEL accel, MEASUREITEMSTRUC
         mis->itemWidth = mis->itemHeight = 3;
         return true;
     }
-    SIZE text = TextExtent(d->GetShowText(accel), TitleFont());
+    SIZE text = TextExtent(d->GetShowText(accel), GetTitleLogFont(0));
     SIZE icon = {0, 0};
     if (d->m_iconIndex != -1 && d->m_icons) {
         icon = d->m_icons->GetIconSize();

@@ -287,6 +287,38 @@ BOOL CSkinMenuIcons::Reload()
     return BuildVariants();
 }
 
+namespace {
+// One image of a list as an icon handle, destroyed with the object.
+class ImageIcon {
+public:
+    ImageIcon(HIMAGELIST list, int index) : m_icon(list ? ImageList_GetIcon(list, index, ILD_NORMAL) : nullptr) {}
+    ~ImageIcon()
+    {
+        if (m_icon) DestroyIcon(m_icon);
+    }
+    ImageIcon(const ImageIcon&) = delete;
+    ImageIcon& operator=(const ImageIcon&) = delete;
+    HICON Get() const { return m_icon; }
+
+private:
+    HICON m_icon;
+};
+} // namespace
+
+void CSkinMenuIcons::Draw(HDC dc, int index, POINT at) const
+{
+    if (m_imageList) ImageList_Draw(m_imageList, index, dc, at.x, at.y, ILD_TRANSPARENT);
+}
+
+void CSkinMenuIcons::DrawMono(HDC dc, int index, POINT at, COLORREF color) const
+{
+    ImageIcon icon(m_imageList, index);
+    if (!icon.Get()) return;
+    SIZE sz = GetIconSize();
+    CBrush brush(color);
+    DrawStateA(dc, brush, nullptr, (LPARAM)icon.Get(), 0, at.x, at.y, sz.cx, sz.cy, DST_ICON | DSS_MONO);
+}
+
 void RefreshIconStores()
 {
     DWORD now = GetTickCount();

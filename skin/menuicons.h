@@ -30,6 +30,11 @@ public:
     static int AddRef(CSkinMenuIcons* store);
     static int Release(CSkinMenuIcons* store);
 
+    // Draws one image, transparent, at the point.
+    void Draw(HDC dc, int index, POINT at) const;
+    // Draws one image as a silhouette in one colour.
+    void DrawMono(HDC dc, int index, POINT at, COLORREF color) const;
+
     void SetResourceName(LPCSTR name);
     SIZE GetIconSize() const;
     HIMAGELIST GetImageList() const { return m_imageList; }

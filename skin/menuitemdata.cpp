@@ -1,9 +1,11 @@
 #include "skin/menuitemdata.h"
 #include "skin/menuicons.h"
+#include "skin/drawing.h"
 #include "framework/framework.h"
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CSkinMenuItemData, CObject)
+IMPLEMENT_DYNAMIC(CSkinMenuItemDataTitle, CSkinMenuItemData)
 
 CSkinMenuItemData::~CSkinMenuItemData()
 {
@@ -85,4 +87,29 @@ HACCEL GetMainFrameAccelerators()
     if (!thread) thread = AfxGetThread();
     CFrameWnd* frame = thread ? DYNAMIC_DOWNCAST(CFrameWnd, thread->GetMainWnd()) : nullptr;
     return frame ? frame->m_hAccelTable : nullptr;
+}
+
+TitleColors GetTitleColors(const CSkinMenuItemData* item)
+{
+    TitleColors c = {GetSysColor(COLOR_CAPTIONTEXT),
+                     MixColors86To14(GetSysColor(COLOR_WINDOW), GetMenuBackgroundColor(nullptr)),
+                     GetSysColor(COLOR_ACTIVECAPTION)};
+    const CSkinMenuItemDataTitle* title = DYNAMIC_DOWNCAST(CSkinMenuItemDataTitle, const_cast<CSkinMenuItemData*>(item));
+    if (!title) return c;
+    if (title->m_textColor != CSkinMenuItemDataTitle::kUseDefault) c.text = title->m_textColor;
+    if (title->m_secondColor != CSkinMenuItemDataTitle::kUseDefault) c.second = title->m_secondColor;
+    if (title->m_backgroundColor != CSkinMenuItemDataTitle::kUseDefault) c.background = title->m_backgroundColor;
+    return c;
+}
+
+LOGFONTA GetTitleLogFont(int escapement)
+{
+    LOGFONTA lf;
+    ZeroMemory(&lf, sizeof lf);
+    lf.lfHeight = 16;
+    lf.lfWeight = FW_BOLD;
+    lf.lfEscapement = lf.lfOrientation = escapement;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
+    return lf;
 }

@@ -1,7 +1,7 @@
 // Skinning of the system's popup-menu windows (class "#32768"): the thread hook
 // subclasses each one that shows a CSkinMenu and releases it when it closes.
 #pragma once
-#include "framework/gdi.h"
+#include "framework/framework.h"
 #include <windows.h>
 #include <memory>
 
@@ -18,20 +18,25 @@ struct CMenuHookData {
     DWORD state = 0;              // kShownAlready, kStylesChanged, kPrinting
     BOOL framePainted = FALSE;
     HMENU menu = nullptr;
-    std::unique_ptr<CBitmap> capture;    // screen under the window; null until captured
-    std::unique_ptr<CRgn> updateRegion;  // copy of the first WM_NCPAINT's region; null = none
+    CBitmap capture;              // screen under the window; empty until captured
+    CRgn updateRegion;            // the first WM_NCPAINT's update region; empty = none
     BOOL handled = TRUE;
     WNDPROC previousProc = nullptr;   // also kept here should the property go missing
 
     enum { kShownAlready = 1, kStylesChanged = 2, kPrinting = 8 };
 };
 
-BOOL SubclassPopupMenuWindow(HWND wnd, BOOL shownAlready);
+// Skins a popup-menu window that shows a CSkinMenu. The window's own menu
+// (MN_GETHMENU, or the menu it was created for) wins over the announced
+// menu being opened; the announcement serves only a window that cannot tell.
+BOOL SubclassPopupMenuWindow(HWND wnd, BOOL shownAlready, HMENU createdFor = nullptr);
 void ReleasePopupMenuWindow(HWND wnd);
 LRESULT CALLBACK PopupMenuWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The data of a subclassed popup window, or null.
 CMenuHookData* GetMenuHookData(HWND wnd);
 int GetSubclassedPopupCount();
-// Screen position of the last key message a popup saw (read by the painters).
+// Message position of the last key message a popup saw, or of the last paint
+// of a grayed item under the mouse (the painters tell keyboard from mouse by it).
 DWORD GetLastKeyMessagePos();
+void SetLastKeyMessagePos(DWORD pos);

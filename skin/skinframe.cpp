@@ -184,18 +184,30 @@ BOOL CSkinMenu::GetMenuItemText(UINT item, CString& text, UINT flags)
     return TRUE;
 }
 
+// Whether a (lower-cased) label marks the key with a single ampersand; "&&"
+// is a literal ampersand and marks nothing.
+static bool MarksMnemonic(const CString& label, char key)
+{
+    for (int i = 0; i + 1 < label.GetLength(); ++i) {
+        if (label[i] != '&') continue;
+        if (label[i + 1] == '&') ++i;
+        else if (label[i + 1] == key) return true;
+    }
+    return false;
+}
+
 LRESULT CSkinMenu::FindMnemonicItem(UINT ch, CMenu* menu)
 {
     CSkinMenu* skin = DYNAMIC_DOWNCAST(CSkinMenu, menu);
     if (!skin) return MNC_IGNORE;
-    char key[3] = {'&', (char)ch, 0};
+    char key[2] = {(char)ch, 0};
     CharLowerA(key);
     if (skin->GetMenuItemCount() != (int)skin->m_items.size()) skin->ConvertItemsToOwnerDraw();
     for (UINT pos = 0; pos < skin->m_items.size(); ++pos) {
         CString text;
         if (!skin->GetMenuItemText(pos, text, MF_BYPOSITION)) continue;
         text.MakeLower();
-        if (text.Find(key) >= 0) return MAKELRESULT(pos, MNC_EXECUTE);
+        if (MarksMnemonic(text, key[0])) return MAKELRESULT(pos, MNC_EXECUTE);
     }
     return MNC_IGNORE;
 }

@@ -51,6 +51,12 @@ protected:
     {
         const MSG* m = CWnd::GetCurrentMessage();
         if (MeasureMenuItemForWindow(this->m_hWnd, m->message, m->wParam, m->lParam)) return;
+        // Owner-drawn controls (combo and list boxes) measure through the
+        // framework, which reflects the message to them.
+        if (mis->CtlType != ODT_MENU) {
+            CWnd::OnMeasureItem(id, mis);
+            return;
+        }
         AFX_WND_THREAD_STATE* st = AfxGetWndThreadState();
         HMENU menu = st->m_hTrackingWindow == this->m_hWnd ? st->m_hTrackingMenu : ::GetMenu(this->m_hWnd);
         if (CMenu::FromHandlePermanent(menu)) CWnd::OnMeasureItem(id, mis);

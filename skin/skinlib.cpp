@@ -101,8 +101,15 @@ void SetHotMenuBarItem(ULONG_PTR data) { g_hotMenuBarItem = data; }
 LRESULT CALLBACK MenuCallWndProcHook(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT* cwp = (const CWPSTRUCT*)lParam;
-    if (code == HC_ACTION && cwp && (cwp->message == WM_CREATE || cwp->message == kMsgPopupMenuShownAgain))
-        SubclassPopupMenuWindow(cwp->hwnd, cwp->message == kMsgPopupMenuShownAgain);
+    if (code == HC_ACTION && cwp && cwp->message == WM_CREATE) {
+        // The system creates a popup-menu window for its menu: Wine passes
+        // that menu as the creation parameter.
+        const CREATESTRUCTA* cs = (const CREATESTRUCTA*)cwp->lParam;
+        HMENU createdFor = cs && ::IsMenu((HMENU)cs->lpCreateParams) ? (HMENU)cs->lpCreateParams : nullptr;
+        SubclassPopupMenuWindow(cwp->hwnd, FALSE, createdFor);
+    } else if (code == HC_ACTION && cwp && cwp->message == kMsgPopupMenuShownAgain) {
+        SubclassPopupMenuWindow(cwp->hwnd, TRUE);
+    }
     return CallNextHookEx(State().hook, code, wParam, lParam);
 }
 

@@ -124,59 +124,10 @@ BOOL CSkinMenu::EraseBkgnd(HWND wnd, HDC dc)
     return TRUE;
 }
 
-// ---- painting until the themes bring their own painters
-
-static void DefaultPaint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
-{
-    const CSkinMenuItemData* data = (const CSkinMenuItemData*)dis->itemData;
-    HDC dc = dis->hDC;
-    RECT r = dis->rcItem;
-    bool selected = (dis->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
-    bool grayed = (dis->itemState & ODS_GRAYED) != 0;
-    COLORREF back = selected ? GetSysColor(COLOR_HIGHLIGHT)
-                             : (menuBarItem ? GetMenuBarColor(nullptr) : GetMenuBackgroundColor(nullptr));
-    ::FillRect(dc, &r, CBrush(back));
-    if (!data) return;
-    if (data->m_menuFlags & MF_SEPARATOR) {
-        RECT line = {r.left + 2, (r.top + r.bottom) / 2, r.right - 2, (r.top + r.bottom) / 2 + 1};
-        ::FillRect(dc, &line, CBrush(GetSysColor(COLOR_GRAYTEXT)));
-        return;
-    }
-    SIZE icon = menu->GetIconSize();
-    if (!menuBarItem && data->m_icons && data->m_iconIndex >= 0) {
-        int index = data->m_iconIndex + (grayed ? 2 : (GetUseShadedIcons() && !selected ? 1 : 0));
-        ImageList_Draw(data->m_icons->GetImageList(), index, dc, r.left + 3,
-                       r.top + (r.bottom - r.top - icon.cy) / 2, ILD_TRANSPARENT);
-    }
-    CString text = data->GetShowText(GetShowAccelerators() ? menu->GetAccelerators() : nullptr);
-    int tab = text.Find('\t');
-    CString label = tab >= 0 ? text.Left(tab) : text;
-    int oldMode = ::SetBkMode(dc, TRANSPARENT);
-    COLORREF oldColor = ::SetTextColor(dc, GetSysColor(grayed ? COLOR_GRAYTEXT
-                                                              : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
-    LOGFONTA menuFont = GetMenuLogFont();
-    CFont font;
-    font.CreateFontIndirect(&menuFont);
-    CSelectScope selectFont(dc, font);
-    if (menuBarItem) {
-        ::DrawTextA(dc, label, label.GetLength(), &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    } else {
-        RECT t = {r.left + icon.cx + 12, r.top, r.right - 15, r.bottom};
-        ::DrawTextA(dc, label, label.GetLength(), &t, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-        if (tab >= 0) {
-            CString keys = text.Mid(text.ReverseFind('\t') + 1);
-            ::DrawTextA(dc, keys, keys.GetLength(), &t, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
-        }
-    }
-    ::SetTextColor(dc, oldColor);
-    ::SetBkMode(dc, oldMode);
-}
-
 static void Paint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
 {
     CMenuTheme* theme = GetCurrentMenuTheme();
     if (theme && theme->m_paint) (menu->*theme->m_paint)(dis, menuBarItem);
-    else DefaultPaint(menu, dis, menuBarItem);
 }
 
 void CSkinMenu::DrawItem(LPDRAWITEMSTRUCT dis)

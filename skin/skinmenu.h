@@ -58,6 +58,16 @@ public:
     void MeasureItemBevel(MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
     void MeasureItemFlat(MEASUREITEMSTRUCT* mis, BOOL menuBarItem);
 
+    // The themes' item painters and the title painter of every theme.
+    void DrawItemClassic(DRAWITEMSTRUCT* dis, BOOL menuBarItem);
+    void DrawItemXP(DRAWITEMSTRUCT* dis, BOOL menuBarItem);
+    void DrawItemBevel(DRAWITEMSTRUCT* dis, BOOL menuBarItem);
+    void DrawItem2003(DRAWITEMSTRUCT* dis, BOOL menuBarItem);
+    void DrawItemSystemFont(DRAWITEMSTRUCT* dis, BOOL menuBarItem);
+    void DrawMenuTitle(DRAWITEMSTRUCT* dis, BOOL menuBarItem);
+    // The check mark of an item without icon (classic and bevel painters).
+    BOOL DrawCheckMark(CDC& dc, const RECT& rect, HBITMAP checked, HBITMAP unchecked, UINT state);
+
     // Conversion to owner-draw and its bookkeeping.
     BOOL ConvertItemsToOwnerDraw();
     CSkinMenuItemData* CreateItemData(int pos, UINT flags, UINT_PTR id, LPCSTR text);

@@ -1,4 +1,5 @@
 #include "skin/drawing.h"
+#include "framework/framework.h"
 #include "skin/skinlib.h"
 #include "skin/menuitemdata.h"
 #include "skin/testhooks.h"
@@ -152,6 +153,16 @@ TEST(SkinColors, MenuColoursReadTheMenuBrush)
     ASSERT_TRUE(SetMenuInfo(menu, &mi));
     EXPECT_EQ(RGB(1, 2, 3), GetMenuBackgroundColor(menu));
     EXPECT_EQ(RGB(1, 2, 3), GetMenuBarColor(menu));
+    // A pattern brush (the gradient bar brushes of draw modes 8-11) has no one
+    // colour: the menu takes the system's, as without a brush.
+    CBitmap bits;
+    ASSERT_TRUE(bits.CreateBitmap(8, 8, 1, 1, nullptr));
+    CBrush pattern;
+    ASSERT_TRUE(pattern.CreatePatternBrush(&bits));
+    mi.hbrBack = pattern;
+    ASSERT_TRUE(SetMenuInfo(menu, &mi));
+    EXPECT_EQ(GetMenuBackgroundColor(nullptr), GetMenuBackgroundColor(menu));
+    EXPECT_EQ(GetMenuBarColor(nullptr), GetMenuBarColor(menu));
     DestroyMenu(menu);
     DeleteObject(brush);
     struct Case {

@@ -21,6 +21,21 @@ public:
     }
 };
 
+// An owner-drawn list box that measures its own items (reflected from the parent).
+class CTallItemList : public CListBox {
+public:
+    int measured = 0;
+    void MeasureItem(LPMEASUREITEMSTRUCT mis)
+    {
+        ++measured;
+        mis->itemHeight = 37;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CTallItemList, CListBox)
+    ON_WM_MEASUREITEM_REFLECT()
+END_MESSAGE_MAP()
+
 struct EnvironmentScope {
     SkinEnvironmentOverride saved;
     explicit EnvironmentScope(const SkinEnvironmentOverride& o) : saved(SkinOverrideEnvironmentForTest(o)) {}
@@ -84,6 +99,24 @@ TEST(SkinFrameTemplate, MeasureReachesTheHoldingMenu)
     EXPECT_EQ(0, MeasureMenuItemForWindow(wnd.m_hWnd, WM_MEASUREITEM, 0, (LPARAM)&stranger));
     MEASUREITEMSTRUCT button = {ODT_BUTTON, 1, 100, 0, 0, (ULONG_PTR)open};
     EXPECT_EQ(0, MeasureMenuItemForWindow(wnd.m_hWnd, WM_MEASUREITEM, 0, (LPARAM)&button));
+    wnd.DestroyWindow();
+}
+
+// A skinned window without a menu still gives its owner-drawn controls their
+// own measuring.
+TEST(SkinFrameTemplate, ControlsMeasureTheirOwnItems)
+{
+    CTestSkinWnd wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, AfxDefaultWndClass(), "No menu", WS_OVERLAPPEDWINDOW, 60, 60, 300, 200, nullptr,
+                             nullptr));
+    CTallItemList list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS, CRect(10, 10, 200, 150),
+                            &wnd, 5));
+    list.AddString("one");
+    list.AddString("two");
+    EXPECT_EQ(2, list.measured);
+    EXPECT_EQ(37, (int)list.SendMessage(LB_GETITEMHEIGHT, 1));
+    list.DestroyWindow();
     wnd.DestroyWindow();
 }
 

@@ -92,6 +92,39 @@ TEST(SkinPopupHook, StaleAnnouncementIsNotUsedLater)
     DestroyMenu(foreign);
 }
 
+// A popup that names its menu at creation (Wine does) follows that menu: an
+// announcement left over from a popup that never opened binds nothing, and a
+// skin menu's popup created before its announcement is still skinned.
+TEST(SkinPopupHook, PopupsFollowTheMenuTheyWereCreatedFor)
+{
+    CSkinMenu bar;
+    ASSERT_TRUE(bar.LoadMenu(200));
+    HMENU file = GetSubMenu(bar.m_hMenu, 0), help = GetSubMenu(bar.m_hMenu, 1);
+    HMENU foreign = CreatePopupMenu();
+    AppendMenuA(foreign, MF_STRING, 1, "x");
+    struct Case {
+        const char* what;
+        HMENU announced;
+        HMENU createdFor;
+        HMENU boundTo;   // null: not skinned
+    } cases[] = {
+        {"stale announcement, foreign popup", file, foreign, nullptr},
+        {"stale announcement, another skin popup", file, help, help},
+        {"created before its announcement", nullptr, file, file},
+        {"announced and created for", help, help, help},
+    };
+    for (const Case& c : cases) {
+        SetMenuBeingOpened(c.announced);
+        HWND popup = CreatePopupWindow(c.createdFor);
+        CMenuHookData* data = GetMenuHookData(popup);
+        EXPECT_EQ(c.boundTo != nullptr, data != nullptr) << c.what;
+        if (data) EXPECT_EQ(c.boundTo, data->menu) << c.what;
+        EXPECT_EQ(nullptr, GetMenuBeingOpened()) << c.what;
+        DestroyWindow(popup);
+    }
+    DestroyMenu(foreign);
+}
+
 TEST(SkinPopupHook, ReleaseNeverInstallsANullProcedure)
 {
     CSkinMenu bar;

@@ -78,31 +78,6 @@ std::string Join(const std::vector<int>& items)
     return all;
 }
 
-// "dd.mm.yyyy hh:mm:ss" of the simulator against this machine's local time.
-long long SecondsFromNow(const std::string& clock)
-{
-    SYSTEMTIME t = {};
-    if (sscanf(clock.c_str(), "%hu.%hu.%hu %hu:%hu:%hu", &t.wDay, &t.wMonth, &t.wYear, &t.wHour, &t.wMinute,
-               &t.wSecond) != 6)
-        return 1LL << 40;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    FILETIME a, b;
-    SystemTimeToFileTime(&t, &a);
-    SystemTimeToFileTime(&now, &b);
-    long long ta = ((long long)a.dwHighDateTime << 32) | a.dwLowDateTime;
-    long long tb = ((long long)b.dwHighDateTime << 32) | b.dwLowDateTime;
-    return (ta - tb) / 10000000;
-}
-
-std::string Join(const std::vector<std::string>& items)
-{
-    std::string all;
-    for (const std::string& item : items)
-        all += (all.empty() ? "" : " | ") + item;
-    return all;
-}
-
 // A running server and the windows an operator works with.
 class Operator {
 public:

@@ -13,6 +13,7 @@
 #include "framework/sync.h"
 #include "framework/msgwait.h"
 #include "framework/handle.h"
+#include "framework/ownedicon.h"
 #include "framework/msgmap.h"
 #include "framework/cmdtarget.h"
 #include "framework/thread.h"

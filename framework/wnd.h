@@ -334,6 +334,11 @@ void AfxCancelModes(HWND receiver);
 void AfxDeleteTempMaps();
 // Window class of the framework's own windows.
 LPCSTR AfxDefaultWndClass();
+// A window class with these attributes (the framework's window procedure
+// takes over at creation), registered once per process: its name, valid
+// until the process ends, or null when it cannot be registered.
+LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                           HICON icon = nullptr);
 
 
 // Message-map entries for window messages; each checks the handler's type.

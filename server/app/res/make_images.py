@@ -119,8 +119,14 @@ def main():
     # The same buttons as the toolbar resource's own bitmap (128), for a plain
     # toolbar: on the light grey that loading turns into the button face colour.
     strip('toolbar_face.bmp', TOOLBAR, (192, 192, 192))
-    # Notifier skin (bitmap 136): a dark blue panel, white is transparent.
-    bmp('notifier.bmp', 180, 64, lambda x, y: (255, 255, 255) if (x < 2 or y < 2 or x > 177 or y > 61) else (20, 50, 110 + y))
+    # Notifier skin (bitmap 136, 100 x 70): a dark blue panel with rounded
+    # corners; white is transparent.
+    def notifier(x, y):
+        cx, cy = min(max(x, 6), 93), min(max(y, 6), 63)
+        if (x - cx) ** 2 + (y - cy) ** 2 > 36:
+            return (255, 255, 255)
+        return (20, 50, 110 + y)
+    bmp('notifier.bmp', 100, 70, notifier)
     icon('halvex.ico', BLUE)
     icon('tray.ico', GREEN)
 

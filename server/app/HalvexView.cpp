@@ -38,6 +38,7 @@ BEGIN_MESSAGE_MAP(C_HalvexView, CFormView)
     ON_COMMAND(ID_EXPAND_ALL, OnExpandAll)
     ON_COMMAND(ID_COLLAPSE_ALL, OnCollapseAll)
     ON_COMMAND(ID_SHOW_USER_LOG, OnShowUserLog)
+    ON_COMMAND(ID_SETTINGS, OnSettings)
     ON_COMMAND(ID_TEST_READ_EEPROM, OnTestReadEEPROM)
     ON_COMMAND(ID_TEST_WRITE_EEPROM, OnTestWriteEEPROM)
     ON_UPDATE_COMMAND_UI(ID_CONTROLLER_EDIT, OnUpdateControllerCommand)
@@ -140,7 +141,7 @@ void C_HalvexView::StartServices()
     m_nTestMenu = s.testMenu ? 1 : 0;
     m_nSelectPollInfo = s.selectPollInfo ? 1 : 0;
     m_bUseBCDB = s.useBCDB;
-    m_strConnStr = s.connStr.c_str();
+    SetConnStr(s.connStr.c_str());
     m_nAutoSetTime = s.autoSetTime;
     m_nAutoSetTimeInterval = s.autoSetTimeInterval;
     m_nTCPPort = s.tcpPort;
@@ -179,7 +180,15 @@ BOOL C_HalvexView::OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* 
 
 std::string C_HalvexView::ConnStr() const
 {
+    CSingleLock lock(&m_connStrLock, TRUE);
     return std::string(m_strConnStr.GetString());
+}
+
+void C_HalvexView::SetConnStr(const CString& text)
+{
+    // A copy of its own: the reference-counted text is never shared across threads.
+    CSingleLock lock(&m_connStrLock, TRUE);
+    m_strConnStr = CString(text.GetString());
 }
 
 void C_HalvexView::AddLogMessage(const std::string& text, int image)

@@ -13,6 +13,7 @@
 #include "server/services/HalvexViewServices.h"
 #include "server/services/SetTimeThreads.h"
 #include "server/services/UserLog.h"
+#include <atomic>
 #include <deque>
 #include <string>
 #include <utility>
@@ -32,8 +33,10 @@ public:
     // ---- run-time settings ([Controllers], [Database], [Misc]) -------------
     volatile bool m_bRunning;
     bool m_bOnLine;
+    // Written on the GUI thread, read by the reporting-database thread when it
+    // connects: through SetConnStr and ConnStr only, under m_connStrLock.
     CString m_strConnStr;
-    bool m_bUseBCDB;
+    std::atomic<bool> m_bUseBCDB;
     volatile int m_nAutoSetTime;
     int m_nTestMenu;
     volatile int m_nSelectPollInfo;
@@ -93,6 +96,7 @@ public:
     bool IsRunning() const override { return m_bRunning; }
     bool UseBCDB() const override { return m_bUseBCDB; }
     std::string ConnStr() const override;
+    void SetConnStr(const CString& text);
     int AutoSetTime() const override { return m_nAutoSetTime; }
     int AutoSetTimeInterval() const override { return m_nAutoSetTimeInterval; }
     int TCPPort() const override { return m_nTCPPort; }
@@ -152,6 +156,7 @@ protected:
     void OnExpandAll();
     void OnCollapseAll();
     void OnShowUserLog();
+    void OnSettings();
     void OnTestReadEEPROM();
     void OnTestWriteEEPROM();
     void OnUpdateControllerCommand(CCmdUI* cmdUI);
@@ -186,6 +191,7 @@ private:
     HWND m_hFrame;                        // for RefreshCommandStates
     CBusServices m_busServices;           // the services' way to the bus
 
+    mutable CCriticalSection m_connStrLock;
     CRITICAL_SECTION m_lock;              // guards the two members below
     std::vector<std::pair<int, int>> m_treeOrder; // (port, id) of the root items
     std::deque<VTMultiDrop::EventArgRegistration> m_pendingRows;

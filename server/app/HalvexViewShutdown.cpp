@@ -58,7 +58,7 @@ void C_HalvexView::SaveAndStop()
     settings.testMenu = m_nTestMenu != 0;
     settings.selectPollInfo = false;
     settings.useBCDB = m_bUseBCDB;
-    settings.connStr = m_strConnStr.GetString();
+    settings.connStr = ConnStr();
     settings.autoSetTime = m_nAutoSetTime;
     settings.autoSetTimeInterval = m_nAutoSetTimeInterval;
     settings.tcpPort = m_nTCPPort;

@@ -80,3 +80,9 @@ void CHalvexServices::StopServices(DWORD (*wait)(HANDLE*))
     if (m_pSetTime)
         m_pSetTime->WaitForThreads(wait);
 }
+
+void CHalvexServices::ReconnectDatabase() const
+{
+    if (m_dwConsumerThreadId != 0)
+        ::PostThreadMessageA(m_dwConsumerThreadId, WM_CONSUMER_DB_RECONNECT, 0, 0);
+}

@@ -27,6 +27,9 @@ public:
 
     DWORD DispatcherThreadId() const { return m_dwDispatcherThreadId; }
     DWORD ConsumerThreadId() const { return m_dwConsumerThreadId; }
+    // Asks the reporting-database thread (through the consumer, which runs
+    // it) to disconnect and connect with the current settings.
+    void ReconnectDatabase() const;
 
     CTH_TCPDispatcher* m_pTCPDispatcher; // auto-deleting: valid while it runs
     HANDLE m_hReceiveThread;

@@ -15,6 +15,10 @@ const UINT WM_TCP_STATUS_REPLY = WM_APP + 0x08;  // wParam port, lParam controll
 const UINT WM_TCP_READ_REPLY = WM_APP + 0x09;    // wParam controller id, lParam location
 const UINT WM_TCP_WRITE_REPLY = WM_APP + 0x0A;   // wParam controller id, lParam location
 const UINT WM_THREAD_STOP = WM_APP + 0x0B;       // 0, 0 (dispatcher and consumer)
+// To the consumer, from the view after new settings: it hands WM_DB_RECONNECT
+// on to the database thread it runs (the bus's ids share the consumer's queue,
+// so this one has its own).
+const UINT WM_CONSUMER_DB_RECONNECT = WM_APP + 0x12; // 0, 0
 const UINT WM_TCP_ERROR_REPLY = WM_APP + 0x0D;   // wParam port, lParam controller id
 // An awaited command ended without its answer: its requester gets "ERR".
 const UINT WM_TCP_FAILED_REPLY = WM_APP + 0x0F;  // wParam port, lParam PackFailedCommand

@@ -37,6 +37,7 @@ BEGIN_MESSAGE_MAP(CTH_Consumer, CWinThread)
     ON_THREAD_MESSAGE(WM_BUS_EEPROM_WRITE, OnEEPROMWrite)
     ON_THREAD_MESSAGE(WM_BUS_DIAGNOSTICS, OnDiagnostics)
     ON_THREAD_MESSAGE(WM_BUS_COMMAND_FAILED, OnCommandFailed)
+    ON_THREAD_MESSAGE(WM_CONSUMER_DB_RECONNECT, OnReconnectDatabase)
     ON_THREAD_MESSAGE(WM_THREAD_STOP, OnStop)
 END_MESSAGE_MAP()
 
@@ -176,6 +177,14 @@ void CTH_Consumer::CloseFile()
 {
     Locked lock(m_Lock);
     m_RegFile.Close();
+}
+
+void CTH_Consumer::OnReconnectDatabase(WPARAM wParam, LPARAM lParam)
+{
+    // Only this thread knows the database thread, and only while it runs.
+    Locked lock(m_Lock);
+    if (m_pDatabaseBC)
+        ::PostThreadMessageA(m_pDatabaseBC->m_nThreadID, WM_DB_RECONNECT, wParam, lParam);
 }
 
 void CTH_Consumer::OnStop(WPARAM, LPARAM)

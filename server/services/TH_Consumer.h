@@ -37,6 +37,8 @@ public:
     void OnEEPROMWrite(WPARAM id, LPARAM address);
     void OnDiagnostics(WPARAM port, LPARAM id);
     void OnCommandFailed(WPARAM port, LPARAM failed);
+    // The settings changed: the database thread disconnects and connects again.
+    void OnReconnectDatabase(WPARAM, LPARAM);
     void OnStop(WPARAM, LPARAM);
 
     // The handlers' work with the record and the clock given: the file of the

@@ -1,0 +1,201 @@
+// The real Halvex.exe's own windows driven from outside: the settings sheet
+// with its range checks, the reconnect after OK and the Data Link dialog.
+#include "server_process.h"
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+const int CmdSettings = 32799;
+const int UseDatabase = 1009, ConnectionString = 1010, BuildConnection = 1011;
+const int AutoSetInterval = 1023, CommandTimeOut = 1024, TcpPort = 1025;
+
+std::string ControlText(HWND control)
+{
+    char text[1024] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, &length);
+    return text;
+}
+
+void SetControlText(HWND control, const char* text)
+{
+    SendMessageA(control, WM_SETTEXT, 0, (LPARAM)text);
+}
+
+// A running server with its settings sheet opened on demand.
+class SettingsOperator {
+public:
+    SettingsOperator(const std::string& name, const std::string& ini)
+        : m_folder(ServerProcess::MakeFolder(name, ini)), m_server(m_folder)
+    {
+    }
+    bool Start()
+    {
+        if (!m_server.Start() || !(m_main = m_server.WaitForMainWindow()))
+            return false;
+        messages = RemoteList(m_server.Handle(), FindChildControl(m_main, 1012, WC_LISTVIEWA));
+        return messages.Window() != nullptr;
+    }
+    // Opens the sheet on the page given (0 database, 1 miscellaneous).
+    HWND OpenSheet(int page)
+    {
+        PostMessageA(m_main, WM_COMMAND, CmdSettings, 0);
+        HWND sheet = WaitForProcessDialog(m_server.ProcessId(), "Settings");
+        if (sheet && page != 0)
+            SendMessageA(sheet, PSM_SETCURSEL, (WPARAM)page, 0);
+        return sheet;
+    }
+    HWND Control(HWND sheet, int id, const char* className = "Edit")
+    {
+        HWND found = nullptr;
+        WaitUntil([&] { return (found = FindChildControl(sheet, id, className)) != nullptr; }, 5000);
+        return found;
+    }
+    // A message box of the server (not the sheet) whose texts hold `text`.
+    HWND WaitBox(const std::string& text, DWORD timeoutMs = 10000)
+    {
+        return WaitForProcessDialog(m_server.ProcessId(), text, timeoutMs);
+    }
+    int Count(const std::string& text)
+    {
+        int n = 0;
+        for (const std::string& line : messages.Column(1))
+            n += line.find(text) != std::string::npos;
+        return n;
+    }
+    int Exit() { return m_server.Exit(); }
+    DWORD Pid() const { return m_server.ProcessId(); }
+    const std::string& Folder() const { return m_folder; }
+
+    RemoteList messages{nullptr, nullptr};
+
+private:
+    std::string m_folder;
+    ServerProcess m_server;
+    HWND m_main = nullptr;
+};
+
+bool Closed(HWND window, DWORD timeoutMs = 10000)
+{
+    return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+} // namespace
+
+TEST(SettingsSheet, TimeOutInSecondsStoredInMillisecondsAtExit)
+{
+    SettingsOperator op("settings_timeout",
+                        "[Settings]\r\nCommandTimeOut=10000\r\n[Misc]\r\nTCPPort=65041\r\n[Database]\r\nUseBCDB=0\r\n");
+    ASSERT_TRUE(op.Start());
+    HWND sheet = op.OpenSheet(1);
+    ASSERT_NE(nullptr, sheet);
+    HWND timeout = op.Control(sheet, CommandTimeOut);
+    ASSERT_NE(nullptr, timeout);
+    EXPECT_EQ("10", ControlText(timeout));
+    EXPECT_EQ("65041", ControlText(op.Control(sheet, TcpPort)));
+    SetControlText(timeout, "25");
+    ASSERT_TRUE(PressButton(sheet, IDOK));
+    EXPECT_EQ(0, op.Exit());
+    EXPECT_EQ("25000", Profile(op.Folder(), "Settings", "CommandTimeOut"));
+}
+
+TEST(SettingsSheet, OutOfRangeValuesAreRefusedAndTheSheetStays)
+{
+    SettingsOperator op("settings_range",
+                        "[Settings]\r\nCommandTimeOut=7000\r\n[Misc]\r\nTCPPort=65042\r\nAutoSetTimeInterval=5\r\n"
+                        "[Database]\r\nUseBCDB=0\r\n");
+    ASSERT_TRUE(op.Start());
+    const struct {
+        int control;
+        const char* value;
+        const char* message;
+    } cases[] = {
+        {AutoSetInterval, "0", "Please enter an integer between 1 and 32767."},
+        {TcpPort, "70000", "Please enter an integer between 1 and 65535."},
+        {CommandTimeOut, "0", "Please enter an integer between 1 and 65535."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        HWND sheet = op.OpenSheet(1);
+        ASSERT_NE(nullptr, sheet);
+        HWND edit = op.Control(sheet, c.control);
+        ASSERT_NE(nullptr, edit);
+        SetControlText(edit, c.value);
+        ASSERT_EQ(c.value, ControlText(edit));
+        PostMessageA(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(sheet, IDOK));
+        HWND box = op.WaitBox(c.message);
+        ASSERT_NE(nullptr, box) << "no range message";
+        EXPECT_NE(box, sheet);
+        ASSERT_TRUE(PressButton(box, IDOK));
+        EXPECT_TRUE(IsWindowVisible(sheet)) << "the sheet stays open";
+        std::string kept;
+        EXPECT_TRUE(WaitUntil([&] { return (kept = ControlText(edit)) == c.value; }, 3000)) << kept;
+        ASSERT_TRUE(PressButton(sheet, IDCANCEL));
+    }
+    EXPECT_EQ(0, op.Exit());
+    EXPECT_EQ("7000", Profile(op.Folder(), "Settings", "CommandTimeOut"));
+    EXPECT_EQ("65042", Profile(op.Folder(), "Misc", "TCPPort"));
+    EXPECT_EQ("5", Profile(op.Folder(), "Misc", "AutoSetTimeInterval"));
+}
+
+TEST(SettingsSheet, OkWithoutChangesReconnectsTheDatabase)
+{
+    SettingsOperator op("settings_reconnect", "[Misc]\r\nTCPPort=65043\r\n"
+                                              "[Database]\r\nUseBCDB=1\r\nConnStr=Provider=NoSuchProvider.1\r\n");
+    ASSERT_TRUE(op.Start());
+    const std::string unable = "Unable to connect to database.", disconnected = "Disconnected from database.";
+    ASSERT_TRUE(WaitUntil([&] { return op.Count(unable) >= 1; }, 30000)) << Join(op.messages.Column(1));
+    const int unableBefore = op.Count(unable), disconnectedBefore = op.Count(disconnected);
+    HWND sheet = op.OpenSheet(0);
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_EQ("Provider=NoSuchProvider.1", ControlText(op.Control(sheet, ConnectionString)));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(op.Control(sheet, UseDatabase, "Button"), BM_GETCHECK, 0, 0));
+    ASSERT_TRUE(PressButton(sheet, IDOK));
+    EXPECT_TRUE(WaitUntil([&] {
+        return op.Count(disconnected) > disconnectedBefore && op.Count(unable) > unableBefore;
+    }, 30000)) << Join(op.messages.Column(1));
+    EXPECT_EQ(0, op.Exit());
+    EXPECT_EQ("Provider=NoSuchProvider.1", Profile(op.Folder(), "Database", "ConnStr"));
+}
+
+TEST(SettingsSheet, BuildKeepsTheTextWhenCancelledOrUnavailable)
+{
+    SettingsOperator op("settings_build", "[Misc]\r\nTCPPort=65044\r\n[Database]\r\nUseBCDB=1\r\nConnStr=\r\n");
+    ASSERT_TRUE(op.Start());
+    HWND sheet = op.OpenSheet(0);
+    ASSERT_NE(nullptr, sheet);
+    HWND text = op.Control(sheet, ConnectionString);
+    HWND build = op.Control(sheet, BuildConnection, "Button");
+    ASSERT_TRUE(text && build);
+    EXPECT_TRUE(IsWindowEnabled(build));
+    HWND page = GetParent(build);
+
+    // Empty: a new one is asked for; Cancel leaves the text empty.
+    PostMessageA(page, WM_COMMAND, MAKEWPARAM(BuildConnection, BN_CLICKED), (LPARAM)build);
+    HWND links = op.WaitBox("Data Link Properties", 20000);
+    ASSERT_NE(nullptr, links) << "the Data Link dialog did not open";
+    ASSERT_TRUE(PressButton(links, IDCANCEL, 20000));
+    EXPECT_TRUE(IsWindowVisible(sheet));
+    EXPECT_EQ("", ControlText(text));
+
+    // A text to edit: where the dialog cannot edit, the operator is told and
+    // the text stays as it was.
+    SetControlText(text, "Provider=SQLOLEDB;Data Source=here");
+    PostMessageA(page, WM_COMMAND, MAKEWPARAM(BuildConnection, BN_CLICKED), (LPARAM)build);
+    HWND box = op.WaitBox("The connection string is kept", 20000);
+    if (box != nullptr) {
+        ASSERT_TRUE(PressButton(box, IDOK));
+    } else {
+        // A system whose dialog does edit: cancel it.
+        HWND edit = op.WaitBox("Data Link Properties", 5000);
+        ASSERT_NE(nullptr, edit) << "neither the dialog nor a message";
+        ASSERT_TRUE(PressButton(edit, IDCANCEL, 20000));
+    }
+    EXPECT_TRUE(IsWindowVisible(sheet));
+    EXPECT_EQ("Provider=SQLOLEDB;Data Source=here", ControlText(text));
+    ASSERT_TRUE(PressButton(sheet, IDCANCEL));
+    EXPECT_TRUE(Closed(sheet));
+    EXPECT_EQ(0, op.Exit());
+}

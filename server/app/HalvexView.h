@@ -89,6 +89,7 @@ public:
     // While the shutdown or a removal runs, commands are refused (Exit
     // during a removal is deferred instead, by the frame).
     bool CommandsBlocked() const { return m_bShuttingDown || m_nBusy > 0; }
+    bool ShuttingDown() const { return m_bShuttingDown; }
 
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override;
 

@@ -4,6 +4,8 @@
 #pragma once
 #include "framework/framework.h"
 #include "skin/skinframewnd.h"
+#include "server/app/PopupNotifier.h"
+#include "server/app/TrayIcon.h"
 
 typedef CSkinFrameWnd C_MainFrameBase;
 
@@ -18,13 +20,27 @@ public:
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
+    // The icon image outlives the tray icon that shows it; the notifier's
+    // invisible parent outlives the notifier (it owns its window).
+    COwnedIcon m_hTrayIconImage;
+    CTrayIcon m_TrayIcon;
+    CWnd m_wndNotifierParent;
+    CPopupNotifier m_wndNotifier;
+
+    // The tray icon's callback message.
+    static const UINT WM_TRAY_NOTIFY = WM_APP + 1;
 
 protected:
     int OnCreate(LPCREATESTRUCTA cs);
     void OnSysCommand(UINT id, LPARAM lParam);
+    void OnDestroy();
     void OnClose();
     void OnEndSession(BOOL ending);
     void OnRestore();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    // True once the shutdown has begun: the tray menu and Restore do nothing then.
+    bool ShuttingDown() const;
+    bool CreateNotifier();
     // True when a removal runs: the close is then left to the view.
     bool DeferredForRemoval();
     // Minimises, then hides: the window leaves the taskbar.

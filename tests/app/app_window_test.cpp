@@ -1,6 +1,8 @@
 // The real Halvex.exe's own windows driven from outside: the settings sheet
 // with its range checks, the reconnect after OK and the Data Link dialog.
+#include "screen_png.h"
 #include "server_process.h"
+#include <shellapi.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -198,4 +200,151 @@ TEST(SettingsSheet, BuildKeepsTheTextWhenCancelledOrUnavailable)
     ASSERT_TRUE(PressButton(sheet, IDCANCEL));
     EXPECT_TRUE(Closed(sheet));
     EXPECT_EQ(0, op.Exit());
+}
+
+// ---- the main frame in the notification area ---------------------------------
+
+namespace {
+
+const UINT TrayNotify = WM_APP + 1;
+const UINT TrayId = 138;
+const UINT CmdRestore = 32787, CmdAbout = 57664, CmdExit = 57665;
+
+// NIM_MODIFY with only the window and the id: TRUE only for an icon that exists.
+bool TrayIconPresent(HWND wnd)
+{
+    NOTIFYICONDATAA probe = {};
+    probe.cbSize = NOTIFYICONDATAA_V3_SIZE;
+    probe.hWnd = wnd;
+    probe.uID = TrayId;
+    return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
+struct PopupSearch {
+    DWORD pid;
+    HWND found;
+};
+
+// The visible 100 x 70 popup of the process: the notifier.
+HWND FindNotifier(DWORD pid)
+{
+    PopupSearch search = {pid, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            PopupSearch* s = (PopupSearch*)lp;
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            RECT r;
+            if (owner == s->pid && IsWindowVisible(w) && (GetWindowLongA(w, GWL_STYLE) & WS_POPUP) &&
+                GetWindowRect(w, &r) && r.right - r.left == 100 && r.bottom - r.top == 70) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        (LPARAM)&search);
+    return search.found;
+}
+
+bool Alive(const ServerProcess& server) { return WaitForSingleObject(server.Handle(), 0) == WAIT_TIMEOUT; }
+
+} // namespace
+
+TEST(MainFrame, CloseBoxHidesIntoTheTrayWithTheNotifierAndTheTrayBringsItBack)
+{
+    std::string folder = ServerProcess::MakeFolder("frame_tray", "[Misc]\r\nTCPPort=65045\r\n");
+    ServerProcess server(folder);
+    ASSERT_TRUE(server.Start());
+    HWND main = server.WaitForMainWindow();
+    ASSERT_NE(nullptr, main);
+    const LONG style = GetWindowLongA(main, GWL_STYLE);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(main); })) << "tray icon after the start";
+
+    // The close box: hidden and iconic, still running, the notice slides up.
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main) && IsIconic(main); }));
+    const DWORD closed = GetTickCount();
+    HWND notifier = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (notifier = FindNotifier(server.ProcessId())) != nullptr; }, 3000));
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    RECT r = {};
+    EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(notifier, &r) && r.left == sw - 100 && r.top == sh - 70; }, 3000))
+        << r.left << "," << r.top;
+    SaveScreenPng((folder + "\\notifier.png").c_str(), r);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(notifier); }, 6000));
+    printf("the notice was shown for %lu ms\n", GetTickCount() - closed);
+    EXPECT_TRUE(Alive(server));
+    EXPECT_TRUE(TrayIconPresent(main));
+
+    // A double click on the icon restores; minimising hides again.
+    PostMessageA(main, TrayNotify, TrayId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
+    PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }));
+    PostMessageA(main, TrayNotify, TrayId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
+
+    // The shell restarts: the icon is gone, the broadcast brings it back.
+    NOTIFYICONDATAA gone = {};
+    gone.cbSize = NOTIFYICONDATAA_V3_SIZE;
+    gone.hWnd = main;
+    gone.uID = TrayId;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+    ASSERT_FALSE(TrayIconPresent(main));
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(main); })) << "the icon came back";
+
+    // The right button: Restore (default), About, Exit; Exit ends the server.
+    PostMessageA(main, TrayNotify, TrayId, WM_RBUTTONUP);
+    HWND menuWindow = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menuWindow = FindProcessMenu(server.ProcessId())) != nullptr; }));
+    HMENU menu = (HMENU)SendMessageA(menuWindow, MN_GETHMENU, 0, 0);
+    ASSERT_NE(nullptr, menu);
+    // Where menus can be read from another process (not under Wine, whose
+    // menus are the process's own; the tray's own test reads them there).
+    if (GetMenuItemCount(menu) != -1) {
+        ASSERT_EQ(4, GetMenuItemCount(menu));
+        EXPECT_EQ(CmdRestore, GetMenuItemID(menu, 0));
+        EXPECT_EQ(CmdAbout, GetMenuItemID(menu, 1));
+        EXPECT_EQ(CmdExit, GetMenuItemID(menu, 3));
+        EXPECT_EQ(CmdRestore, GetMenuDefaultItem(menu, FALSE, 0));
+    }
+    RECT menuRect = {};
+    GetWindowRect(menuWindow, &menuRect);
+    SaveScreenPng((folder + "\\tray_menu.png").c_str(), menuRect);
+    // The last item from no selection is Exit.
+    PostMessageA(menuWindow, WM_KEYDOWN, VK_UP, 0);
+    PostMessageA(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(0, server.WaitForEnd(30000)) << "Exit from the tray menu ends the server";
+    EXPECT_EQ("65045", Profile(folder, "Misc", "TCPPort")) << "the shutdown saved the settings";
+}
+
+TEST(MainFrame, TheTrayIsIgnoredOnceTheShutdownRuns)
+{
+    std::string folder = ServerProcess::MakeFolder("frame_tray_exit", "[Misc]\r\nTCPPort=65046\r\n");
+    ServerProcess server(folder);
+    ASSERT_TRUE(server.Start());
+    HWND main = server.WaitForMainWindow();
+    ASSERT_NE(nullptr, main);
+    // Exit, and behind it the tray menu and Restore while the shutdown's
+    // waits serve messages: neither may open a menu or stop the end.
+    PostMessageA(main, WM_COMMAND, CmdExit, 0);
+    for (int i = 0; i < 20; ++i) {
+        PostMessageA(main, TrayNotify, TrayId, WM_RBUTTONUP);
+        PostMessageA(main, TrayNotify, TrayId, WM_LBUTTONDBLCLK);
+    }
+    bool menuSeen = false;
+    const bool ended = WaitUntil([&] {
+        menuSeen = menuSeen || FindProcessMenu(server.ProcessId()) != nullptr;
+        return !Alive(server);
+    }, 30000, 10);
+    EXPECT_FALSE(menuSeen) << "a tray menu opened during the shutdown";
+    EXPECT_TRUE(ended);
+    if (!ended) {
+        if (HWND m = FindProcessMenu(server.ProcessId()))
+            PostMessageA(m, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    EXPECT_EQ(0, server.WaitForEnd(30000));
 }

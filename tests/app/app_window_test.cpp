@@ -1,5 +1,6 @@
 // The real Halvex.exe's own windows driven from outside: the settings sheet
-// with its range checks, the reconnect after OK and the Data Link dialog.
+// with its range checks, the reconnect after OK and the Data Link dialog; the
+// main frame that hides into the notification area, its notifier and tray menu.
 #include "screen_png.h"
 #include "server_process.h"
 #include <shellapi.h>
@@ -26,10 +27,10 @@ void SetControlText(HWND control, const char* text)
     SendMessageA(control, WM_SETTEXT, 0, (LPARAM)text);
 }
 
-// A running server with its settings sheet opened on demand.
-class SettingsOperator {
+// A running server, its main window, and its settings sheet opened on demand.
+class WindowOperator {
 public:
-    SettingsOperator(const std::string& name, const std::string& ini)
+    WindowOperator(const std::string& name, const std::string& ini)
         : m_folder(ServerProcess::MakeFolder(name, ini)), m_server(m_folder)
     {
     }
@@ -69,6 +70,8 @@ public:
     }
     int Exit() { return m_server.Exit(); }
     DWORD Pid() const { return m_server.ProcessId(); }
+    HWND Main() const { return m_main; }
+    ServerProcess& Server() { return m_server; }
     const std::string& Folder() const { return m_folder; }
 
     RemoteList messages{nullptr, nullptr};
@@ -88,7 +91,7 @@ bool Closed(HWND window, DWORD timeoutMs = 10000)
 
 TEST(SettingsSheet, TimeOutInSecondsStoredInMillisecondsAtExit)
 {
-    SettingsOperator op("settings_timeout",
+    WindowOperator op("settings_timeout",
                         "[Settings]\r\nCommandTimeOut=10000\r\n[Misc]\r\nTCPPort=65041\r\n[Database]\r\nUseBCDB=0\r\n");
     ASSERT_TRUE(op.Start());
     HWND sheet = op.OpenSheet(1);
@@ -105,7 +108,7 @@ TEST(SettingsSheet, TimeOutInSecondsStoredInMillisecondsAtExit)
 
 TEST(SettingsSheet, OutOfRangeValuesAreRefusedAndTheSheetStays)
 {
-    SettingsOperator op("settings_range",
+    WindowOperator op("settings_range",
                         "[Settings]\r\nCommandTimeOut=7000\r\n[Misc]\r\nTCPPort=65042\r\nAutoSetTimeInterval=5\r\n"
                         "[Database]\r\nUseBCDB=0\r\n");
     ASSERT_TRUE(op.Start());
@@ -144,7 +147,7 @@ TEST(SettingsSheet, OutOfRangeValuesAreRefusedAndTheSheetStays)
 
 TEST(SettingsSheet, OkWithoutChangesReconnectsTheDatabase)
 {
-    SettingsOperator op("settings_reconnect", "[Misc]\r\nTCPPort=65043\r\n"
+    WindowOperator op("settings_reconnect", "[Misc]\r\nTCPPort=65043\r\n"
                                               "[Database]\r\nUseBCDB=1\r\nConnStr=Provider=NoSuchProvider.1\r\n");
     ASSERT_TRUE(op.Start());
     const std::string unable = "Unable to connect to database.", disconnected = "Disconnected from database.";
@@ -164,7 +167,7 @@ TEST(SettingsSheet, OkWithoutChangesReconnectsTheDatabase)
 
 TEST(SettingsSheet, BuildKeepsTheTextWhenCancelledOrUnavailable)
 {
-    SettingsOperator op("settings_build", "[Misc]\r\nTCPPort=65044\r\n[Database]\r\nUseBCDB=1\r\nConnStr=\r\n");
+    WindowOperator op("settings_build", "[Misc]\r\nTCPPort=65044\r\n[Database]\r\nUseBCDB=1\r\nConnStr=\r\n");
     ASSERT_TRUE(op.Start());
     HWND sheet = op.OpenSheet(0);
     ASSERT_NE(nullptr, sheet);
@@ -252,11 +255,11 @@ bool Alive(const ServerProcess& server) { return WaitForSingleObject(server.Hand
 
 TEST(MainFrame, CloseBoxHidesIntoTheTrayWithTheNotifierAndTheTrayBringsItBack)
 {
-    std::string folder = ServerProcess::MakeFolder("frame_tray", "[Misc]\r\nTCPPort=65045\r\n");
-    ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    HWND main = server.WaitForMainWindow();
-    ASSERT_NE(nullptr, main);
+    WindowOperator op("frame_tray", "[Misc]\r\nTCPPort=65045\r\n");
+    ASSERT_TRUE(op.Start());
+    HWND main = op.Main();
+    ServerProcess& server = op.Server();
+    const std::string& folder = op.Folder();
     const LONG style = GetWindowLongA(main, GWL_STYLE);
     EXPECT_FALSE(style & WS_THICKFRAME);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
@@ -323,11 +326,10 @@ TEST(MainFrame, CloseBoxHidesIntoTheTrayWithTheNotifierAndTheTrayBringsItBack)
 
 TEST(MainFrame, TheTrayIsIgnoredOnceTheShutdownRuns)
 {
-    std::string folder = ServerProcess::MakeFolder("frame_tray_exit", "[Misc]\r\nTCPPort=65046\r\n");
-    ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    HWND main = server.WaitForMainWindow();
-    ASSERT_NE(nullptr, main);
+    WindowOperator op("frame_tray_exit", "[Misc]\r\nTCPPort=65046\r\n");
+    ASSERT_TRUE(op.Start());
+    HWND main = op.Main();
+    ServerProcess& server = op.Server();
     // Exit, and behind it the tray menu and Restore while the shutdown's
     // waits serve messages: neither may open a menu or stop the end.
     PostMessageA(main, WM_COMMAND, CmdExit, 0);

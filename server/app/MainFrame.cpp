@@ -66,8 +66,8 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs)
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar.SetIndicators(StatusIndicators, 1))
         return -1;
-    if (!CreateNotifier())
-        return -1;
+    // Without a notifier the close box still hides the window; it just says nothing.
+    CreateNotifier();
 
     m_hTrayIconImage.Attach((HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(TrayIconId()), IMAGE_ICON,
                                                 16, 16, LR_DEFAULTSIZE));

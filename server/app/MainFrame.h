@@ -1,6 +1,8 @@
 // The server's main window: fixed size, menu, toolbar, one-pane status bar
-// and the view. It does not close: the close box and minimising hide it, and
-// only Exit ends the server.
+// and the view, with its icon in the notification area and the popup
+// notifier. It does not close: the close box and minimising hide it (the
+// close box with the notice "Halvex is still active"), and only Exit, from
+// the menu or the tray menu, ends the server.
 #pragma once
 #include "framework/framework.h"
 #include "skin/skinframewnd.h"

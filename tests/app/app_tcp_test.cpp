@@ -5,6 +5,8 @@
 // and comes back, and a client that cannot be reached.
 #include <winsock2.h>
 #include "tests/sim/sim_control.h"
+#include "server/app/resource.h"
+#include "framework/ids.h"
 #include "command_client.h"
 #include "server_process.h"
 #include "tests/services/held_port.h"
@@ -15,8 +17,8 @@
 
 namespace {
 
-const int IdcTree = 1000;
-const int IdAppExit = 57665;
+const int IdcTree = IDC_TREE;
+const int IdAppExit = ID_APP_EXIT;
 // Root images of the tree: working, failing, not answering.
 const int ImageWorking = 0, ImageFailing = 8, ImageNotAnswering = 9;
 // How long the server tries to reach a requester before it gives up.

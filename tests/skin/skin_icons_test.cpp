@@ -3,6 +3,7 @@
 #include "skin/skinlib.h"
 #include "skin/testhooks.h"
 #include "gdi_census.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
@@ -89,7 +90,8 @@ TEST(SkinIcons, NormalShadedAndDisabledImages)
 {
     SkinEnvironmentOverride o;
     o.wine = 0;
-    SkinEnvironmentOverride saved = SkinOverrideEnvironmentForTest(o);
+    SkinEnvironmentScope asOnWindows(o);
+    SkinOptionsScope options;
     for (int amount : {0, 50}) {
         for (int mode : {2, 1, 9}) {
             SetMenuDrawMode(mode);
@@ -113,8 +115,6 @@ TEST(SkinIcons, NormalShadedAndDisabledImages)
             }
         }
     }
-    SetMenuDrawMode(2);
-    SkinOverrideEnvironmentForTest(saved);
 }
 
 TEST(SkinIcons, FailedReloadKeepsTheImages)

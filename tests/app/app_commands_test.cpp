@@ -228,6 +228,14 @@ std::vector<std::string> LinesOf(int port, int id)
              "Time: ", "Counter: " };
 }
 
+// Waits until the bus has fetched controller `id`'s registrations `rounds`
+// more times: whatever the bus would have done meanwhile to the other
+// controllers, it has done by then.
+bool BusRounds(halvex_sim::Control& sim, int com, int id, int rounds, int timeoutMs = 20000)
+{
+    return sim.Wait(com, id, "SD", sim.State(com, id)["SD"] + rounds, timeoutMs);
+}
+
 // Whether the port's events since the last CLEAR name controller `id`.
 bool EventsName(halvex_sim::Control& sim, int com, int id)
 {
@@ -350,7 +358,7 @@ TEST(OperatorCommands, AddEditAndRemoveThroughTheirDialogs)
     EXPECT_TRUE(WaitUntil([&] { return op.tree.Count() == 21; }));
     EXPECT_EQ("Beta | Charlie | Zulu", Join(op.tree.RootTexts()));
     sim.Clear(p0);
-    Sleep(1500);
+    ASSERT_TRUE(BusRounds(sim, p0, 6, 3)) << "the bus no longer goes round";
     EXPECT_FALSE(EventsName(sim, p0, 5)) << Join(sim.Events(p0));
     EXPECT_TRUE(EventsName(sim, p0, 6)) << "the other controller of the port is still served";
 
@@ -523,7 +531,7 @@ TEST(OperatorCommands, WithNothingSelectedTheControllerCommandsDoNothing)
     op.Post(CmdTestRead);
     op.Post(CmdTestWrite);
     EXPECT_EQ("", op.Settle());
-    Sleep(500);
+    ASSERT_TRUE(BusRounds(sim, p0, 5, 2));
     std::vector<Counters> after = snapshot();
     for (size_t i = 0; i < after.size(); ++i)
         for (const char* code : codes)
@@ -616,9 +624,9 @@ TEST(OperatorCommands, OnLineSwitchAndTreeExpansion)
         EXPECT_TRUE(WaitUntil([&] { return op.tree.Image(op.tree.FindRoot("Bravo")) == ImageNotAnswering; }, 20000))
             << op.tree.Image(op.tree.FindRoot("Bravo"));
         sim.Knob(p0, 6, "silence", 0);
-        Sleep(300);
+        ASSERT_TRUE(BusRounds(sim, p0, 5, 1));
         int quiet = sim.State(p0, 6)["SD"];
-        Sleep(1000);
+        ASSERT_TRUE(BusRounds(sim, p0, 5, 3)) << "Alpha is no longer served";
         EXPECT_EQ(quiet, sim.State(p0, 6)["SD"]);
         EXPECT_EQ(ImageNotAnswering, op.tree.Image(op.tree.FindRoot("Bravo")));
         op.Post(CmdOnLine);
@@ -700,7 +708,7 @@ TEST(OperatorCommands, NewAndOpenDocumentLeaveTheRunningServerAsItWas)
         const int rows = registrations.Count();
         sim.Reg(p0, 5, Registration);
         EXPECT_TRUE(WaitUntil([&] { return registrations.Count() > rows; }));
-        Sleep(500);
+        ASSERT_TRUE(BusRounds(sim, p0, 5, 2)) << "a second set of services would have shown it again by now";
         EXPECT_EQ(rows + 1, registrations.Count());
         EXPECT_EQ(0, op.Exit());
         EXPECT_EQ("3", Profile(op.Folder(), "Controllers", "Count"));

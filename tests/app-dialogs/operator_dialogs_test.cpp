@@ -3,7 +3,7 @@
 // and the user event log viewer over a real Log.sqlite.
 #include "framework/framework.h"
 #include "framework-gui/DialogScript.h"
-#include "db/temp_folder.h"
+#include "temp_folder.h"
 #include "server/app/D_Controller.h"
 #include "server/app/D_Log.h"
 #include "server/app/D_Progress.h"

@@ -4,6 +4,8 @@
 // longer reads back, and a buffer that cannot be written at all. Whatever
 // happens, no registration is lost and at most one goes out twice.
 #include "tests/sim/sim_control.h"
+#include "server/app/resource.h"
+#include "framework/ids.h"
 #include "server_process.h"
 #include "TdsControl.h"
 #include "server/services/SQLiteDatabase.h"
@@ -14,7 +16,7 @@
 
 namespace {
 
-const int IdcMessages = 1012;
+const int IdcMessages = IDC_MESSAGES;
 const char* const NotBuffered =
     "Unable to write registration to buffer database. It is kept in the registration file only.";
 const char* const WritingToBuffer = "Writing registration to buffer database.";
@@ -117,17 +119,6 @@ int CallCount(TdsControl& tds)
     return total;
 }
 
-template <typename Done> bool WaitUntil(DWORD timeoutMs, Done done)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 // Every row went out, none that was not buffered, and at most one twice.
 void ExpectEachSentOnceButOne(TdsControl& tds, const std::vector<Buffered>& rows)
 {
@@ -181,7 +172,7 @@ TEST(RegistrationBuffer, ServerKilledWhileEmptyingItSendsAtMostOneRowAgainAfterR
         ServerProcess server(folder);
         ASSERT_TRUE(server.Start());
         // The connection at start empties the buffer at once.
-        ASSERT_TRUE(WaitUntil(60000, [&] { return CallCount(tds) >= 100; })) << "the flush never began";
+        ASSERT_TRUE(WaitUntil([&] { return CallCount(tds) >= 100; }, 60000, 20)) << "the flush never began";
         ASSERT_TRUE(TerminateProcess(server.Handle(), 1));
         server.WaitForEnd(10000);
     }
@@ -191,7 +182,7 @@ TEST(RegistrationBuffer, ServerKilledWhileEmptyingItSendsAtMostOneRowAgainAfterR
 
     ServerProcess again(folder);
     ASSERT_TRUE(Started(again));
-    EXPECT_TRUE(WaitUntil(300000, [&] { return BufferRows(folder) == 0; })) << BufferRows(folder) << " rows left";
+    EXPECT_TRUE(WaitUntil([&] { return BufferRows(folder) == 0; }, 300000, 20)) << BufferRows(folder) << " rows left";
     ExpectEachSentOnceButOne(tds, rows);
     EXPECT_EQ(0, again.Exit(60000));
 }
@@ -210,13 +201,13 @@ TEST(RegistrationBuffer, FlushThatCannotCommitSendsAtMostOneRowAgain)
 
     ServerProcess server(folder);
     ASSERT_TRUE(Started(server));
-    ASSERT_TRUE(WaitUntil(60000, [&] { return CallCount(tds) >= 1; })) << "the flush never began";
+    ASSERT_TRUE(WaitUntil([&] { return CallCount(tds) >= 1; }, 60000, 20)) << "the flush never began";
     // Past the server's wait for the lock (5 s): that flush has given up.
     Sleep(8000);
     reader.CommitTransaction();
     reader.Close();
     // The next flush, 30 seconds after the first, sends what is left.
-    EXPECT_TRUE(WaitUntil(120000, [&] { return BufferRows(folder) == 0; })) << BufferRows(folder) << " rows left";
+    EXPECT_TRUE(WaitUntil([&] { return BufferRows(folder) == 0; }, 120000, 20)) << BufferRows(folder) << " rows left";
     ExpectEachSentOnceButOne(tds, rows);
     EXPECT_EQ(0, server.Exit(60000));
 }
@@ -230,10 +221,10 @@ TEST(RegistrationBuffer, RowThatNoLongerReadsBackStaysAndTheRowsAfterItAreSent)
 
     ServerProcess server(folder);
     ASSERT_TRUE(Started(server));
-    EXPECT_TRUE(WaitUntil(60000, [&] { return CallCount(tds) >= 5 && BufferRows(folder) == 1; }))
+    EXPECT_TRUE(WaitUntil([&] { return CallCount(tds) >= 5 && BufferRows(folder) == 1; }, 60000, 20))
         << CallCount(tds) << " calls, " << BufferRows(folder) << " rows left";
     ExpectEachSentOnceButOne(tds, rows);
-    EXPECT_TRUE(WaitUntil(10000, [&] { return LinesWith(server, RowUnreadable) == 1; }))
+    EXPECT_TRUE(WaitUntil([&] { return LinesWith(server, RowUnreadable) == 1; }, 10000, 20))
         << LinesWith(server, RowUnreadable) << " lines say so";
     EXPECT_EQ(0, server.Exit(60000));
     EXPECT_EQ(1, BufferRows(folder)) << "the unreadable row is kept";
@@ -260,7 +251,7 @@ TEST(RegistrationBuffer, RegistrationThatCannotBeBufferedIsNotReportedAsBuffered
     const int year = LastYear();
     for (int n = 1; n <= 3; ++n)
         sim.Reg(com, 5, MakeBuffered(n, year).raw);
-    EXPECT_TRUE(WaitUntil(30000, [&] { return LinesWith(server, NotBuffered) == 3; }))
+    EXPECT_TRUE(WaitUntil([&] { return LinesWith(server, NotBuffered) == 3; }, 30000, 20))
         << LinesWith(server, NotBuffered) << " lines say so";
     EXPECT_EQ(0, LinesWith(server, WritingToBuffer));
     EXPECT_EQ(0, server.Exit(60000));
@@ -269,7 +260,7 @@ TEST(RegistrationBuffer, RegistrationThatCannotBeBufferedIsNotReportedAsBuffered
     GetLocalTime(&now);
     char name[64];
     snprintf(name, sizeof name, "\\Halvex-%04d-%02d.regQv", now.wYear, now.wMonth);
-    const std::string file = ReadFileText(folder + name);
+    const std::string file = ReadFileBytes(folder + name);
     for (int n = 1; n <= 3; ++n)
         EXPECT_NE(std::string::npos, file.find(MakeBuffered(n, year).raw + ",")) << file;
     tds.Command("refuse off");

@@ -5,6 +5,9 @@
 // controllers on the virtual COM ports.
 #include <winsock2.h>
 #include "tests/sim/sim_control.h"
+#include "server/app/OperatorDialogsRes.h"
+#include "server/app/resource.h"
+#include "framework/ids.h"
 #include "server_process.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
@@ -16,29 +19,30 @@
 
 namespace {
 
-// Command ids of the main menu.
+// Command ids of the main menu, as the program defines them.
 enum : WPARAM {
-    CmdAdd = 32772,
-    CmdRemove = 32773,
-    CmdOnLine = 32774,
-    CmdStatus = 32776,
-    CmdSetTime = 32781,
-    CmdReset = 32784,
-    CmdPack = 32785,
-    CmdImport = 32788,
-    CmdShowUserLog = 32789,
-    CmdEdit = 32794,
-    CmdDiagnostics = 32795,
-    CmdExpandAll = 32796,
-    CmdCollapseAll = 32797,
-    CmdSetTimeToAll = 32798,
-    CmdStatusAll = 32802,
-    CmdTestRead = 32803,
-    CmdTestWrite = 32804,
+    CmdAdd = ID_CONTROLLER_ADD,
+    CmdRemove = ID_CONTROLLER_REMOVE,
+    CmdOnLine = ID_ONLINE,
+    CmdStatus = ID_CONTROLLER_STATUS,
+    CmdSetTime = ID_CONTROLLER_SETTIME,
+    CmdReset = ID_CONTROLLER_RESET,
+    CmdPack = ID_CONTROLLER_PACK,
+    CmdImport = ID_IMPORT_REGISTRATIONS,
+    CmdShowUserLog = ID_SHOW_USER_LOG,
+    CmdEdit = ID_CONTROLLER_EDIT,
+    CmdDiagnostics = ID_CONTROLLER_DIAGNOSTICS,
+    CmdExpandAll = ID_EXPAND_ALL,
+    CmdCollapseAll = ID_COLLAPSE_ALL,
+    CmdSetTimeToAll = ID_SETTIME_ALL,
+    CmdStatusAll = ID_STATUS_ALL,
+    CmdTestRead = ID_TEST_READ_EEPROM,
+    CmdTestWrite = ID_TEST_WRITE_EEPROM,
 };
 
 // Controls of the add/edit dialog and of the user log dialog.
-const int NameEdit = 1006, PortList = 1004, ControllerList = 1005, UserLogList = 1012;
+const int NameEdit = IDC_CONTROLLER_NAME, PortList = IDC_COMM_PORT, ControllerList = IDC_CONTROLLER_ID,
+          UserLogList = IDC_USER_LOG_LIST;
 
 // Root images of the tree: by the controller's state, or switched off.
 const int ImageOnLine = 0, ImageNotAnswering = 9, ImageSwitchedOff = 10;
@@ -92,9 +96,9 @@ public:
     {
         if (!m_server.Start() || !(m_main = m_server.WaitForMainWindow()))
             return false;
-        tree = RemoteTree(m_server.Handle(), FindChildControl(m_main, 1000, WC_TREEVIEWA));
-        messages = RemoteList(m_server.Handle(), FindChildControl(m_main, 1012, WC_LISTVIEWA));
-        registrations = FindChildControl(m_main, 1005, WC_LISTVIEWA);
+        tree = RemoteTree(m_server.Handle(), FindChildControl(m_main, IDC_TREE, WC_TREEVIEWA));
+        messages = RemoteList(m_server.Handle(), FindChildControl(m_main, IDC_MESSAGES, WC_LISTVIEWA));
+        registrations = FindChildControl(m_main, IDC_REGISTRATIONS, WC_LISTVIEWA);
         // The start-up adds the configured controllers before the window shows.
         return tree.Window() && messages.Window() && registrations;
     }
@@ -181,6 +185,8 @@ public:
     DWORD Pid() const { return m_server.ProcessId(); }
     HANDLE Process() const { return m_server.Handle(); }
     int Exit() { return m_server.Exit(); }
+    int WaitForEnd(DWORD timeoutMs) { return m_server.WaitForEnd(timeoutMs); }
+    HWND Main() const { return m_main; }
     bool StillRunning() { return m_server.WaitForEnd(0) == -1; }
     const std::string& Folder() const { return m_folder; }
 
@@ -220,6 +226,14 @@ std::vector<std::string> LinesOf(int port, int id)
 {
     return { "Port: " + std::to_string(port), "Controller: " + std::to_string(id), "Firmware: ", "Date: ",
              "Time: ", "Counter: " };
+}
+
+// Waits until the bus has fetched controller `id`'s registrations `rounds`
+// more times: whatever the bus would have done meanwhile to the other
+// controllers, it has done by then.
+bool BusRounds(halvex_sim::Control& sim, int com, int id, int rounds, int timeoutMs = 20000)
+{
+    return sim.Wait(com, id, "SD", sim.State(com, id)["SD"] + rounds, timeoutMs);
 }
 
 // Whether the port's events since the last CLEAR name controller `id`.
@@ -344,7 +358,7 @@ TEST(OperatorCommands, AddEditAndRemoveThroughTheirDialogs)
     EXPECT_TRUE(WaitUntil([&] { return op.tree.Count() == 21; }));
     EXPECT_EQ("Beta | Charlie | Zulu", Join(op.tree.RootTexts()));
     sim.Clear(p0);
-    Sleep(1500);
+    ASSERT_TRUE(BusRounds(sim, p0, 6, 3)) << "the bus no longer goes round";
     EXPECT_FALSE(EventsName(sim, p0, 5)) << Join(sim.Events(p0));
     EXPECT_TRUE(EventsName(sim, p0, 6)) << "the other controller of the port is still served";
 
@@ -517,7 +531,7 @@ TEST(OperatorCommands, WithNothingSelectedTheControllerCommandsDoNothing)
     op.Post(CmdTestRead);
     op.Post(CmdTestWrite);
     EXPECT_EQ("", op.Settle());
-    Sleep(500);
+    ASSERT_TRUE(BusRounds(sim, p0, 5, 2));
     std::vector<Counters> after = snapshot();
     for (size_t i = 0; i < after.size(); ++i)
         for (const char* code : codes)
@@ -610,9 +624,9 @@ TEST(OperatorCommands, OnLineSwitchAndTreeExpansion)
         EXPECT_TRUE(WaitUntil([&] { return op.tree.Image(op.tree.FindRoot("Bravo")) == ImageNotAnswering; }, 20000))
             << op.tree.Image(op.tree.FindRoot("Bravo"));
         sim.Knob(p0, 6, "silence", 0);
-        Sleep(300);
+        ASSERT_TRUE(BusRounds(sim, p0, 5, 1));
         int quiet = sim.State(p0, 6)["SD"];
-        Sleep(1000);
+        ASSERT_TRUE(BusRounds(sim, p0, 5, 3)) << "Alpha is no longer served";
         EXPECT_EQ(quiet, sim.State(p0, 6)["SD"]);
         EXPECT_EQ(ImageNotAnswering, op.tree.Image(op.tree.FindRoot("Bravo")));
         op.Post(CmdOnLine);
@@ -694,7 +708,7 @@ TEST(OperatorCommands, NewAndOpenDocumentLeaveTheRunningServerAsItWas)
         const int rows = registrations.Count();
         sim.Reg(p0, 5, Registration);
         EXPECT_TRUE(WaitUntil([&] { return registrations.Count() > rows; }));
-        Sleep(500);
+        ASSERT_TRUE(BusRounds(sim, p0, 5, 2)) << "a second set of services would have shown it again by now";
         EXPECT_EQ(rows + 1, registrations.Count());
         EXPECT_EQ(0, op.Exit());
         EXPECT_EQ("3", Profile(op.Folder(), "Controllers", "Count"));
@@ -741,12 +755,12 @@ TEST(OperatorCommands, TreeContextMenuSelectsTheControllerAndCarriesTheCommands)
     ASSERT_TRUE(op.Start());
     HWND tree = op.tree.Window(), view = GetParent(tree);
     RemoteBlock notify(op.Process(), sizeof(NMHDR));
-    NMHDR rightClick = { tree, 1000, (UINT)NM_RCLICK };
+    NMHDR rightClick = { tree, IDC_TREE, (UINT)NM_RCLICK };
     ASSERT_TRUE(notify.Write(0, &rightClick, sizeof rightClick));
     auto clickAt = [&](POINT where) {
         ClientToScreen(tree, &where);
         SetCursorPos(where.x, where.y);
-        PostMessageA(view, WM_NOTIFY, 1000, (LPARAM)notify.At(0));
+        PostMessageA(view, WM_NOTIFY, IDC_TREE, (LPARAM)notify.At(0));
     };
 
     // Empty tree space: no menu.
@@ -801,7 +815,7 @@ TEST(ServerSettingsFile, OnlyUsableEntriesAreServedAndComeBackInTreeOrder)
     HWND main = server.WaitForMainWindow();
     ASSERT_NE(nullptr, main);
 
-    RemoteTree tree = server.Tree(FindChildControl(main, 1000, WC_TREEVIEWA));
+    RemoteTree tree = server.Tree(FindChildControl(main, IDC_TREE, WC_TREEVIEWA));
     EXPECT_EQ("Alpha | Zulu", Join(tree.RootTexts()));
     EXPECT_EQ(14, tree.Count());
     struct Served { const char* name; int port, id; } const served[] = { { "Alpha", p0, 5 }, { "Zulu", p1, 7 } };
@@ -832,4 +846,43 @@ TEST(ServerSettingsFile, OnlyUsableEntriesAreServedAndComeBackInTreeOrder)
     };
     for (const Key& k : kept)
         EXPECT_EQ(k.value, Profile(folder, k.section, k.key)) << k.section << " " << k.key;
+}
+
+// Exit asked again and again, from the menu and by close messages, while the
+// controllers are served and the set-time worker waits on controllers that
+// do not answer: the waits of the shutdown serve the queued requests, and
+// each of them must find the shutdown under way. A second run of it would
+// save the settings again after the tree was emptied, losing every controller.
+TEST(ServerRun, ExitAskedRepeatedlyShutsDownOnce)
+{
+    const int p0 = Port(0), p1 = Port(1);
+    ASSERT_NE(0, p1);
+    halvex_sim::Control sim;
+    Operator op("commands-exit", ServerIni(65046));
+    ASSERT_TRUE(op.Start());
+    ASSERT_TRUE(WaitUntil([&] { return op.RootImages() == std::vector<int>(3, ImageOnLine); }, 20000));
+
+    struct Silent { int com, id, before; } silent[] = {{p0, 5, 0}, {p0, 6, 0}, {p1, 7, 0}};
+    for (Silent& c : silent) {
+        c.before = sim.State(c.com, c.id)["silent"];
+        sim.Knob(c.com, c.id, "silence", -1);
+    }
+    ASSERT_TRUE(op.Answer(CmdSetTimeToAll, AskSetTimeToAll, IDOK));
+    // The set-time worker is on the bus: a controller has let a frame go unanswered.
+    ASSERT_TRUE(sim.Wait(p0, 5, "silent", silent[0].before + 1, 20000)) << "no frame reached controller 5";
+
+    for (int i = 0; i < 3; ++i) {
+        PostMessageA(op.Main(), WM_COMMAND, ID_APP_EXIT, 0);
+        PostMessageA(op.Main(), WM_CLOSE, 0, 0);
+    }
+    EXPECT_EQ(0, op.WaitForEnd(90000));
+    for (Silent& c : silent)
+        sim.Knob(c.com, c.id, "silence", 0);
+
+    const std::string& folder = op.Folder();
+    EXPECT_EQ("3", Profile(folder, "Controllers", "Count"));
+    EXPECT_EQ("Alpha | Bravo | Charlie", Profile(folder, "Controllers", "Name0") + " | " +
+                                             Profile(folder, "Controllers", "Name1") + " | " +
+                                             Profile(folder, "Controllers", "Name2"));
+    EXPECT_EQ("65046", Profile(folder, "Misc", "TCPPort"));
 }

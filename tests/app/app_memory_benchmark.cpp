@@ -8,6 +8,8 @@
 // both lists hold as many rows as they keep. It fails only when
 // registrations go missing, never on the figures.
 #include "tests/sim/sim_control.h"
+#include "server/app/resource.h"
+#include "framework/ids.h"
 #include "server_process.h"
 
 #include "bus/Registrations.h"
@@ -23,9 +25,9 @@
 
 namespace {
 
-const int IdcRegistrations = 1005;
-const int IdcMessages = 1012;
-const int IdStatusAll = 32802;
+const int IdcRegistrations = IDC_REGISTRATIONS;
+const int IdcMessages = IDC_MESSAGES;
+const int IdStatusAll = ID_STATUS_ALL;
 const int ListCap = 300;  // rows either list keeps
 const int Total = 10000;
 const int SampleEvery = 500;
@@ -79,7 +81,7 @@ int FileRegistrations(const std::string& folder)
     GetLocalTime(&now);
     char name[64];
     std::snprintf(name, sizeof name, "\\Halvex-%04d-%02d.regQv", now.wYear, now.wMonth);
-    const std::string text = ReadFileText(folder + name);
+    const std::string text = ReadFileBytes(folder + name);
     return std::max(0, static_cast<int>(std::count(text.begin(), text.end(), '\n')) - 1);
 }
 

@@ -5,9 +5,12 @@
 // answered while the operator has a dialog open; and an Exit in the middle
 // of the traffic, which must stop the bus and lose nothing.
 #include "tests/sim/sim_control.h"
+#include "server/app/resource.h"
+#include "framework/ids.h"
 #include "server_process.h"
 #include "command_client.h"
 #include "screen_png.h"
+#include "build_tree_path.h"
 #include "TdsControl.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -19,11 +22,11 @@
 
 namespace {
 
-const int IdcTree = 1000;
-const int IdcRegistrations = 1005;
-const int IdcMessages = 1012;
-const int IdAppAbout = 57664;
-const int IdControllerStatus = 32776;
+const int IdcTree = IDC_TREE;
+const int IdcRegistrations = IDC_REGISTRATIONS;
+const int IdcMessages = IDC_MESSAGES;
+const int IdAppAbout = ID_APP_ABOUT;
+const int IdControllerStatus = ID_CONTROLLER_STATUS;
 const int MaxRows = 300;
 // Root images of the tree: working, failing, not answering.
 const int ImageWorking = 0, ImageFailing = 8, ImageNotAnswering = 9;
@@ -166,7 +169,7 @@ std::string RegistrationFile(const std::string& folder)
 std::vector<std::vector<std::string>> FileLines(const std::string& folder, bool* headerOk = nullptr)
 {
     std::vector<std::vector<std::string>> lines;
-    std::string text = ReadFileText(RegistrationFile(folder));
+    std::string text = ReadFileBytes(RegistrationFile(folder));
     std::vector<std::string> raw = Split(text, '\n');
     if (headerOk)
         *headerOk = !raw.empty() && raw[0] == "Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r";
@@ -250,26 +253,6 @@ int RootImage(ServerProcess& server, HWND tree, const std::string& name)
     return root ? remote.Image(root) : -1;
 }
 
-// Waits until `done` holds, calling `meanwhile` between checks.
-template <typename Done, typename Meanwhile>
-bool WaitUntil(DWORD timeoutMs, Done done, Meanwhile meanwhile)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        meanwhile();
-        Sleep(50);
-    }
-    return true;
-}
-
-std::string BuildTreePath(const char* name)
-{
-    const char* dir = getenv("HALVEX_BINARY_DIR");
-    return std::string(dir ? dir : ".") + "\\" + name;
-}
-
 } // namespace
 
 TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
@@ -309,7 +292,7 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
     };
 
     // A client's status request while the registrations flow...
-    ASSERT_TRUE(WaitUntil(60000, deliveredAll(40), watchList));
+    ASSERT_TRUE(WaitUntil(deliveredAll(40), 60000, 50, watchList));
     ExpectStatusAnswer(client.Ask(tcpPort, StatusFrame(controllers[1])));
 
     // ...and while the operator has a modal dialog open.
@@ -320,16 +303,16 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
     watchList();
     PostMessageA(about, WM_COMMAND, IDOK, 0);
 
-    ASSERT_TRUE(WaitUntil(120000, deliveredAll(perController), watchList));
+    ASSERT_TRUE(WaitUntil(deliveredAll(perController), 120000, 50, watchList));
     std::vector<std::vector<std::string>> lines;
-    ASSERT_TRUE(WaitUntil(30000, [&] { return FileLines(folder).size() >= produced.size(); }, watchList));
+    ASSERT_TRUE(WaitUntil([&] { return FileLines(folder).size() >= produced.size(); }, 30000, 50, watchList));
     bool headerOk = false;
     lines = FileLines(folder, &headerOk);
     // The list shows new rows a moment after the file has them.
-    WaitUntil(10000, [&] {
+    WaitUntil([&] {
         return server.List(list).Text(MaxRows - 1, 1) == lines.back()[2] &&
                server.List(list).Text(MaxRows - 1, 0) == lines.back()[1];
-    }, watchList);
+    }, 10000, 50, watchList);
     watchList();
     EXPECT_TRUE(headerOk);
     ExpectEachOnceInFile(lines, produced, comOfId);
@@ -367,7 +350,7 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
             }
         return total;
     };
-    WaitUntil(30000, [&] { return countCalls() >= produced.size(); }, [] {});
+    WaitUntil([&] { return countCalls() >= produced.size(); }, 30000, 50);
     size_t missingCalls = 0;
     for (const auto& p : produced) {
         auto it = calls.find(DatabaseCall(p.second));
@@ -402,7 +385,7 @@ TEST(RegistrationTraffic, SilentControllerGoesFailingThenNotAnsweringAndBack)
     ASSERT_NE(nullptr, server.WaitForMainWindow());
     HWND tree = server.Control(IdcTree);
     ASSERT_NE(nullptr, tree);
-    ASSERT_TRUE(WaitUntil(20000, [&] { return sim.State(quiet.com, quiet.id)["SD"] > 3; }, [] {}));
+    ASSERT_TRUE(WaitUntil([&] { return sim.State(quiet.com, quiet.id)["SD"] > 3; }, 20000, 50));
     ASSERT_EQ(ImageWorking, RootImage(server, tree, quiet.name));
 
     // Each image the silent controller shows, in order of appearance.
@@ -417,13 +400,13 @@ TEST(RegistrationTraffic, SilentControllerGoesFailingThenNotAnsweringAndBack)
             otherImage = o;
     };
     sim.Knob(quiet.com, quiet.id, "silence", -1);
-    EXPECT_TRUE(WaitUntil(30000, [&] { return shown.back() == ImageNotAnswering; }, watch));
+    EXPECT_TRUE(WaitUntil([&] { return shown.back() == ImageNotAnswering; }, 30000, 50, watch));
     EXPECT_EQ((std::vector<int>{ ImageWorking, ImageFailing, ImageNotAnswering }), shown);
 
     // Answering again is not enough: a controller that stopped answering
     // gets no idle requests, and keeps its image...
     sim.Knob(quiet.com, quiet.id, "silence", 0);
-    WaitUntil(1500, [] { return false; }, watch);
+    WaitUntil([] { return false; }, 1500, 50, watch);
     EXPECT_EQ(ImageNotAnswering, shown.back());
 
     // ...until a command reaches it: the operator's status request.
@@ -431,14 +414,14 @@ TEST(RegistrationTraffic, SilentControllerGoesFailingThenNotAnsweringAndBack)
     HTREEITEM item = remoteTree.FindRoot(quiet.name);
     ASSERT_TRUE(item && remoteTree.Select(item));
     PostMessageA(server.WaitForMainWindow(), WM_COMMAND, IdControllerStatus, 0);
-    EXPECT_TRUE(WaitUntil(20000, [&] { return shown.back() == ImageWorking; }, watch));
+    EXPECT_TRUE(WaitUntil([&] { return shown.back() == ImageWorking; }, 20000, 50, watch));
     EXPECT_EQ(ImageWorking, otherImage) << "the other controller went on working";
 
     // Its registrations are fetched again.
     std::map<std::string, Registration> produced;
     for (const Registration& r : Produce(sim, quiet, 1000, 5))
         produced[r.raw] = r;
-    EXPECT_TRUE(WaitUntil(30000, [&] { return FileLines(folder).size() >= produced.size(); }, watch));
+    EXPECT_TRUE(WaitUntil([&] { return FileLines(folder).size() >= produced.size(); }, 30000, 50, watch));
     ExpectEachOnceInFile(FileLines(folder), produced, { { quiet.id, quiet.com } });
 
     EXPECT_EQ(0, server.Exit(60000));
@@ -465,9 +448,9 @@ TEST(RegistrationTraffic, DatabaseDownBuffersEveryRegistrationAndSendsThemWhenBa
     const std::map<int, int> comOfId = ComOfId(controllers);
     int most = 0;
     auto watchLog = [&] { most = std::max(most, server.List(messages).Count()); };
-    ASSERT_TRUE(WaitUntil(120000, [&] { return FileLines(folder).size() >= produced.size(); }, watchLog));
+    ASSERT_TRUE(WaitUntil([&] { return FileLines(folder).size() >= produced.size(); }, 120000, 50, watchLog));
     ExpectEachOnceInFile(FileLines(folder), produced, comOfId);
-    WaitUntil(10000, [&] { return server.List(messages).Count() == MaxRows; }, watchLog);
+    WaitUntil([&] { return server.List(messages).Count() == MaxRows; }, 10000, 50, watchLog);
     EXPECT_LE(most, MaxRows);
     EXPECT_EQ(MaxRows, server.List(messages).Count());
     EXPECT_EQ(0, tds.Logins());
@@ -483,7 +466,7 @@ TEST(RegistrationTraffic, DatabaseDownBuffersEveryRegistrationAndSendsThemWhenBa
                 calls.push_back(b);
         return calls.size() >= produced.size();
     };
-    EXPECT_TRUE(WaitUntil(150000, readCalls, [] { Sleep(500); }));
+    EXPECT_TRUE(WaitUntil(readCalls, 150000, 50, [] { Sleep(500); }));
     std::vector<std::string> expected;
     for (const auto& fields : FileLines(folder))
         expected.push_back(DatabaseCall(produced.at(fields[0])));
@@ -516,8 +499,7 @@ TEST(RegistrationTraffic, ExitDuringTrafficLosesNothing)
         std::map<int, std::vector<Registration>> made;
         for (const Controller& c : controllers)
             made[c.id] = Produce(sim, c, 2000, queued);
-        ASSERT_TRUE(WaitUntil(60000, [&] { return Delivered(sim, controllers[0]) + Delivered(sim, controllers[1]) >= 60; },
-                              [] {}));
+        ASSERT_TRUE(WaitUntil([&] { return Delivered(sim, controllers[0]) + Delivered(sim, controllers[1]) >= 60; }, 60000, 50));
 
         // A hang check, not a speed test: the bound is generous.
         EXPECT_EQ(0, server.Exit(60000));

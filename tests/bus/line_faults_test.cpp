@@ -62,7 +62,7 @@ protected:
     // case starts from a controller with nothing to give.
     void Settle()
     {
-        Sleep(400);  // a late answer has arrived by now
+        sim_.Settle(com_);  // a late answer is on the line now
         char reply[FrameBufferSize];
         port_->PollDevice(Address, reply);
     }

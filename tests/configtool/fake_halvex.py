@@ -16,7 +16,10 @@ request line at a time and answers one line, "OK ..." or "ERR ...":
   RELEASE n         send the next n queued answers; OK with how many are left
   LISTEN on|off     open or close the command port
 """
-import argparse, socket, threading
+import argparse, os, socket, sys, threading
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from listening_socket import ListeningSocket  # noqa: E402
 
 class Fake:
     def __init__(self, port, reply_port):
@@ -25,43 +28,30 @@ class Fake:
         self.frames, self.words, self.queue = [], {}, []
         self.mode, self.hold = 'answer', False
         self.status = '01.02.2024 10:11:12 HEAD FW1.2'
-        self.listener = None
+        self.listener = ListeningSocket('0.0.0.0', port, self.serve)
         self.listen(True)
 
     def listen(self, on):
-        if on and not self.listener:
-            s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-            s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-            s.bind(('0.0.0.0', self.port))
-            s.listen(16)
-            self.listener = s
-            threading.Thread(target=self.accept_loop, args=(s,), daemon=True).start()
-        elif not on and self.listener:
-            s, self.listener = self.listener, None
-            try:
-                s.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
-            s.close()
+        if on:
+            self.listener.open()
+        else:
+            self.listener.close()
 
-    def accept_loop(self, s):
-        while True:
-            try:
-                conn, peer = s.accept()
-            except OSError:
-                return
-            data = b''
-            conn.settimeout(10)
-            try:
-                while True:
-                    chunk = conn.recv(4096)
-                    if not chunk:
-                        break
-                    data += chunk
-            except OSError:
-                pass
-            conn.close()
-            self.take(data.decode('latin-1'), peer[0])
+    def serve(self, conn, peer):
+        # One client at a time, on the accept loop's thread: the frame is
+        # everything up to the client's close.
+        data = b''
+        conn.settimeout(10)
+        try:
+            while True:
+                chunk = conn.recv(4096)
+                if not chunk:
+                    break
+                data += chunk
+        except OSError:
+            pass
+        conn.close()
+        self.take(data.decode('latin-1'), peer[0])
 
     def take(self, frame, host):
         with self.lock:
@@ -139,7 +129,6 @@ def serve_control(fake, info):
     s.listen(4)
     with open(info + '.tmp', 'w') as f:
         f.write('CONTROL=127.0.0.1:%d\n' % s.getsockname()[1])
-    import os
     os.replace(info + '.tmp', info)
     while True:
         conn, _ = s.accept()

@@ -257,11 +257,12 @@ TEST_F(Forwarder, FailedCallDisconnectsAndBuffers)
     EXPECT_EQ(1u, BufferRows().size());
 }
 
-TEST_F(Forwarder, FlushSendsInRegIdOrderAndDeletesEach)
+TEST_F(Forwarder, FlushSendsInBufferOrderAndDeletesEach)
 {
     BufferFive();
-    // Rows appended out of row-id order by a later insert with an explicit id
-    // must still go in RegID order.
+    // The first registration (08:00:00) moved to the end of the buffer: rows
+    // go in the order they were buffered (RegID), not by registration time,
+    // so a clock set back on a controller keeps its rows in place.
     {
         SQLite::Database db;
         db.Open(folder.File("Buffer.sqlite").c_str());

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "framework/framework.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ int CauseOf(CException* e) {
 }  // namespace
 
 TEST(Archive, RoundTripOfEveryValueType) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("values.dat");
     for (int bufSize : {64, 4096}) {  // small buffers refill in the middle of values
         SCOPED_TRACE(bufSize);
@@ -76,7 +76,7 @@ TEST(Archive, RoundTripOfEveryValueType) {
             ar.Close();
             EXPECT_EQ(5 * kSampleBytes, f.GetLength());  // the file stays open after Close
         }
-        const std::string bytes = ReadAllBytes(path);
+        const std::string bytes = ReadFileBytes(path);
         ASSERT_EQ(5 * kSampleBytes, bytes.size());
         EXPECT_EQ(std::string("\xFE\x03\x80", 3), bytes.substr(0, 3));  // little-endian
         EXPECT_EQ(std::string("\x04text", 5), bytes.substr(kSampleBytes - 5, 5));
@@ -110,7 +110,7 @@ TEST(Archive, RoundTripOfEveryValueType) {
 }
 
 TEST(Archive, StringLengthPrefixes) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("strings.dat");
     struct Case {
         int length;
@@ -135,7 +135,7 @@ TEST(Archive, StringLengthPrefixes) {
             CArchive ar(&f, CArchive::store, 64);
             ar << text;
         }  // the destructor flushes
-        const std::string bytes = ReadAllBytes(path);
+        const std::string bytes = ReadFileBytes(path);
         ASSERT_EQ(c.prefix.size() + c.length, bytes.size());
         EXPECT_EQ(c.prefix, bytes.substr(0, c.prefix.size()));
 
@@ -149,7 +149,7 @@ TEST(Archive, StringLengthPrefixes) {
 }
 
 TEST(Archive, ReadsLongAndWidePrefixesItDoesNotWrite) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("foreign.dat");
     struct Case {
         std::string bytes;
@@ -163,7 +163,7 @@ TEST(Archive, ReadsLongAndWidePrefixesItDoesNotWrite) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        WriteAllBytes(path, c.bytes + "\x2A");
+        WriteFileBytes(path, c.bytes + "\x2A");
         CFile f(path.c_str(), CFile::modeRead);
         CArchive ar(&f, CArchive::load);
         CString s;
@@ -175,18 +175,18 @@ TEST(Archive, ReadsLongAndWidePrefixesItDoesNotWrite) {
 }
 
 TEST(Archive, TruncatedFileGivesEndOfFileAndKeepsTheTarget) {
-    TempDir dir;
+    TempFolder dir;
     const std::string full = dir.File("full.dat");
     StoreFile(full, [](CArchive& ar) {
         ar << static_cast<WORD>(0x1234) << CString(CString('L', 300)) << static_cast<int>(7);
     });
-    const std::string bytes = ReadAllBytes(full);
+    const std::string bytes = ReadFileBytes(full);
     ASSERT_EQ(2u + 3 + 300 + 4, bytes.size());
 
     const std::string cut = dir.File("cut.dat");
     for (size_t keep : {size_t(0), size_t(1), size_t(3), size_t(4), size_t(200), size_t(305), size_t(308)}) {
         SCOPED_TRACE(keep);
-        WriteAllBytes(cut, bytes.substr(0, keep));
+        WriteFileBytes(cut, bytes.substr(0, keep));
         CFile f(cut.c_str(), CFile::modeRead);
         CArchive ar(&f, CArchive::load);
         WORD w = 0;
@@ -210,7 +210,7 @@ TEST(Archive, TruncatedFileGivesEndOfFileAndKeepsTheTarget) {
     }
 
     // A damaged length that claims gigabytes ends cleanly, without allocating them.
-    WriteAllBytes(cut, std::string("\xFF\xFF\xFF\x00\x00\x00\x40" "short", 12));  // 1 GiB
+    WriteFileBytes(cut, std::string("\xFF\xFF\xFF\x00\x00\x00\x40" "short", 12));  // 1 GiB
     {
         CFile f(cut.c_str(), CFile::modeRead);
         CArchive ar(&f, CArchive::load);
@@ -222,7 +222,7 @@ TEST(Archive, TruncatedFileGivesEndOfFileAndKeepsTheTarget) {
             EXPECT_EQ(CArchiveException::endOfFile, CauseOf(e));
         }
     }
-    WriteAllBytes(cut, std::string("\xFF\xFF\xFF\xF0\xFF\xFF\xFF" "short", 12));
+    WriteFileBytes(cut, std::string("\xFF\xFF\xFF\xF0\xFF\xFF\xFF" "short", 12));
     {
         CFile f(cut.c_str(), CFile::modeRead);
         CArchive ar(&f, CArchive::load);
@@ -237,7 +237,7 @@ TEST(Archive, TruncatedFileGivesEndOfFileAndKeepsTheTarget) {
 }
 
 TEST(Archive, WrongDirectionRawBytesAndLines) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("lines.dat");
     {
         CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
@@ -251,7 +251,7 @@ TEST(Archive, WrongDirectionRawBytesAndLines) {
         }
         ar.WriteString("one\r\ntwo\r\n\r\nlast");
     }
-    EXPECT_EQ("one\r\ntwo\r\n\r\nlast", ReadAllBytes(path));
+    EXPECT_EQ("one\r\ntwo\r\n\r\nlast", ReadFileBytes(path));
 
     CFile f(path.c_str(), CFile::modeRead | CFile::shareDenyNone);
     CArchive ar(&f, CArchive::load, 64);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "framework/framework.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST(Files, OpenFlagsKeepTheirValues) {
 }
 
 TEST(Files, StdioAppendKeepsSecondWriterOut) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("log.txt");
     {
         CStdioFile first;
@@ -86,11 +86,11 @@ TEST(Files, StdioAppendKeepsSecondWriterOut) {
         ASSERT_TRUE(OpenLog(again, path));
         again.WriteString("three\n");
     }  // closed by the destructor
-    EXPECT_EQ("Header\r\none\r\ntwo\r\nthree\r\n", ReadAllBytes(path));
+    EXPECT_EQ("Header\r\none\r\ntwo\r\nthree\r\n", ReadFileBytes(path));
 }
 
 TEST(Files, TextLinesRoundTrip) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("lines.txt");
     const std::string longLine(2000, 'x');  // longer than any internal chunk
     const char* const lines[] = {"first", "", "  blanks kept  ", "a,b,,c", longLine.c_str(), "last"};
@@ -106,7 +106,7 @@ TEST(Files, TextLinesRoundTrip) {
     for (const char* l : lines)
         expected += std::string(l) + "\r\n";
     expected += "no line end";
-    EXPECT_EQ(expected, ReadAllBytes(path));
+    EXPECT_EQ(expected, ReadFileBytes(path));
 
     CStdioFile in;
     ASSERT_TRUE(in.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeText));
@@ -133,11 +133,11 @@ TEST(Files, TextLinesRoundTrip) {
         CStdioFile bin(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
         bin.WriteString("a\nb\n");
     }
-    EXPECT_EQ("a\nb\n", ReadAllBytes(path));
+    EXPECT_EQ("a\nb\n", ReadFileBytes(path));
 }
 
 TEST(Files, BinaryFileOperationsAndNames) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("data.bin");
     CFile f;
     ASSERT_TRUE(f.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
@@ -172,7 +172,7 @@ TEST(Files, BinaryFileOperationsAndNames) {
 }
 
 TEST(Files, OpenFailuresReportCauseAndName) {
-    TempDir dir;
+    TempFolder dir;
     struct Case {
         std::string path;
         UINT flags;

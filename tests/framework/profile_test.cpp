@@ -3,7 +3,7 @@
 #include <string.h>
 #include <string>
 #include "framework/framework.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ std::string RegistryValue(LPCSTR subKey, LPCSTR name, DWORD* pType) {
 }  // namespace
 
 TEST(Profile, IniFile) {
-    TempDir dir;
+    TempFolder dir;
     const std::string ini = dir.File("settings.ini");
     CProfileApp app;
     free(const_cast<LPSTR>(app.m_pszProfileName));
@@ -77,7 +77,7 @@ TEST(Profile, IniFile) {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());  // flush any cache
 
     // Really in the file, in the usual ini form; binary as two letters per byte.
-    const std::string text = ReadAllBytes(ini);
+    const std::string text = ReadFileBytes(ini);
     EXPECT_NE(std::string::npos, text.find("[Text]")) << text;
     EXPECT_NE(std::string::npos, text.find("Key=Value")) << text;
     EXPECT_NE(std::string::npos, text.find("Blob=AAPBFKPP")) << text;

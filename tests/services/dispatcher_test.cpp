@@ -5,6 +5,7 @@
 #include "server/services/TH_TCPDispatcher.h"
 #include "fake_bus.h"
 #include "held_port.h"
+#include "winsock_environment.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
@@ -12,12 +13,6 @@
 #include <vector>
 
 namespace {
-
-struct WinsockEnvironment : ::testing::Environment {
-    void SetUp() override { WSADATA data; ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data)); }
-    void TearDown() override { WSACleanup(); }
-};
-const auto* const g_winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
 
 // A client's reply listener on loopback: keeps the content of every connection.
 class ReplyListener

@@ -2,55 +2,15 @@
 // default, and the monthly registration file's exact format.
 #include "server/services/RegistrationFile.h"
 #include "server/services/ServerSettings.h"
+#include "temp_folder.h"
 #include <gtest/gtest.h>
-#include <fstream>
-#include <sstream>
 
 namespace {
-
-// A fresh folder under the temp folder, removed with its files afterwards.
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        static int serial = 0;
-        path = std::string(base) + "halvex-files-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(++serial) + "\\";
-        CreateDirectoryA(path.c_str(), NULL);
-    }
-    ~TempFolder()
-    {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((path + "*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileA((path + data.cFileName).c_str());
-            while (FindNextFileA(find, &data));
-            FindClose(find);
-        }
-        RemoveDirectoryA(path.c_str());
-    }
-};
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 TEST(Settings, MissingFileGivesEveryDefault)
 {
     TempFolder folder;
-    CIniFile ini(folder.path + "Halvex.ini");
+    CIniFile ini(folder.Path() + "Halvex.ini");
     ServiceSettings s = LoadServiceSettings(ini);
     EXPECT_TRUE(s.online);
     EXPECT_FALSE(s.testMenu);
@@ -78,8 +38,8 @@ TEST(Settings, MissingFileGivesEveryDefault)
 TEST(Settings, EveryKeyIsReadFromTheFile)
 {
     TempFolder folder;
-    std::string path = folder.path + "Halvex.ini";
-    WriteAll(path,
+    std::string path = folder.Path() + "Halvex.ini";
+    WriteFileBytes(path,
              "[Controllers]\r\nOnLine=0\r\nCount=5\r\n"
              "Controller0=5\r\nCommPort0=1\r\nName0=Front door\r\n"
              "Controller1=6\r\nCommPort1=1\r\n"                       // no name: skipped
@@ -121,7 +81,7 @@ TEST(Settings, EveryKeyIsReadFromTheFile)
 TEST(Settings, AddDialogIndexesOutsideTheListsFallBackToTheFirstEntry)
 {
     TempFolder folder;
-    CIniFile ini(folder.path + "Halvex.ini");
+    CIniFile ini(folder.Path() + "Halvex.ini");
     const struct { int stored, read; } cases[] = { { -1, 0 }, { 0, 0 }, { 254, 254 }, { 255, 0 }, { 100000, 0 } };
     for (const auto& c : cases) {
         ini.WriteInt("DialogAdd", "CommPort", c.stored);
@@ -134,8 +94,8 @@ TEST(Settings, AddDialogIndexesOutsideTheListsFallBackToTheFirstEntry)
 TEST(Settings, ShutdownRewritesControllersAndRoundTrips)
 {
     TempFolder folder;
-    std::string path = folder.path + "Halvex.ini";
-    WriteAll(path, "[Controllers]\r\nCount=2\r\nController0=5\r\nCommPort0=1\r\nName0=Door\r\n"
+    std::string path = folder.Path() + "Halvex.ini";
+    WriteFileBytes(path, "[Controllers]\r\nCount=2\r\nController0=5\r\nCommPort0=1\r\nName0=Door\r\n"
                    "Controller1=6\r\nCommPort1=2\r\n[Misc]\r\nSelectPollInfo=1\r\n");
     CIniFile ini(path);
     ServiceSettings s = LoadServiceSettings(ini);
@@ -204,13 +164,13 @@ TEST(RegistrationFile, LineFormat)
 TEST(RegistrationFile, HeaderOnceAndCrLfLines)
 {
     TempFolder folder;
-    std::string path = RegistrationFileName(folder.path, Time(2011, 3, 1, 0, 0, 0));
+    std::string path = RegistrationFileName(folder.Path(), Time(2011, 3, 1, 0, 0, 0));
     {
         CRegistrationFile file;
         ASSERT_TRUE(file.Open(path));
         file.WriteLine("first");
         // Complete on disk after every line, and readable by others meanwhile.
-        EXPECT_EQ("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\nfirst\r\n", ReadAll(path));
+        EXPECT_EQ("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\nfirst\r\n", ReadFileBytes(path));
         HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                                     OPEN_EXISTING, 0, NULL);
         EXPECT_EQ(INVALID_HANDLE_VALUE, writer) << "another writer got in";
@@ -222,13 +182,13 @@ TEST(RegistrationFile, HeaderOnceAndCrLfLines)
         ASSERT_TRUE(file.Open(path));
         file.WriteLine("second");
     }
-    EXPECT_EQ("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\nfirst\r\nsecond\r\n", ReadAll(path));
+    EXPECT_EQ("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\nfirst\r\nsecond\r\n", ReadFileBytes(path));
 }
 
 TEST(RegistrationFile, OpenFailsWhileAnotherProcessWrites)
 {
     TempFolder folder;
-    std::string path = folder.path + "Halvex-2011-03.regQv";
+    std::string path = folder.Path() + "Halvex-2011-03.regQv";
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, CREATE_ALWAYS,
                                 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
@@ -237,7 +197,7 @@ TEST(RegistrationFile, OpenFailsWhileAnotherProcessWrites)
     EXPECT_FALSE(file.IsOpen());
     file.WriteLine("lost quietly"); // no file: nothing happens
     CloseHandle(holder);
-    EXPECT_EQ("", ReadAll(path));
+    EXPECT_EQ("", ReadFileBytes(path));
 }
 
 } // namespace

@@ -6,6 +6,11 @@
 //   instance_probe second NAME        exits 2 when it activated a running
 //                                     instance, 3 when only the mutex exists,
 //                                     0 when it would start
+//   instance_probe race NAME READY GO DONE
+//                                     sets READY, takes the mutex the moment
+//                                     GO is set, then sets READY-tried and
+//                                     keeps it until DONE is set; exits 0
+//                                     when it got it, 3 when not
 #include "server/services/SingleInstance.h"
 #include <string>
 
@@ -26,6 +31,23 @@ int main(int argc, char** argv)
         if (guard.PreviousInstanceRunning() && guard.ActivatePrevious() != NULL)
             return 2;
         return AcquireInstanceMutex(mutexName.c_str()) ? 0 : 3;
+    }
+    if (mode == "race") {
+        if (argc < 6)
+            return 100;
+        HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3]);
+        HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, argv[4]);
+        HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, argv[5]);
+        HANDLE tried = OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(argv[3]) + "-tried").c_str());
+        if (!ready || !go || !done || !tried)
+            return 13;
+        // Every racer waits at the same gate, so the calls meet.
+        SetEvent(ready);
+        WaitForSingleObject(go, 120000);
+        const BOOL acquired = AcquireInstanceMutex(mutexName.c_str());
+        SetEvent(tried);
+        WaitForSingleObject(done, 120000);
+        return acquired ? 0 : 3;
     }
     if (argc < 4)
         return 100;

@@ -2,6 +2,7 @@
 #include "server/services/SingleInstance.h"
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -99,6 +100,48 @@ TEST(SingleInstance, SecondStartWhileFirstIsStartingEndsOnTheMutex)
     EXPECT_EQ(0u, first.Wait());
     CloseHandle(ready);
     CloseHandle(go);
+}
+
+// Starts released at one moment, round after round: each time exactly one
+// of them holds the mutex, however their calls interleave.
+TEST(SingleInstance, StartsThatMeetLetExactlyOneThrough)
+{
+    const int racers = 8, rounds = 4;
+    for (int round = 0; round < rounds; ++round) {
+        const std::string name = UniqueName(("race" + std::to_string(round)).c_str());
+        const std::string goName = name + "-go", doneName = name + "-done";
+        HANDLE go = CreateEventA(NULL, TRUE, FALSE, goName.c_str());
+        HANDLE done = CreateEventA(NULL, TRUE, FALSE, doneName.c_str());
+        std::vector<HANDLE> ready, tried;
+        std::vector<Process> probes(racers);
+        for (int i = 0; i < racers; ++i) {
+            const std::string readyName = name + "-ready" + std::to_string(i);
+            ready.push_back(CreateEventA(NULL, TRUE, FALSE, readyName.c_str()));
+            tried.push_back(CreateEventA(NULL, TRUE, FALSE, (readyName + "-tried").c_str()));
+            ASSERT_TRUE(probes[i].Start("race " + name + " " + readyName + " " + goName + " " + doneName));
+        }
+        for (int i = 0; i < racers; ++i)
+            ASSERT_TRUE(WaitReady(ready[i], probes[i])) << "racer " << i << " ended with " << probes[i].Wait();
+        SetEvent(go);
+        // The winner keeps the mutex until every racer has tried.
+        for (int i = 0; i < racers; ++i)
+            EXPECT_TRUE(WaitReady(tried[i], probes[i])) << "racer " << i << " never tried";
+        int through = 0;
+        std::string codes;
+        SetEvent(done);
+        for (Process& p : probes) {
+            const DWORD code = p.Wait();
+            codes += std::to_string(code) + " ";
+            through += code == 0;
+        }
+        EXPECT_EQ(1, through) << "round " << round << ", exit codes " << codes;
+        for (HANDLE h : ready)
+            CloseHandle(h);
+        for (HANDLE h : tried)
+            CloseHandle(h);
+        CloseHandle(go);
+        CloseHandle(done);
+    }
 }
 
 TEST(SingleInstance, LoneStartProceeds)

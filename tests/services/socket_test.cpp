@@ -2,18 +2,13 @@
 // listener close that ends the server's accept loop.
 #include "common/TcpSocket.h"
 #include "held_port.h"
+#include "winsock_environment.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
-
-struct WinsockEnvironment : ::testing::Environment {
-    void SetUp() override { WSADATA data; ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data)); }
-    void TearDown() override { WSACleanup(); }
-};
-const auto* const g_winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
 
 std::string MessageOf(const CTcpSocketException* e, UINT size = 256)
 {

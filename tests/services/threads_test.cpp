@@ -5,10 +5,9 @@
 #include "fake_bus.h"
 #include "server/services/ServiceMessages.h"
 #include "server/services/SetTimeThreads.h"
+#include "temp_folder.h"
 #include <gtest/gtest.h>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -95,39 +94,6 @@ struct Queue {
     }
 };
 
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        static int serial = 0;
-        path = std::string(base) + "halvex-threads-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(++serial) + "\\";
-        CreateDirectoryA(path.c_str(), NULL);
-    }
-    ~TempFolder()
-    {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((path + "*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileA((path + data.cFileName).c_str());
-            while (FindNextFileA(find, &data));
-            FindClose(find);
-        }
-        RemoveDirectoryA(path.c_str());
-    }
-};
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 SYSTEMTIME Time(int y, int mo, int d, int h, int mi, int s)
 {
     SYSTEMTIME t = {};
@@ -173,8 +139,8 @@ TEST(Consumer, RegistrationsReachDispatcherViewDatabaseAndFile)
     consumer.m_bAutoDelete = FALSE;
     consumer.m_pOwnerView = &view;
     consumer.m_pDatabaseQueue = &database;
-    ASSERT_TRUE(consumer.OpenFile(folder.path, Time(2011, 1, 31, 23, 59, 0)));
-    EXPECT_EQ(folder.path + "Halvex-2011-01.regQv", consumer.FileName());
+    ASSERT_TRUE(consumer.OpenFile(folder.Path(), Time(2011, 1, 31, 23, 59, 0)));
+    EXPECT_EQ(folder.Path() + "Halvex-2011-01.regQv", consumer.FileName());
 
     consumer.HandleRegistration(17, Record(true), Time(2011, 2, 1, 0, 0, 5)); // past midnight: still January's file
     consumer.HandleRegistration(18, Record(false, 1), Time(2011, 2, 1, 0, 0, 6));
@@ -190,7 +156,7 @@ TEST(Consumer, RegistrationsReachDispatcherViewDatabaseAndFile)
     EXPECT_EQ("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\n"
               "1A2403051407000000012345,000000012345,2024-03-05 14:07:00,003,012,1A,2011-02-01 00:00:05\r\n"
               "1A2403051407020000012345,000000012345,2024-03-05 14:07:02,003,012,1A,2011-02-01 00:00:07\r\n",
-              ReadAll(consumer.FileName()));
+              ReadFileBytes(consumer.FileName()));
 }
 
 TEST(Consumer, WithoutFileRegistrationsAreStillHandedOn)
@@ -202,7 +168,7 @@ TEST(Consumer, WithoutFileRegistrationsAreStillHandedOn)
     CTH_Consumer consumer; // handlers called on this thread
     consumer.m_bAutoDelete = FALSE;
     consumer.m_pOwnerView = &view;
-    EXPECT_FALSE(consumer.OpenFile(folder.path + "missing\\", Time(2011, 3, 1, 0, 0, 0)));
+    EXPECT_FALSE(consumer.OpenFile(folder.Path() + "missing\\", Time(2011, 3, 1, 0, 0, 0)));
     consumer.HandleRegistration(1, Record(true), Time(2011, 3, 1, 0, 0, 0));
     EXPECT_EQ(std::vector<std::string>{ "8007 3 1" }, dispatcher.Drain());
     EXPECT_EQ(std::vector<std::string>{ "registration 1" }, view.Log());
@@ -233,7 +199,7 @@ TEST(Consumer, OtherEventsGoToDispatcherAndView)
 TEST(Consumer, ThreadHandsOnPostedEventsWritesTheMonthlyFileAndStopsWithItsDatabaseThread)
 {
     TempFolder folder;
-    CTH_DatabaseBC::s_strBufferPath = folder.path + "Buffer.sqlite";
+    CTH_DatabaseBC::s_strBufferPath = folder.Path() + "Buffer.sqlite";
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::string file = RegistrationFileName(ApplicationFolder(), now);
@@ -265,7 +231,7 @@ TEST(Consumer, ThreadHandsOnPostedEventsWritesTheMonthlyFileAndStopsWithItsDatab
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(handle, 30000)) << "the consumer did not stop";
     CloseHandle(handle);
     EXPECT_EQ((std::vector<std::string>{ "registration 7", "diagnostics 12 3" }), view.Log());
-    std::string text = ReadAll(file);
+    std::string text = ReadFileBytes(file);
     EXPECT_EQ(0u, text.find("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\n"
                             "1A2403051407000000012345,000000012345,2024-03-05 14:07:00,003,012,1A,")) << text;
     DeleteFileA(file.c_str());

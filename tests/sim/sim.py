@@ -128,6 +128,7 @@ class Port:
         self.controllers = {}
         self.transcript = []
         self.events = []
+        self.in_flight = 0           # answers taken but not yet written
         self.open_pty()
 
     def open_pty(self):
@@ -174,11 +175,16 @@ class Port:
             parity = line_parity(self.master)
             with self.sim.lock:
                 answers = self.take(chunk, parity)
+                self.in_flight = len(answers)
                 self.sim.changed.notify_all()
             for delay, data in answers:
                 if delay:
                     time.sleep(delay / 1000.0)
                 self.write(data)
+            if answers:
+                with self.sim.lock:
+                    self.in_flight = 0
+                    self.sim.changed.notify_all()
 
     def take(self, chunk, parity):
         """Records and echoes a chunk; returns the answers (delay ms, bytes)."""
@@ -448,6 +454,13 @@ class Simulator:
                 return " ".join(self.port(args[0]).transcript)
             if cmd == "EVENTS":
                 return ";".join(self.port(args[0]).events)
+            if cmd == "SETTLE":
+                # Until every answer taken on the port (late ones too) is written.
+                p = self.port(args[0])
+                timeout = int(args[1]) / 1000.0 if len(args) > 1 else 30.0
+                if not self.changed.wait_for(lambda: p.in_flight == 0, timeout):
+                    raise ValueError("COM%s still answering" % args[0])
+                return ""
             if cmd == "CLEAR":
                 p = self.port(args[0])
                 p.transcript.clear()

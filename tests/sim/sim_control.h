@@ -115,6 +115,9 @@ public:
             line += " " + arg;
         Ok(line);
     }
+    // Returns once every answer the port's controllers gave (late ones too)
+    // is on the line.
+    void Settle(int com, int timeoutMs = 30000) { Ok("SETTLE " + std::to_string(com) + " " + std::to_string(timeoutMs)); }
     // True once counter key reaches value, false after the time-out.
     bool Wait(int com, int addr, const std::string& key, int value, int timeoutMs = 30000)
     {

@@ -1,5 +1,6 @@
 #include "menu_window.h"
 #include "screen_png.h"
+#include "build_tree_path.h"
 #include "skin/skinmenu.h"
 #include "framework/wnd.h"
 #include <algorithm>
@@ -70,15 +71,6 @@ HWND CreateMenuTestWindow(HMENU menuBar)
 }
 
 // ---- popups opened by a menu loop
-
-std::string BuildTreePath(const char* name)
-{
-    const char* dir = getenv("HALVEX_BINARY_DIR");
-    std::string path = std::string(dir ? dir : ".") + "\\" + name;
-    for (char& ch : path)
-        if (ch == '/') ch = '\\';
-    return path;
-}
 
 namespace {
 struct Capture {

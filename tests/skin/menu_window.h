@@ -1,6 +1,7 @@
 // A plain top-level window that routes its menu messages to the skin library as
 // the skinned frames do, for menu tests that need a real popup on screen.
 #pragma once
+#include "build_tree_path.h"
 #include <windows.h>
 
 HWND CreateMenuTestWindow(HMENU menuBar);
@@ -23,5 +24,3 @@ struct OpenPopup {
 // PNG named png in the build tree (none when png is null), then ends the menu.
 OpenPopup CapturePopupMenu(const std::function<void()>& open, const char* png, const RECT* context = nullptr,
                            const std::function<void(const OpenPopup&)>& inspect = {});
-// The PNG path in the build tree for a file name.
-std::string BuildTreePath(const char* name);

@@ -5,66 +5,27 @@
 #include "skin/testhooks.h"
 #include <string>
 #include "gdi_census.h"
+#include "canvas.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 #include <vector>
 
-namespace {
-
-// Restores the environment readings when a test is done with its override.
-struct EnvironmentScope {
-    SkinEnvironmentOverride saved;
-    explicit EnvironmentScope(const SkinEnvironmentOverride& o) : saved(SkinOverrideEnvironmentForTest(o)) {}
-    ~EnvironmentScope() { SkinOverrideEnvironmentForTest(saved); }
-};
-
-// A 24-bit DIB section in a memory DC, top-down, filled with a colour.
-struct Canvas {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    int w, h;
-    Canvas(int width, int height, COLORREF fill = RGB(255, 255, 255)) : w(width), h(height)
-    {
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 24;
-        void* bits = nullptr;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        old = SelectObject(dc, bitmap);
-        RECT r = {0, 0, w, h};
-        HBRUSH b = CreateSolidBrush(fill);
-        FillRect(dc, &r, b);
-        DeleteObject(b);
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-};
-
-} // namespace
-
-// Runs first: the options as a fresh start leaves them.
+// The options as a fresh start leaves them, recorded before the first test.
 TEST(SkinOptions, SettersReturnThePreviousValue)
 {
-    EXPECT_EQ(2, GetMenuDrawMode());
-    EXPECT_EQ(1, GetUseShadedIcons());
-    EXPECT_EQ(50, GetIconShadeAmount());
+    const SkinOptions startup = SkinOptionsAtStartup();
+    EXPECT_EQ(2, startup.drawMode);
+    EXPECT_EQ(1, startup.selectDisabled);
+    EXPECT_EQ(1, startup.shadedIcons);
+    EXPECT_EQ(50, startup.shadeAmount);
     EXPECT_EQ(1, GetHandleAllMenus());
+    SkinOptionsScope options;
+    startup.Apply();
     EXPECT_EQ(1, SetSelectDisabledItems(0));
     EXPECT_EQ(50, SetIconShadeAmount(0));
     EXPECT_EQ(1, SetUseShadedIcons(1));
     EXPECT_EQ(0, SetIconShadeAmount(300));   // stored unchanged, no range check
     EXPECT_EQ(300, GetIconShadeAmount());
-    SetIconShadeAmount(50);
-    SetSelectDisabledItems(1);
 }
 
 TEST(SkinOptions, StartupReadsTheSystem)
@@ -78,6 +39,7 @@ TEST(SkinOptions, StartupReadsTheSystem)
 
 TEST(SkinOptions, DrawModeSelection)
 {
+    SkinOptionsScope options;
     struct Case {
         int wine, request, previous, after;
     } cases[] = {
@@ -88,12 +50,11 @@ TEST(SkinOptions, DrawModeSelection)
     for (const Case& c : cases) {
         SkinEnvironmentOverride o;
         o.wine = c.wine;
-        EnvironmentScope scope(o);
+        SkinEnvironmentScope scope(o);
         ASSERT_NE(-1, SetMenuDrawMode(1));
         EXPECT_EQ(c.previous, SetMenuDrawMode(c.request)) << "wine " << c.wine << " mode " << c.request;
         EXPECT_EQ(c.after, GetMenuDrawMode()) << "wine " << c.wine << " mode " << c.request;
     }
-    SetMenuDrawMode(2);
 }
 
 TEST(SkinColors, Arithmetic)
@@ -120,21 +81,21 @@ TEST(SkinColors, SelectionColourFollowsDepthAndContrast)
     {
         SkinEnvironmentOverride o;
         o.highContrast = 1;
-        EnvironmentScope s(o);
+        SkinEnvironmentScope s(o);
         EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), GetSelectionBackColor());
     }
     {
         SkinEnvironmentOverride o;
         o.highContrast = 0;
         o.screenColors = 256;
-        EnvironmentScope s(o);
+        SkinEnvironmentScope s(o);
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), GetSelectionBackColor());
     }
     {
         SkinEnvironmentOverride o;
         o.highContrast = 0;
         o.screenColors = 64000;
-        EnvironmentScope s(o);
+        SkinEnvironmentScope s(o);
         COLORREF w = GetSysColor(COLOR_WINDOW), h = GetSysColor(COLOR_HIGHLIGHT);
         COLORREF expected = (IsVisualThemeActive() || !IsBrightColor(h)) ? MixColors70To30(w, h)
                                                                          : MixColors86To14(w, h);
@@ -172,7 +133,7 @@ TEST(SkinColors, MenuColoursReadTheMenuBrush)
     for (const Case& c : cases) {
         SkinEnvironmentOverride o;
         o.versionClass = c.cls;
-        EnvironmentScope s(o);
+        SkinEnvironmentScope s(o);
         EXPECT_EQ(GetSysColor(c.index), GetDefaultMenuBarColor()) << "class " << c.cls;
     }
 }
@@ -191,8 +152,8 @@ TEST(SkinGradient, SteppedGradientAtSmallAndLargeExtents)
     for (int horizontal = 0; horizontal <= 1; ++horizontal) {
         for (int extent : {1, 2, 3, 10}) {
             Canvas canvas(horizontal ? extent : 4, horizontal ? 4 : extent);
-            RECT r = {0, 0, canvas.w, canvas.h};
-            FillGradientRect(canvas.dc, r, start, end, horizontal, FALSE);
+            RECT r = {0, 0, canvas.Width(), canvas.Height()};
+            FillGradientRect(canvas.Dc(), r, start, end, horizontal, FALSE);
             int length = extent - 2;
             for (int p = 0; p < extent; ++p) {
                 COLORREF expected = end;
@@ -213,7 +174,7 @@ TEST(SkinGradient, SmoothGradientRunsFromStartToEnd)
     if (!GetGradientFillEntry()) GTEST_SKIP() << "no GradientFill";
     Canvas canvas(10, 3);
     RECT r = {0, 0, 10, 3};
-    FillGradientRect(canvas.dc, r, RGB(0, 0, 0), RGB(250, 0, 0), TRUE, FALSE);
+    FillGradientRect(canvas.Dc(), r, RGB(0, 0, 0), RGB(250, 0, 0), TRUE, FALSE);
     int previous = -1;
     for (int x = 0; x < 10; ++x) {
         int red = GetRValue(canvas.At(x, 1));
@@ -226,6 +187,7 @@ TEST(SkinGradient, SmoothGradientRunsFromStartToEnd)
 
 TEST(SkinBrushes, MenuBarBrushIsCachedByKindAndColours)
 {
+    SkinOptionsScope options;
     SetMenuDrawMode(3);
     CSkinBrush* a = GetMenuBarBrush();
     ASSERT_NE(nullptr, a);
@@ -242,7 +204,6 @@ TEST(SkinBrushes, MenuBarBrushIsCachedByKindAndColours)
     EXPECT_LE(GetMenuBarBrushCountForTest(), held + 1);
     SetMenuDrawMode(1);
     EXPECT_EQ(nullptr, GetMenuBarBrush());
-    SetMenuDrawMode(2);
 }
 
 TEST(SkinBitmaps, MaskAndTint)
@@ -297,34 +258,25 @@ TEST(SkinBitmaps, MaskAndTint)
 namespace {
 // Text drawn on a white canvas in black with a fixed font; returns the canvas rows.
 struct TextCanvas : Canvas {
-    HFONT font;
-    HGDIOBJ oldFont;
-    TextCanvas() : Canvas(80, 24)
+    CFont font;
+    CSelectScope fontScope;
+    TextCanvas() : Canvas(80, 24), fontScope(Dc(), Tahoma(font))
+    {
+        SetTextColor(Dc(), RGB(0, 0, 0));
+        SetBkMode(Dc(), TRANSPARENT);
+    }
+    static HGDIOBJ Tahoma(CFont& font)
     {
         LOGFONTA lf = {};
         lf.lfHeight = -12;
         lstrcpyA(lf.lfFaceName, "Tahoma");
-        font = CreateFontIndirectA(&lf);
-        oldFont = SelectObject(dc, font);
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkMode(dc, TRANSPARENT);
-    }
-    ~TextCanvas()
-    {
-        SelectObject(dc, oldFont);
-        DeleteObject(font);
-    }
-    bool Same(const TextCanvas& o) const
-    {
-        for (int x = 0; x < w; ++x)
-            for (int y = 0; y < h; ++y)
-                if (At(x, y) != o.At(x, y)) return false;
-        return true;
+        font.CreateFontIndirect(&lf);
+        return font;
     }
     int DarkInRow(int y) const
     {
         int n = 0;
-        for (int x = 0; x < w; ++x) n += At(x, y) != RGB(255, 255, 255);
+        for (int x = 0; x < Width(); ++x) n += At(x, y) != RGB(255, 255, 255);
         return n;
     }
 };
@@ -334,19 +286,19 @@ TEST(SkinText, MnemonicUnderline)
 {
     RECT r = {0, 0, 80, 24};
     TextCanvas marked, hidden, plain, doubled, single;
-    DrawMnemonicText(marked.dc, "&File", -1, r, 0);
-    DrawMnemonicText(hidden.dc, "&File", -1, r, DT_HIDEPREFIX);
-    DrawMnemonicText(plain.dc, "File", -1, r, 0);
-    DrawMnemonicText(doubled.dc, "a&&b", -1, r, 0);
-    ExtTextOutA(single.dc, 0, 0, 0, nullptr, "a&b", 3, nullptr);
+    DrawMnemonicText(marked.Dc(), "&File", -1, r, 0);
+    DrawMnemonicText(hidden.Dc(), "&File", -1, r, DT_HIDEPREFIX);
+    DrawMnemonicText(plain.Dc(), "File", -1, r, 0);
+    DrawMnemonicText(doubled.Dc(), "a&&b", -1, r, 0);
+    ExtTextOutA(single.Dc(), 0, 0, 0, nullptr, "a&b", 3, nullptr);
     EXPECT_TRUE(hidden.Same(plain));
     EXPECT_FALSE(marked.Same(plain));
     EXPECT_TRUE(doubled.Same(single));
     TEXTMETRICA tm;
-    GetTextMetricsA(marked.dc, &tm);
+    GetTextMetricsA(marked.Dc(), &tm);
     int row = tm.tmAscent + 1;
     SIZE f;
-    GetTextExtentPointA(marked.dc, "F", 1, &f);
+    GetTextExtentPointA(marked.Dc(), "F", 1, &f);
     EXPECT_GE(marked.DarkInRow(row) - plain.DarkInRow(row), f.cx - tm.tmOverhang / 2 - 2);
     // Only the F is underlined: nothing under "ile".
     for (int x = f.cx + 1; x < 80; ++x)
@@ -384,6 +336,7 @@ TEST(SkinWindows, MonitorWorkArea)
 TEST(SkinGdi, HelpersFreeWhatTheyCreate)
 {
     ASSERT_TRUE(GdiCensusWorks());
+    SkinOptionsScope options;
     SetMenuDrawMode(9);
     GetMenuBarBrush();   // the cached brush is made once and kept
     SetMenuDrawMode(2);
@@ -393,12 +346,12 @@ TEST(SkinGdi, HelpersFreeWhatTheyCreate)
         TextCanvas canvas;
         int base = CountGdiObjects();
         {
-            CSkinMemDC mem(r, canvas.dc);
+            CSkinMemDC mem(r, canvas.Dc());
             FillGradientRect(mem, r, RGB(0, 0, 0), RGB(255, 255, 255), i % 2, TRUE);
             DrawMnemonicText(mem, "&Open\tCtrl+O", -1, r, DT_VCENTER);
             DrawMarlettGlyph(mem, r, 'r', i % 2);
         }
-        HBITMAP b = CreateCompatibleBitmap(canvas.dc, 8, 8);
+        HBITMAP b = CreateCompatibleBitmap(canvas.Dc(), 8, 8);
         HBITMAP m = MakeMaskBitmap(b, 0);
         TintBitmapGray(b, 110, RGB(1, 2, 3));
         DeleteObject(m);

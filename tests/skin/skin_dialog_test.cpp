@@ -7,6 +7,7 @@
 #include "gdi_census.h"
 #include "menu_texts.h"
 #include "menu_window.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 #include <functional>
 
@@ -49,13 +50,6 @@ void ClearMenuBrush(HMENU menu)
     SetMenuInfo(menu, &mi);
 }
 
-// The draw mode both programs use, for the time of one test.
-struct DrawModeScope {
-    int previous;
-    DrawModeScope() : previous(SetMenuDrawMode(2)) {}
-    ~DrawModeScope() { SetMenuDrawMode(previous); }
-};
-
 bool Grayed(HMENU menu, UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
 
 } // namespace
@@ -77,7 +71,7 @@ TEST(SkinDialog, ConstructorsNameTheTemplate)
 
 TEST(SkinDialog, InitialisationAttachesBothMenus)
 {
-    DrawModeScope mode;
+    DrawModeScope mode(2);
     struct Case {
         UINT id;
         bool hasMenu;
@@ -106,7 +100,7 @@ TEST(SkinDialog, InitialisationAttachesBothMenus)
 
 TEST(SkinDialog, InitialisedAgainRebuildsInsteadOfDoubling)
 {
-    DrawModeScope mode;
+    DrawModeScope mode(2);
     CTestSkinDialog dlg(300);
     ASSERT_TRUE(dlg.Create(300));
     HMENU system = dlg.GetSystemSkinMenu().m_hMenu;
@@ -141,7 +135,7 @@ TEST(SkinDialog, InitialisedAgainRebuildsInsteadOfDoubling)
 
 TEST(SkinDialog, ShownTwiceModallyHoldsOneSystemMenu)
 {
-    DrawModeScope mode;
+    DrawModeScope mode(2);
     CTestSkinDialog dlg(300);
     std::vector<bool> attached, rebuilt;
     dlg.onInit = [&](CTestSkinDialog& d) {
@@ -160,7 +154,7 @@ TEST(SkinDialog, ShownTwiceModallyHoldsOneSystemMenu)
 
 TEST(SkinDialog, PopupCommandsWithoutHandlerAreGrayedButSystemCommandsAreNot)
 {
-    DrawModeScope mode;
+    DrawModeScope mode(2);
     CTestSkinDialog dlg(300);
     ASSERT_TRUE(dlg.Create(300));
     HMENU edit = GetSubMenu(GetMenu(dlg.m_hWnd), 0);
@@ -188,7 +182,7 @@ TEST(SkinDialog, PopupCommandsWithoutHandlerAreGrayedButSystemCommandsAreNot)
 
 TEST(SkinDialog, ColourChangesRefreshStoresAtMostEveryTwoSecondsButAlwaysTheBrush)
 {
-    DrawModeScope mode;
+    DrawModeScope mode(2);
     CTestSkinDialog dlg(300);
     ASSERT_TRUE(dlg.Create(300));
     HMENU bar = GetMenu(dlg.m_hWnd);
@@ -207,7 +201,7 @@ TEST(SkinDialog, ColourChangesRefreshStoresAtMostEveryTwoSecondsButAlwaysTheBrus
 
 TEST(SkinDialogScreen, WindowMenuAndSystemMenuAreOwnerDrawn)
 {
-    DrawModeScope mode;
+    DrawModeScope mode(2);
     CTestSkinDialog dlg(300);
     ASSERT_TRUE(dlg.Create(300));
     dlg.SetWindowPos(nullptr, 80, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
@@ -232,7 +226,7 @@ TEST(SkinDialogScreen, WindowMenuAndSystemMenuAreOwnerDrawn)
 TEST(SkinDialogGdi, ShowingAndOpeningMenusManyTimesLeavesNoObject)
 {
     ASSERT_TRUE(GdiCensusWorks());
-    DrawModeScope mode;
+    DrawModeScope mode(2);
     int before = -1, opened = 0;
     for (int round = 0; round < 10; ++round) {
         CTestSkinDialog dlg(300);

@@ -4,6 +4,7 @@
 #include "skin/skinframe.h"
 #include "skin/skinlib.h"
 #include "skin/testhooks.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,12 +36,6 @@ public:
 BEGIN_MESSAGE_MAP(CTallItemList, CListBox)
     ON_WM_MEASUREITEM_REFLECT()
 END_MESSAGE_MAP()
-
-struct EnvironmentScope {
-    SkinEnvironmentOverride saved;
-    explicit EnvironmentScope(const SkinEnvironmentOverride& o) : saved(SkinOverrideEnvironmentForTest(o)) {}
-    ~EnvironmentScope() { SkinOverrideEnvironmentForTest(saved); }
-};
 
 POINT ItemCentre(HWND wnd, int pos)
 {
@@ -131,7 +126,7 @@ TEST(SkinFrameTemplate, HotTrackingOfTheMenuBar)
         SkinEnvironmentOverride o;
         o.versionClass = c.versionClass;
         o.remoteSession = c.remote;
-        EnvironmentScope scope(o);
+        SkinEnvironmentScope scope(o);
         CTestSkinWnd wnd;
         ASSERT_TRUE(wnd.CreateWithMenu(200));
         HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, wnd.m_hWnd, nullptr,

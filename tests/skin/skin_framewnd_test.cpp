@@ -6,6 +6,7 @@
 #include "skin/skinlib.h"
 #include "gdi_census.h"
 #include "menu_window.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,7 +81,8 @@ TEST(SkinFrameWnd, MissingMenuEndsTheFrame)
 
 TEST(SkinFrameWndScreen, MenuBarAndSystemMenuAreOwnerDrawn)
 {
-    int previousShade = SetIconShadeAmount(0);
+    SkinOptionsScope options;
+    SetIconShadeAmount(0);
     CTestSkinFrame* frame = NewFrame();
     ASSERT_NE(nullptr, frame);
     ASSERT_TRUE(frame->GetDefaultMenu().LoadToolBar(128, 144, RGB(255, 0, 255)));
@@ -104,7 +106,6 @@ TEST(SkinFrameWndScreen, MenuBarAndSystemMenuAreOwnerDrawn)
     EXPECT_EQ((size_t)GetMenuItemCount(system.menu), frame->GetSystemSkinMenu().GetItemData().size());
     EXPECT_EQ(0, GetSubclassedPopupCount());
     frame->DestroyWindow();
-    SetIconShadeAmount(previousShade);
 }
 
 TEST(SkinFrameWndGdi, OpeningMenusManyTimesLeavesNoObject)

@@ -5,6 +5,7 @@
 #include "skin/skinmenu.h"
 #include "skin/testhooks.h"
 #include "framework/wnd.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -153,7 +154,8 @@ TEST(SkinPopupHook, OwnBorderThemesChangeTheStylesForTheirTime)
 {
     SkinEnvironmentOverride o;
     o.wine = 0;
-    SkinEnvironmentOverride saved = SkinOverrideEnvironmentForTest(o);
+    SkinEnvironmentScope asOnWindows(o);
+    SkinOptionsScope options;
     CSkinMenu bar;
     ASSERT_TRUE(bar.LoadMenu(200));
     HMENU file = GetSubMenu(bar.m_hMenu, 0);
@@ -171,6 +173,4 @@ TEST(SkinPopupHook, OwnBorderThemesChangeTheStylesForTheirTime)
         EXPECT_TRUE(GetWindowLongA(popup, GWL_STYLE) & WS_BORDER) << mode;
         DestroyWindow(popup);
     }
-    SetMenuDrawMode(2);
-    SkinOverrideEnvironmentForTest(saved);
 }

@@ -4,6 +4,7 @@
 #include "skin/menuicons.h"
 #include "skin/skinlib.h"
 #include "skin/skinmenu.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 #include <string>
 
@@ -302,7 +303,8 @@ COLORREF ImageColour(CSkinMenuIcons* store, int index)
 // a second menu reuses the store.
 TEST(SkinConversion, ToolbarImagesGoToTheirCommands)
 {
-    int previousShade = SetIconShadeAmount(60);
+    SkinOptionsScope options;
+    SetIconShadeAmount(60);
     CSkinMenu first, second;
     ASSERT_TRUE(first.LoadMenu(200));
     ASSERT_TRUE(second.LoadMenu(200));
@@ -325,5 +327,4 @@ TEST(SkinConversion, ToolbarImagesGoToTheirCommands)
     EXPECT_EQ(stores, GetIconStoreList(false)->size());
     EXPECT_EQ(store, second.FindItemData(101)->m_icons);
     EXPECT_EQ(3, second.FindItemData(101)->m_iconIndex);
-    SetIconShadeAmount(previousShade);
 }

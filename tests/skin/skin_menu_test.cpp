@@ -8,7 +8,9 @@
 #include "menu_texts.h"
 #include "menu_window.h"
 #include "screen_png.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 namespace {
@@ -134,7 +136,7 @@ TEST(SkinMenu, SystemCommandsRenumberedWhileOpenOnClassSeven)
     for (int cls : {7, 6}) {
         SkinEnvironmentOverride o;
         o.versionClass = cls;
-        SkinEnvironmentOverride saved = SkinOverrideEnvironmentForTest(o);
+        std::optional<SkinEnvironmentScope> classOverride(std::in_place, o);
         HMENU h = CreatePopupMenu();
         AppendMenuA(h, MF_STRING, SC_RESTORE, "&Restore");
         AppendMenuA(h, MF_STRING, SC_MINIMIZE, "Mi&nimize");
@@ -146,7 +148,7 @@ TEST(SkinMenu, SystemCommandsRenumberedWhileOpenOnClassSeven)
         UINT open[] = {GetMenuItemID(h, 0), GetMenuItemID(h, 1), GetMenuItemID(h, 3)};
         menu.OnUnInitMenuPopup();
         UINT closed[] = {GetMenuItemID(h, 0), GetMenuItemID(h, 1), GetMenuItemID(h, 3)};
-        SkinOverrideEnvironmentForTest(saved);
+        classOverride.reset();
         UINT bump = cls == 7 ? 1 : 0;
         EXPECT_EQ(SC_RESTORE + bump, open[0]);
         EXPECT_EQ(SC_MINIMIZE + bump, open[1]);
@@ -249,7 +251,8 @@ bool ContainsColour(const RECT& r, COLORREF c)
 
 TEST(SkinMenuScreen, OwnerDrawnPopupShowsToolbarIcons)
 {
-    int previousShade = SetIconShadeAmount(0);
+    SkinOptionsScope options;
+    SetIconShadeAmount(0);
     CSkinMenu menu;
     ASSERT_TRUE(menu.LoadMenu(200));
     ASSERT_TRUE(menu.LoadToolBar(128, 144, RGB(255, 0, 255)));
@@ -272,5 +275,4 @@ TEST(SkinMenuScreen, OwnerDrawnPopupShowsToolbarIcons)
     EXPECT_GT(seen.rect.right - seen.rect.left, 60);
     SetMenu(wnd, nullptr);
     DestroyWindow(wnd);
-    SetIconShadeAmount(previousShade);
 }

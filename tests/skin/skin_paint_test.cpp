@@ -8,6 +8,8 @@
 #include "skin/systemglyphs.h"
 #include "skin/testhooks.h"
 #include "gdi_census.h"
+#include "canvas.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 #include <string>
 
@@ -15,65 +17,13 @@ namespace {
 
 const COLORREF kSentinel = RGB(7, 77, 177);
 
-// A 32-bit top-down bitmap in a memory DC, filled with the sentinel colour.
-class Canvas {
-public:
-    Canvas(int width, int height) : m_dc(nullptr, Make(m_bitmap, width, height)), m_width(width), m_height(height)
+// The draw mode and the options the programs set, for one test.
+struct PaintModeScope : DrawModeScope {
+    explicit PaintModeScope(int m) : DrawModeScope(m)
     {
-        m_dc.FillSolidRect(0, 0, width, height, kSentinel);
-    }
-    HDC Dc() const { return m_dc; }
-    COLORREF At(int x, int y) const { return ::GetPixel(m_dc, x, y); }
-    // Columns (or rows) holding a pixel of the colour, as [first, last]; -1 when none.
-    std::pair<int, int> Span(COLORREF c, bool columns) const
-    {
-        int first = -1, last = -1;
-        for (int a = 0; a < (columns ? m_width : m_height); ++a)
-            for (int b = 0; b < (columns ? m_height : m_width); ++b)
-                if ((columns ? At(a, b) : At(b, a)) == c) {
-                    if (first < 0) first = a;
-                    last = a;
-                    break;
-                }
-        return {first, last};
-    }
-    bool SameRegion(const Canvas& o, const RECT& r) const
-    {
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                if (At(x, y) != o.At(x, y)) return false;
-        return true;
-    }
-
-private:
-    static HGDIOBJ Make(CBitmap& bitmap, int width, int height)
-    {
-        BITMAPINFO bi = {};
-        bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB};
-        void* bits = nullptr;
-        CScreenDC screen;
-        bitmap.Attach(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        return bitmap;
-    }
-    CBitmap m_bitmap;
-    CMemoryDC m_dc;
-    int m_width, m_height;
-};
-
-// Sets the draw mode (and the options the programs set) for one test.
-struct DrawModeScope {
-    int mode, selectDisabled, shaded, shade;
-    explicit DrawModeScope(int m)
-        : mode(SetMenuDrawMode(m)), selectDisabled(SetSelectDisabledItems(0)), shaded(SetUseShadedIcons(1)),
-          shade(SetIconShadeAmount(0))
-    {
-    }
-    ~DrawModeScope()
-    {
-        SetMenuDrawMode(mode);
-        SetSelectDisabledItems(selectDisabled);
-        SetUseShadedIcons(shaded);
-        SetIconShadeAmount(shade);
+        SetSelectDisabledItems(0);
+        SetUseShadedIcons(1);
+        SetIconShadeAmount(0);
     }
 };
 
@@ -204,17 +154,17 @@ TEST(SkinPainters, PopupItemStates)
     Fixture f;
     ASSERT_NE(nullptr, f.file);
     for (const Painter& p : kPainters) {
-        DrawModeScope scope(p.mode);
+        PaintModeScope scope(p.mode);
         Expected e = ExpectedColours(p, f.file->m_hMenu);
         const int row = p.flat ? 11 : 0;   // a row of the column clear of the icon box
         {
-            Canvas c(200, 22);
+            Canvas c(200, 22, kSentinel);
             EXPECT_EQ(0u, Paint(f.file, p.op, kPlain, 0, c)) << p.name;
             EXPECT_COLOUR(e, e.column, c.At(0, row)) << p.name << " column";
             EXPECT_COLOUR(e, e.back, c.At(195, 0)) << p.name << " text area";
         }
         {
-            Canvas c(200, 22);
+            Canvas c(200, 22, kSentinel);
             EXPECT_EQ((UINT)ODS_SELECTED, Paint(f.file, p.op, kPlain, ODS_SELECTED, c)) << p.name;
             EXPECT_EQ(e.frame, c.At(0, 0)) << p.name << " selection frame";
             EXPECT_COLOUR(e, e.selected, c.At(195, 1)) << p.name << " selection";
@@ -222,7 +172,7 @@ TEST(SkinPainters, PopupItemStates)
         {
             // Grayed items are never drawn selected; by the keyboard they get a frame.
             ForgetLastMessagePos();
-            Canvas mouse(200, 22), keyboard(200, 22);
+            Canvas mouse(200, 22, kSentinel), keyboard(200, 22, kSentinel);
             EXPECT_EQ((UINT)ODS_GRAYED, Paint(f.file, p.op, kGray, ODS_GRAYED | ODS_SELECTED, mouse)) << p.name;
             EXPECT_EQ((UINT)ODS_GRAYED, Paint(f.file, p.op, kGray, ODS_GRAYED | ODS_SELECTED, keyboard)) << p.name;
             EXPECT_COLOUR(e, e.column, mouse.At(0, row)) << p.name << " grayed under the mouse";
@@ -238,7 +188,7 @@ TEST(SkinPainters, PopupItemStates)
         }
         {
             // A checked item with an icon: the icon sits in a box.
-            Canvas c(200, 22);
+            Canvas c(200, 22, kSentinel);
             Paint(f.file, p.op, kOpen, ODS_CHECKED, c);
             if (p.flat) {
                 EXPECT_EQ(Sys(COLOR_HIGHLIGHT), c.At(1, 1)) << p.name << " box outline";
@@ -257,8 +207,8 @@ TEST(SkinPainters, CheckMarkAndRadioBullet)
 {
     Fixture f;
     for (const Painter& p : kPainters) {
-        DrawModeScope scope(p.mode);
-        Canvas checked(200, 22), radio(200, 22);
+        PaintModeScope scope(p.mode);
+        Canvas checked(200, 22, kSentinel), radio(200, 22, kSentinel);
         Paint(f.file, p.op, kChecked, ODS_CHECKED, checked);
         Paint(f.file, p.op, kRadio, ODS_CHECKED, radio);
         MenuItemGeometry g = LayOutPopupItem(kItem, f.file->GetIconSize(), false,
@@ -273,7 +223,7 @@ TEST(SkinPainters, CheckMarkAndRadioBullet)
         EXPECT_GT(dark, 4) << p.name;
         if (!p.flat) continue;
         // The flat painters' box holds exactly the bullet glyph.
-        Canvas bullet(200, 22);
+        Canvas bullet(200, 22, kSentinel);
         CDC& dc = *CDC::FromHandle(bullet.Dc());
         dc.FillSolidRect(&box, ExpectedColours(p, f.file->m_hMenu).checkBox);
         DrawMenuGlyph(dc, box, kGlyphBullet, ODS_CHECKED);
@@ -287,15 +237,15 @@ TEST(SkinPainters, BarItemWithAndWithoutOpenPopup)
 {
     Fixture f;
     for (const Painter& p : kPainters) {
-        DrawModeScope scope(p.mode);
+        PaintModeScope scope(p.mode);
         UINT hot = p.flat ? (UINT)(ODS_HOTLIGHT | ODS_SELECTED) : (UINT)ODS_HOTLIGHT;
-        Canvas closed(60, 20), open(60, 20);
+        Canvas closed(60, 20, kSentinel), open(60, 20, kSentinel);
         EXPECT_EQ(hot, Paint(&f.bar, p.op, 0, ODS_SELECTED, closed, TRUE, kBarItem)) << p.name;
         f.bar.ChangeOpenPopupCount(1);
         EXPECT_EQ((UINT)ODS_SELECTED, Paint(&f.bar, p.op, 0, ODS_SELECTED, open, TRUE, kBarItem)) << p.name;
         f.bar.ResetOpenPopupCount();
         // An item without popup that the bar marks 0x800 is hot, never pressed.
-        Canvas help(60, 20);
+        Canvas help(60, 20, kSentinel);
         UINT helpState = Paint(&f.bar, p.op, 1, ODS_SELECTED | kStateBarNoPopup, help, TRUE, kBarItem);
         EXPECT_EQ(hot, helpState) << p.name;
         if (p.mode == 3) {
@@ -328,8 +278,8 @@ TEST(SkinPainters, OfficeSelectionColour)
 {
     Fixture f;
     for (int mode : {9, 11}) {
-        DrawModeScope scope(mode);
-        Canvas c(200, 22);
+        PaintModeScope scope(mode);
+        Canvas c(200, 22, kSentinel);
         Paint(f.file, &CSkinMenu::DrawItem2003, kPlain, ODS_SELECTED, c);
         COLORREF want = mode == 9 && !IsVisualThemeActive() ? GetSelectionBackColor() : RGB(255, 238, 194);
         EXPECT_EQ(want, c.At(195, 1)) << mode;
@@ -343,8 +293,8 @@ TEST(SkinPainters, LabelAndAccelerator)
     Fixture f;
     CSkinMenuItemData* open = f.file->GetItemData()[kPlain];
     for (const Painter& p : kPainters) {
-        DrawModeScope scope(p.mode);
-        Canvas c(200, 22), rtl(200, 22);
+        PaintModeScope scope(p.mode);
+        Canvas c(200, 22, kSentinel), rtl(200, 22, kSentinel);
         Paint(f.file, p.op, kPlain, 0, c);
         open->m_menuFlags |= MFT_RIGHTORDER;
         Paint(f.file, p.op, kPlain, 0, rtl);
@@ -380,10 +330,10 @@ TEST(SkinPainters, VerticalGradientTitle)
     title.m_secondColor = RGB(255, 0, 0);
     title.m_backgroundColor = RGB(0, 0, 255);
     title.m_textColor = RGB(255, 255, 255);
-    Canvas c(40, 160);
+    Canvas c(40, 160, kSentinel);
     DRAWITEMSTRUCT dis = {ODT_MENU, 0, 0, ODA_DRAWENTIRE, 0, (HWND)f.file->m_hMenu, c.Dc(), {0, 0, 20, 30},
                           (ULONG_PTR)&title};
-    DrawModeScope scope(3);
+    PaintModeScope scope(3);
     f.file->DrawItemXP(&dis, FALSE);   // every painter hands titles on
     EXPECT_EQ(RGB(255, 0, 0), c.At(1, 0));
     COLORREF bottom = c.At(1, 159);
@@ -402,14 +352,14 @@ TEST(SkinPaintersGdi, PaintingLeavesNoObject)
     int before = -1;
     for (int round = 0; round < 10; ++round) {
         for (const Painter& p : kPainters) {
-            DrawModeScope scope(p.mode);
+            PaintModeScope scope(p.mode);
             for (int pos = kOpen; pos <= kSeparator; ++pos)
                 for (UINT state : {0u, (UINT)ODS_SELECTED, (UINT)(ODS_SELECTED | ODS_CHECKED), (UINT)ODS_GRAYED}) {
-                    Canvas c(200, 22);
+                    Canvas c(200, 22, kSentinel);
                     Paint(f.file, p.op, pos, state, c);
                 }
             for (int open : {0, 1}) {
-                Canvas c(60, 20);
+                Canvas c(60, 20, kSentinel);
                 if (open) f.bar.ChangeOpenPopupCount(1);
                 Paint(&f.bar, p.op, 0, ODS_SELECTED, c, TRUE, kBarItem);
                 f.bar.ResetOpenPopupCount();

@@ -13,6 +13,7 @@
 #include "gdi_census.h"
 #include "menu_window.h"
 #include "screen_png.h"
+#include "skin_scopes.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <vector>
@@ -78,19 +79,14 @@ struct Frame {
 
 // Draw mode (and the Wine reading, so that even modes can be had) for one test.
 struct ThemeScope {
-    SkinEnvironmentOverride saved;
-    int mode;
-    explicit ThemeScope(int m, bool asOnWindows = true)
+    SkinEnvironmentScope environment;
+    DrawModeScope drawMode;
+    explicit ThemeScope(int m, bool asOnWindows = true) : environment(Reading(asOnWindows)), drawMode(m) {}
+    static SkinEnvironmentOverride Reading(bool asOnWindows)
     {
         SkinEnvironmentOverride o;
         if (asOnWindows) o.wine = 0;
-        saved = SkinOverrideEnvironmentForTest(o);
-        mode = SetMenuDrawMode(m);
-    }
-    ~ThemeScope()
-    {
-        SetMenuDrawMode(mode);
-        SkinOverrideEnvironmentForTest(saved);
+        return o;
     }
 };
 

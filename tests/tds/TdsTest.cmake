@@ -1,10 +1,9 @@
-# Tests against the TDS stand-in: include this file, then
-#   halvex_tds_test(NAME SOURCES a.cpp ... [LIBS x y] [TIMEOUT s] [ENV "K=V"])
-# builds a GoogleTest program that ctest runs through with-tds.sh, with a fresh
-# stand-in and the ODBC data source of TdsControl::Dsn() for the program.
+# The pieces tests against the TDS stand-in need (halvex_test(... TDS) runs
+# them through with-tds.sh, with a fresh stand-in and the ODBC data source of
+# TdsControl::Dsn()): the driver shim and the stand-in's control client.
 include_guard(GLOBAL)
 
-# Global, since the function is called from every folder that includes this file.
+# Global: halvex_test reads them in every folder.
 set(HALVEX_TDS_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
 set(HALVEX_TDS_RIG ${CMAKE_BINARY_DIR}/tds-rig CACHE INTERNAL "")
 set(HALVEX_TDS_SHIM ${HALVEX_TDS_RIG}/libhalvex_tds_shim.so CACHE INTERNAL "")
@@ -36,16 +35,3 @@ add_custom_target(halvex_tds_shim ALL DEPENDS ${HALVEX_TDS_SHIM})
 add_library(tds_control STATIC ${HALVEX_TDS_DIR}/TdsControl.cpp)
 target_include_directories(tds_control PUBLIC ${HALVEX_TDS_DIR})
 target_link_libraries(tds_control PUBLIC ws2_32)
-
-function(halvex_tds_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
-  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} tds_control GTest::gtest GTest::gtest_main)
-  add_dependencies(${name} halvex_tds_shim)
-  add_test(NAME ${name} COMMAND bash ${HALVEX_TDS_DIR}/with-tds.sh ${HALVEX_TDS_SHIM} $<TARGET_FILE:${name}>)
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 300)
-  endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "tds;${T_LABELS}"
-    ENVIRONMENT "HALVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};HALVEX_BINARY_DIR=${CMAKE_BINARY_DIR};HALVEX_RIG_DIR=${HALVEX_RIG_DIR};${T_ENV}")
-endfunction()

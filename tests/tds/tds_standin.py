@@ -24,6 +24,10 @@ import struct
 import sys
 import threading
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from listening_socket import ListeningSocket  # noqa: E402
+
 PKT_SQLBATCH = 0x01
 PKT_REPLY = 0x04
 PKT_ATTENTION = 0x06
@@ -94,44 +98,15 @@ class State:
             return any(t in text for t in self.fail_texts)
 
 
-class Listener:
+class Listener(ListeningSocket):
     """The TDS listening socket; closing it makes connections be refused."""
 
     def __init__(self, state, port):
+        super().__init__("127.0.0.1", port, self.start_session)
         self.state = state
-        self.port = port
-        self.sock = None
-        self.lock = threading.Lock()
 
-    def open(self):
-        with self.lock:
-            if self.sock is not None:
-                return
-            s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-            s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-            s.bind(("127.0.0.1", self.port))
-            s.listen(16)
-            self.port = s.getsockname()[1]
-            self.sock = s
-            threading.Thread(target=self.accept_loop, args=(s,), daemon=True).start()
-
-    def close(self):
-        with self.lock:
-            s, self.sock = self.sock, None
-        if s is not None:
-            try:
-                s.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
-            s.close()
-
-    def accept_loop(self, s):
-        while True:
-            try:
-                conn, _ = s.accept()
-            except OSError:
-                return
-            threading.Thread(target=Session(self.state, conn).run, daemon=True).start()
+    def start_session(self, conn, _):
+        threading.Thread(target=Session(self.state, conn).run, daemon=True).start()
 
 
 class Session:

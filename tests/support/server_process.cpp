@@ -1,7 +1,6 @@
 #include "server_process.h"
-#include <fstream>
+#include "framework/ids.h"
 #include <functional>
-#include <sstream>
 
 namespace {
 std::string BinaryDir()
@@ -73,31 +72,12 @@ HWND FindProcessWindow(DWORD pid, const char* title)
     });
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(pollMs);
-    }
-    return true;
-}
-
 std::string Join(const std::vector<std::string>& items)
 {
     std::string all;
     for (const std::string& item : items)
         all += (all.empty() ? "" : " | ") + item;
     return all;
-}
-
-std::string ReadFileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 long long SecondsFromNow(const std::string& clock)
@@ -146,7 +126,7 @@ std::string ServerProcess::MakeFolder(const std::string& name, const std::string
 {
     std::string folder = FreshFolder("app-e2e", name, "server\\app\\Halvex.exe");
     if (!ini.empty())
-        std::ofstream(folder + "\\Halvex.ini", std::ios::binary) << ini;
+        WriteFileBytes(folder + "\\Halvex.ini", ini);
     return folder;
 }
 
@@ -202,7 +182,7 @@ int ServerProcess::Exit(DWORD timeoutMs)
 {
     HWND w = m_main ? m_main : FindProcessWindow(m_pi.dwProcessId, "Halvex");
     if (w)
-        PostMessageA(w, WM_COMMAND, 57665, 0);
+        PostMessageA(w, WM_COMMAND, ID_APP_EXIT, 0);
     return WaitForEnd(timeoutMs);
 }
 

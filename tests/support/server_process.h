@@ -6,15 +6,14 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "temp_folder.h"
+#include "wait_until.h"
 
-// Waits until `done` holds, looking every `pollMs`; false after the time-out.
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000, DWORD pollMs = 50);
 // The texts joined by " | ".
 std::string Join(const std::vector<std::string>& items);
 
 // Top-level window of the given process with that title, or null.
 HWND FindProcessWindow(DWORD pid, const char* title);
-std::string ReadFileText(const std::string& path);
 // A simulated controller's clock ("dd.mm.yyyy hh:mm:ss") against this
 // machine's local time, in seconds; huge for a text that is not a clock.
 long long SecondsFromNow(const std::string& clock);

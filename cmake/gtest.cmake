@@ -23,15 +23,16 @@ function(halvex_test name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${labels}"
     ENVIRONMENT "HALVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};HALVEX_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
-  halvex_hold_desktop(${name} ${T_WINDOWS})
+  halvex_rig_apart(${name} ${T_WINDOWS})
 endfunction()
 
-# Windowed programs share the rig's one Wine desktop, and with it the
-# foreground window and the keyboard focus: one that shows a window while
-# another checks where the focus went makes that check fail. They take turns.
-function(halvex_hold_desktop name windows)
+# A program that opens windows runs in a rig of its own (scripts/rig-apart.sh):
+# its own X display, wineserver (desktop, foreground window, keyboard focus,
+# named objects, registry) and network namespace (TCP ports). So windowed
+# programs, and those that start the server, run side by side.
+function(halvex_rig_apart name windows)
   if(windows)
-    set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK desktop)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "HALVEX_RIG_APART=${name}")
   endif()
 endfunction()
 

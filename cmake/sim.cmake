@@ -60,5 +60,5 @@ function(halvex_sim_test)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${labels}"
     ENVIRONMENT "HALVEX_RIG_DIR=${HALVEX_RIG_DIR};HALVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};HALVEX_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
-  halvex_hold_desktop(${name} ${T_WINDOWS})
+  halvex_rig_apart(${name} ${T_WINDOWS})
 endfunction()

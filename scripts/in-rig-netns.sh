@@ -1,6 +1,45 @@
 #!/usr/bin/env bash
-# Runs a command in a network namespace of its own with only loopback up, so that
-# nothing a test or the demo does can reach any address but loopback.
+# Runs a command in a network namespace with only loopback up, so that nothing
+# a test or the demo does can reach any address but loopback:
+#   in-rig-netns.sh CMD...             a new namespace (none inside the rig's own)
+#   in-rig-netns.sh --fresh CMD...     a new namespace even inside one
+#   in-rig-netns.sh --join PID CMD...  the namespace of process PID
+# A namespace takes privileges: root enters it directly; any other user enters
+# it inside a user namespace of its own (where it is root), or, where the
+# kernel allows none, through sudo, and then runs CMD as itself again.
 set -euo pipefail
-if [ "${HALVEX_IN_RIG_NETNS:-}" = 1 ]; then exec "$@"; fi
-exec unshare -n -- env HALVEX_IN_RIG_NETNS=1 bash -c 'ip link set lo up && exec "$@"' rig "$@"
+mode=new target=
+case "${1:-}" in
+  --fresh) mode=fresh; shift ;;
+  --join) mode=join; target=${2:?"--join needs a process id"}; shift 2 ;;
+esac
+[ $# -gt 0 ] || { echo "usage: in-rig-netns.sh [--fresh | --join PID] CMD..." >&2; exit 2; }
+if [ "$mode" = new ] && [ "${HALVEX_IN_RIG_NETNS:-}" = 1 ]; then exec "$@"; fi
+
+if [ "$mode" = join ]; then
+  kill -0 "$target" 2>/dev/null || { echo "in-rig-netns: no process $target" >&2; exit 1; }
+  enter=(nsenter -t "$target" -n --)
+  up=':'
+else
+  enter=(unshare -n --)
+  up='ip link set lo up'
+fi
+if [ "$(id -u)" = 0 ]; then
+  exec "${enter[@]}" env HALVEX_IN_RIG_NETNS=1 bash -c "$up"' && exec "$@"' rig "$@"
+fi
+if [ "$mode" = join ]; then
+  # The namespace is held by the user namespace it was made in, unless sudo made it.
+  if [ "$(readlink "/proc/$target/ns/user")" != "$(readlink /proc/self/ns/user)" ]; then
+    exec nsenter -t "$target" -U -n -- env HALVEX_IN_RIG_NETNS=1 "$@"
+  fi
+elif unshare -U -r true 2>/dev/null; then
+  exec unshare -U -r -n -- env HALVEX_IN_RIG_NETNS=1 bash -c "$up"' && exec "$@"' rig "$@"
+fi
+if ! sudo -n true 2>/dev/null; then
+  echo "in-rig-netns: entering a network namespace needs root, user namespaces (sysctl" \
+       "user.max_user_namespaces above 0) or sudo without a password prompt" >&2
+  exit 1
+fi
+# sudo resets the environment: it is handed on as it stands.
+exec sudo -n -E "${enter[@]}" env PATH="$PATH" HOME="$HOME" USER="${USER:-}" HALVEX_IN_RIG_NETNS=1 \
+  bash -c "$up"' && exec setpriv --reuid="$1" --regid="$2" --init-groups -- "${@:3}"' rig "$(id -u)" "$(id -g)" "$@"

@@ -16,6 +16,10 @@ if [ -n "${HALVEX_RIG_APART:-}" ] && [ -z "${HALVEX_RIG_APART_OF:-}" ]; then
   esac
   _apart_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
   _apart_dir=$HALVEX_RIG_DIR/apart/$HALVEX_RIG_APART
+  # What a killed run of the same program left running goes first.
+  if [ -f "$_apart_dir/arch" ]; then
+    (HALVEX_RIG_DIR=$_apart_dir HALVEX_RIG_APART_OF=$HALVEX_RIG_DIR; . "$_apart_scripts/rig-env.sh"; rig_stop)
+  fi
   rm -rf "$_apart_dir"
   mkdir -p "$_apart_dir"
   cp "$HALVEX_RIG_DIR/arch" "$_apart_dir/arch"
@@ -25,12 +29,12 @@ if [ -n "${HALVEX_RIG_APART:-}" ] && [ -z "${HALVEX_RIG_APART_OF:-}" ]; then
   _apart_rc=0
   HALVEX_RIG_APART_OF=$HALVEX_RIG_DIR HALVEX_RIG_DIR=$_apart_dir \
     bash "$_apart_scripts/in-rig-netns.sh" --fresh bash -c '
-      script=$1; shift
-      rc=0
-      bash "$script" "$@" || rc=$?
       . "$0"
-      rig_stop
-      exit $rc' "$_apart_scripts/rig-env.sh" "$0" "$@" || _apart_rc=$?
+      trap rig_stop EXIT
+      trap "exit 143" TERM
+      trap "exit 130" INT
+      script=$1; shift
+      bash "$script" "$@"' "$_apart_scripts/rig-env.sh" "$0" "$@" || _apart_rc=$?
   rm -rf "$_apart_dir/wineprefix"
   exit $_apart_rc
 fi

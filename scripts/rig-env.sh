@@ -171,8 +171,9 @@ rig_prepare() {
   # The wineserver and the services wineboot starts outlive this program: they
   # must not hold its output open, or ctest waits for them. A rig of its own
   # (scripts/rig-apart.sh) lets its wineserver end with its last program.
+  # (It fails when the server runs already; wineboot below shows whether one does.)
   if [ -z "${HALVEX_RIG_APART_OF:-}" ]; then
-    wineserver -p </dev/null >>"$HALVEX_RIG_LOG" 2>&1 || { exec 9>&-; rig_fail "the wineserver did not start"; return 1; }
+    wineserver -p </dev/null >/dev/null 2>&1 || true
   fi
   if [ "$(cat "$HALVEX_RIG_DIR/.booted" 2>/dev/null)" != "$ns" ]; then
     rig_log "starting the prefix's services"

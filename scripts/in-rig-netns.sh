@@ -5,8 +5,10 @@
 #   in-rig-netns.sh --fresh CMD...     a new namespace even inside one
 #   in-rig-netns.sh --join PID CMD...  the namespace of process PID
 # A namespace takes privileges: root enters it directly; any other user enters
-# it inside a user namespace of its own (where it is root), or, where the
-# kernel allows none, through sudo, and then runs CMD as itself again.
+# it inside a user namespace of its own (where it is root just long enough to
+# bring loopback up), or, where the kernel allows none, through sudo; either
+# way CMD runs as that user again (Wine keeps its server folders by user id:
+# as root it would meet the real root's).
 set -euo pipefail
 mode=new target=
 case "${1:-}" in
@@ -30,10 +32,11 @@ fi
 if [ "$mode" = join ]; then
   # The namespace is held by the user namespace it was made in, unless sudo made it.
   if [ "$(readlink "/proc/$target/ns/user")" != "$(readlink /proc/self/ns/user)" ]; then
-    exec nsenter -t "$target" -U -n -- env HALVEX_IN_RIG_NETNS=1 "$@"
+    exec nsenter -t "$target" -U -n --preserve-credentials -- env HALVEX_IN_RIG_NETNS=1 "$@"
   fi
 elif unshare -U -r true 2>/dev/null; then
-  exec unshare -U -r -n -- env HALVEX_IN_RIG_NETNS=1 bash -c "$up"' && exec "$@"' rig "$@"
+  exec unshare -U -r -n -- env HALVEX_IN_RIG_NETNS=1 \
+    bash -c "$up"' && exec unshare -U --map-user="$1" --map-group="$2" -- "${@:3}"' rig "$(id -u)" "$(id -g)" "$@"
 fi
 if ! sudo -n true 2>/dev/null; then
   echo "in-rig-netns: entering a network namespace needs root, user namespaces (sysctl" \

@@ -76,7 +76,7 @@ rig_start_xvfb() {
   d=$(( 100 + $(printf '%s' "$HALVEX_RIG_DIR" | cksum | cut -d' ' -f1) % 800 ))
   while [ -e "$(rig_display_socket "$d")" ] || [ -e "/tmp/.X$d-lock" ]; do d=$((d + 1)); done
   rig_log "starting Xvfb :$d"
-  setsid Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp ${HALVEX_XVFB_ARGS:-} </dev/null >>"$HALVEX_RIG_LOG" 2>&1 &
+  setsid Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp </dev/null >>"$HALVEX_RIG_LOG" 2>&1 &
   pid=$!
   for _ in $(seq 1 200); do
     [ -S "$(rig_display_socket "$d")" ] && break
@@ -107,6 +107,9 @@ rig_make_template() {
   if [ "$(cat "$template/.rig-ready" 2>/dev/null)" != "$kind" ]; then
     rig_log "creating the Wine prefix $template ($kind)"
     (
+      if ! compgen -G "$HALVEX_WINE_FONTS/*.ttf" >/dev/null; then
+        rig_fail "Wine's fonts are not in $HALVEX_WINE_FONTS (package fonts-wine): run bash scripts/setup.sh"; exit 1
+      fi
       export WINEPREFIX=$template
       wineserver -k >/dev/null 2>&1 || true
       rm -rf "$template"
@@ -116,9 +119,6 @@ rig_make_template() {
         rig_fail "wineboot left no complete prefix in $template"; exit 1
       fi
       mkdir -p "$template/drive_c/windows/Fonts"
-      if ! compgen -G "$HALVEX_WINE_FONTS/*.ttf" >/dev/null; then
-        rig_fail "Wine's fonts are not in $HALVEX_WINE_FONTS (package fonts-wine): run bash scripts/setup.sh"; exit 1
-      fi
       cp -n "$HALVEX_WINE_FONTS"/*.ttf "$template/drive_c/windows/Fonts/" 2>>"$HALVEX_RIG_LOG" ||
         { rig_fail "Wine's fonts could not be copied into $template"; exit 1; }
       echo "$kind" > "$template/.rig-ready"

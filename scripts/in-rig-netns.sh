@@ -20,6 +20,8 @@ if [ "$mode" = new ] && [ "${HALVEX_IN_RIG_NETNS:-}" = 1 ]; then exec "$@"; fi
 
 if [ "$mode" = join ]; then
   kill -0 "$target" 2>/dev/null || { echo "in-rig-netns: no process $target" >&2; exit 1; }
+  # Already there (a test of the demo runs in the demo's namespace).
+  if [ "$(readlink "/proc/$target/ns/net")" = "$(readlink /proc/self/ns/net)" ]; then exec "$@"; fi
   enter=(nsenter -t "$target" -n --)
   up=':'
 else
@@ -30,13 +32,18 @@ if [ "$(id -u)" = 0 ]; then
   exec "${enter[@]}" env HALVEX_IN_RIG_NETNS=1 bash -c "$up"' && exec "$@"' rig "$@"
 fi
 if [ "$mode" = join ]; then
-  # The namespace is held by the user namespace it was made in, unless sudo made it.
-  if [ "$(readlink "/proc/$target/ns/user")" != "$(readlink /proc/self/ns/user)" ]; then
-    exec nsenter -t "$target" -U -n --preserve-credentials -- env HALVEX_IN_RIG_NETNS=1 "$@"
+  # The network namespace belongs to the user namespace it was made in (below
+  # the one the user runs in again), whose holder is the target's parent;
+  # sudo made it where neither differs from ours.
+  holder=$(awk '{print $4}' "/proc/$target/stat")
+  if [ "$(readlink "/proc/$holder/ns/net")" != "$(readlink "/proc/$target/ns/net")" ]; then holder=$target; fi
+  if [ "$(readlink "/proc/$holder/ns/user")" != "$(readlink /proc/self/ns/user)" ]; then
+    exec nsenter -t "$target" -n --user="/proc/$holder/ns/user" --preserve-credentials -- env HALVEX_IN_RIG_NETNS=1 "$@"
   fi
 elif unshare -U -r true 2>/dev/null; then
   exec unshare -U -r -n -- env HALVEX_IN_RIG_NETNS=1 \
-    bash -c "$up"' && exec unshare -U --map-user="$1" --map-group="$2" -- "${@:3}"' rig "$(id -u)" "$(id -g)" "$@"
+    bash -c "$up"' || exit 1; rc=0; unshare -U --map-user="$1" --map-group="$2" -- "${@:3}" || rc=$?; exit $rc' \
+    rig "$(id -u)" "$(id -g)" "$@"
 fi
 if ! sudo -n true 2>/dev/null; then
   echo "in-rig-netns: entering a network namespace needs root, user namespaces (sysctl" \

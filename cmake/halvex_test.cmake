@@ -10,8 +10,9 @@
 #   LAUNCHER  any other wrapper, given the program's path last.
 # A program without launcher runs through the rig's emulator wrapper.
 # NEEDS names programs the test starts (built first); LOCKS are ctest
-# resource locks (one server per machine, fixed reply ports); WINDOWS marks
-# programs that open windows on the X display.
+# resource locks (one server per machine, fixed reply ports) for programs that
+# share the rig; WINDOWS marks programs that open windows: each runs in a rig
+# of its own, beside the others.
 function(halvex_test name)
   cmake_parse_arguments(T "WINDOWS;SIM;TDS" "TIMEOUT;PORTS"
     "SOURCES;LIBS;INCLUDES;NEEDS;SIM_ARGS;LAUNCHER;ARGS;LABELS;ENV;LOCKS" ${ARGN})
@@ -57,11 +58,21 @@ function(halvex_test name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${labels}"
     ENVIRONMENT "HALVEX_RIG_DIR=${HALVEX_RIG_DIR};HALVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};HALVEX_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
-  set(locks ${T_LOCKS})
   if(T_WINDOWS)
-    list(PREPEND locks desktop)  # windowed programs share the rig's one desktop: they take turns
+    # A rig of its own (display, wineserver, network namespace): the one-per-
+    # machine locks do not apply to it.
+    halvex_rig_apart(${name} ${T_WINDOWS})
+  elseif(T_LOCKS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
   endif()
-  if(locks)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${locks}")
+endfunction()
+
+# A program that opens windows runs in a rig of its own (scripts/rig-apart.sh):
+# its own X display, wineserver (desktop, foreground window, keyboard focus,
+# named objects, registry) and network namespace (TCP ports). So windowed
+# programs, and those that start the server, run side by side.
+function(halvex_rig_apart name windows)
+  if(windows)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "HALVEX_RIG_APART=${name}")
   endif()
 endfunction()

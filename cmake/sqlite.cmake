@@ -1,12 +1,15 @@
-# SQLite 3 for Windows, from Debian's source package, built once per build tree.
-set(SQLITE_DIR ${CMAKE_BINARY_DIR}/_deps/sqlite)
-if(NOT EXISTS ${SQLITE_DIR}/sqlite3.c)
-  message(STATUS "Preparing the SQLite amalgamation from Debian's source package")
-  execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-sqlite.sh ${SQLITE_DIR}
-                  RESULT_VARIABLE sqlite_rc)
-  if(NOT sqlite_rc EQUAL 0)
-    message(FATAL_ERROR "could not prepare SQLite from Debian's source package")
+# SQLite 3 for Windows, built from the amalgamation that scripts/setup.sh makes
+# from Debian's source package (configuring never installs or fetches anything).
+set(HALVEX_SQLITE_DIR ${CMAKE_SOURCE_DIR}/.deps/sqlite CACHE PATH "Folder holding sqlite3.c and sqlite3.h")
+# Build trees configured before setup made it keep their own copy.
+foreach(dir ${HALVEX_SQLITE_DIR} ${CMAKE_BINARY_DIR}/_deps/sqlite)
+  if(EXISTS ${dir}/sqlite3.c AND EXISTS ${dir}/sqlite3.h)
+    set(SQLITE_DIR ${dir})
+    break()
   endif()
+endforeach()
+if(NOT SQLITE_DIR)
+  message(FATAL_ERROR "The SQLite amalgamation is not in ${HALVEX_SQLITE_DIR}: run bash scripts/setup.sh, which makes it from Debian's source package")
 endif()
 add_library(sqlite3 STATIC ${SQLITE_DIR}/sqlite3.c)
 target_include_directories(sqlite3 SYSTEM PUBLIC ${SQLITE_DIR})

@@ -15,7 +15,7 @@ if [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then
   exit 1
 fi
 frame=$(printf 'VeTr 1 0000000 Ob21 %d %d %s %d %d VTEnd' "$1" "$2" "$3" "${4:-0}" "${5:-0}")
-exec nsenter -t "$pid" -n python3 - "$frame" <<'PY'
+exec bash "$root/scripts/in-rig-netns.sh" --join "$pid" python3 - "$frame" <<'PY'
 import socket, sys
 frame = sys.argv[1]
 answers = socket.socket()

@@ -26,7 +26,7 @@ else
 fi
 . "$root/scripts/rig-env.sh"
 echo "demo: preparing the Wine prefix in $WINEPREFIX"
-rig_prepare
+rig_prepare || exit 1
 
 sim_pid= feed_pid= server_pid=
 work=$(mktemp -d "${TMPDIR:-/tmp}/halvex-demo.XXXXXX")
@@ -105,7 +105,8 @@ demo: press Ctrl-C to stop (Halvex exits through its own Exit command).
 TXT
 last=-1
 while kill -0 "$server_pid" 2>/dev/null; do
-  lines=$(wc -l < "$(month_file)" 2>/dev/null || echo 1)
+  # No file before the first registration: 0, without a word.
+  lines=$( { wc -l < "$(month_file)"; } 2>/dev/null || echo 0)
   rows=$((lines > 0 ? lines - 1 : 0)) # less the header line
   if [ "$rows" != "$last" ]; then
     echo "demo: $(date +%T) $(basename "$(month_file)") holds $rows registrations"

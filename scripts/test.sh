@@ -14,11 +14,4 @@ else
   echo "test: this kernel runs no 32-bit programs: testing the x86_64 build under 64-bit Wine; building the i686 programs too"
   HALVEX_ARCH=i686 BUILD_DIR=$build-i686 bash "$root/scripts/build.sh"
 fi
-export HALVEX_RIG_DIR=$build/rig
-rc=0
-bash "$root/scripts/in-rig-netns.sh" bash -c '
-  . "$0/scripts/rig-env.sh"
-  trap rig_stop EXIT
-  cd "$1" && ctest --output-on-failure -j"${JOBS:-$(nproc)}" "${@:2}"
-' "$root" "$build" "$@" || rc=$?
-exit $rc
+BUILD_DIR=$build exec bash "$root/scripts/rig-ctest.sh" --output-on-failure -j"${JOBS:-$(nproc)}" "$@"

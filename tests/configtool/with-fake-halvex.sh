@@ -5,6 +5,7 @@
 set -euo pipefail
 : "${HALVEX_RIG_DIR:?HALVEX_RIG_DIR must name the rig folder of a build tree}"
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/../../scripts/rig-apart.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/halvex-fake.XXXXXX")
 fake_pid=
 cleanup() {

@@ -31,6 +31,8 @@ kill -TERM "$demo_pid"
 wait "$demo_pid" || fail "the demo's stop failed"
 cat "$log"
 grep -q "Halvex ended" "$log" || fail "the server did not end through Exit"
+# Before the first registration the count is 0, without a shell error.
+! grep -q "No such file" "$log" || fail "the demo printed a file error"
 ini=$HALVEX_DEMO_DIR/server/Halvex.ini
 # Written back only by the server's own shutdown.
 grep -qx 'CommandTimeOut=[0-9]*' <(tr -d '\r' < "$ini") || fail "the settings were not written back"

@@ -8,6 +8,7 @@
 set -euo pipefail
 : "${HALVEX_RIG_DIR:?HALVEX_RIG_DIR must name the rig folder of a build tree}"
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/../../scripts/rig-apart.sh"
 shim_dir=${HALVEX_DTR_SHIM_DIR:-}
 sim_args=()
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do

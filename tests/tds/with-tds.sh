@@ -11,6 +11,7 @@
 #   HALVEX_TDS_USER/PASSWORD  what the shim logs in with
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/rig-apart.sh"
 shim=$1; shift
 [ -f "$shim" ] || { echo "with-tds: no driver shim at $shim" >&2; exit 2; }
 

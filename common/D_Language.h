@@ -2,10 +2,9 @@
 // languages the manager found. Each program supplies its own template with
 // the list box IDC_LANGUAGES, OK and Cancel.
 #pragma once
+#include "common/LanguageIds.h"
 #include "common/LanguageManager.h"
 #include "skin/skindialog.h"
-
-#define IDC_LANGUAGES 1020
 
 class CD_Language : public CSkinDialog
 {

@@ -152,6 +152,7 @@ protected:
     void OnExpandAll();
     void OnCollapseAll();
     void OnShowUserLog();
+    void OnImportRegistrations();
     void OnTestReadEEPROM();
     void OnTestWriteEEPROM();
     void OnUpdateControllerCommand(CCmdUI* cmdUI);

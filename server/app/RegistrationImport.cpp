@@ -1,3 +1,5 @@
+// The bus services pull in Winsock, which must come before windows.h.
+#include <winsock2.h>
 #include "server/app/RegistrationImport.h"
 #include "bus/EventArgs.h"
 #include "server/services/BufferedRegistration.h"

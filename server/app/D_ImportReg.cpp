@@ -1,5 +1,6 @@
 #include "server/app/D_ImportReg.h"
 #include "server/app/OperatorDialogsRes.h"
+#include "server/app/RegistrationImport.h"
 #include "server/services/IniFile.h"
 #include "server/services/ServerSettings.h"
 #include <cstdio>
@@ -55,12 +56,7 @@ void CD_ImportReg::OnOK()
     HANDLE file = CreateFileA(m_strFilePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        char* text = nullptr;
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, GetLastError(), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-        AfxMessageBox(text ? text : "", MB_OK | MB_ICONERROR);
-        if (text)
-            LocalFree(text);
+        AfxMessageBox(SystemErrorText(GetLastError()).c_str(), MB_OK | MB_ICONERROR);
         return;
     }
     CloseHandle(file);

@@ -45,6 +45,9 @@ bool ParseWritten(const std::string& text, SYSTEMTIME& when)
     return true;
 }
 
+
+} // namespace
+
 std::string SystemErrorText(DWORD code)
 {
     char* text = nullptr;
@@ -59,8 +62,6 @@ std::string SystemErrorText(DWORD code)
         out = "Error " + std::to_string(code);
     return out;
 }
-
-} // namespace
 
 ImportLineKind ReadImportLine(const std::string& line, const SYSTEMTIME& fileMonth, const ImportPeriod& period,
                               std::string& statement)

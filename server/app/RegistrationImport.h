@@ -34,6 +34,9 @@ SYSTEMTIME FileNameMonth(const std::string& path);
 // text) when it cannot be opened or read. Others may go on writing it.
 bool ReadImportFile(const std::string& path, std::vector<std::string>& lines, std::string& error);
 
+// The system's text for an error code, without its line end.
+std::string SystemErrorText(DWORD code);
+
 class IImportDatabase {
 public:
     virtual ~IImportDatabase() {}

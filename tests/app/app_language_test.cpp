@@ -4,6 +4,7 @@
 // built-in texts return while the choice is kept.
 #include <winsock2.h>
 #include "server_process.h"
+#include "lang/language_dlls.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -14,16 +15,6 @@ const WPARAM CmdLanguage = 32790;
 const int LanguageList = 1020;
 
 const char* const Ini = "[Misc]\r\nTCPPort=65021\r\n[Database]\r\nUseBCDB=0\r\n[Settings]\r\nLanguage=Hrvatski\r\n";
-
-std::string DllFolder()
-{
-    const char* binary = getenv("HALVEX_BINARY_DIR");
-    std::string dir = binary ? binary : ".";
-    for (char& c : dir)
-        if (c == '/')
-            c = '\\';
-    return dir + "\\tests\\lang\\dlls\\";
-}
 
 // Menus belong to the server's process (Wine hands none across processes),
 // so the top-level menus are read back through their mnemonics, as an
@@ -67,7 +58,7 @@ TEST(ServerLanguage, MenusListChoiceAndMissingDlls)
 {
     const std::string folder = ServerProcess::MakeFolder("language", Ini);
     for (const char* dll : {"Deutsch.dll", "Hrvatski.dll", "Resources.dll"})
-        ASSERT_TRUE(CopyFileA((DllFolder() + dll).c_str(), (folder + "\\" + dll).c_str(), FALSE)) << dll;
+        ASSERT_TRUE(CopyFileA((LanguageDllFolder() + dll).c_str(), (folder + "\\" + dll).c_str(), FALSE)) << dll;
     ServerProcess server(folder);
 
     // Hrvatski chosen: its menus, and a choice to make.

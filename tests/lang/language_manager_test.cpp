@@ -3,6 +3,7 @@
 // writes back to the settings.
 #include "common/LanguageManager.h"
 #include "db/temp_folder.h"
+#include "lang/language_dlls.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -20,16 +21,6 @@ public:
         m_pszProfileName = _strdup(ini.c_str());
     }
 };
-
-std::string DllFolder()
-{
-    const char* binary = getenv("HALVEX_BINARY_DIR");
-    std::string dir = binary ? binary : ".";
-    for (char& c : dir)
-        if (c == '/')
-            c = '\\';
-    return dir + "\\tests\\lang\\dlls\\";
-}
 
 std::string Languages(const CLanguageManager& manager)
 {
@@ -86,8 +77,8 @@ TEST(LanguageManager, ListsLoadsAndWritesBack)
         SCOPED_TRACE(c.what);
         TempFolder folder;
         for (const char* dll : c.dlls)
-            ASSERT_TRUE(CopyFileA((DllFolder() + dll).c_str(), folder.File(dll).c_str(), FALSE))
-                << DllFolder() << dll << " " << GetLastError();
+            ASSERT_TRUE(CopyFileA((LanguageDllFolder() + dll).c_str(), folder.File(dll).c_str(), FALSE))
+                << LanguageDllFolder() << dll << " " << GetLastError();
         // The settings lie elsewhere: the folder holds DLLs only.
         TempFolder settings;
         const std::string ini = settings.File("Test.ini");
@@ -134,7 +125,7 @@ TEST(LanguageManager, ChoiceIsWrittenAtTheEnd)
 {
     TempFolder folder, settings;
     for (const char* dll : {"Deutsch.dll", "Hrvatski.dll"})
-        ASSERT_TRUE(CopyFileA((DllFolder() + dll).c_str(), folder.File(dll).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((LanguageDllFolder() + dll).c_str(), folder.File(dll).c_str(), FALSE));
     const std::string ini = settings.File("Test.ini");
     WritePrivateProfileStringA("Settings", "Language", "Hrvatski", ini.c_str());
     HINSTANCE before = AfxGetResourceHandle();
@@ -157,8 +148,8 @@ TEST(LanguageManager, ChoiceIsWrittenAtTheEnd)
 TEST(LanguageManager, SameNameTwice)
 {
     TempFolder folder, settings;
-    ASSERT_TRUE(CopyFileA((DllFolder() + "Deutsch.dll").c_str(), folder.File("Deutsch.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((DllFolder() + "Deutsch.dll").c_str(), folder.File("Deutsch2.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((LanguageDllFolder() + "Deutsch.dll").c_str(), folder.File("Deutsch.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((LanguageDllFolder() + "Deutsch.dll").c_str(), folder.File("Deutsch2.dll").c_str(), FALSE));
     std::vector<std::string> order;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder.Path() + "*.dll").c_str(), &found);

@@ -1,5 +1,6 @@
 #include "server/app/HalvexApp.h"
 #include "bus/VTMultiDrop.h"
+#include "common/D_Language.h"
 #include "server/app/HalvexDoc.h"
 #include "server/app/HalvexView.h"
 #include "server/app/MainFrame.h"
@@ -42,6 +43,8 @@ C_HalvexApp& HalvexApp()
 BEGIN_MESSAGE_MAP(C_HalvexApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
     ON_UPDATE_COMMAND_UI(ID_APP_ABOUT, OnUpdateAppAbout)
+    ON_COMMAND(ID_LANGUAGE, OnLanguage)
+    ON_UPDATE_COMMAND_UI(ID_LANGUAGE, OnUpdateLanguage)
     ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
     ON_COMMAND(ID_APP_EXIT, CWinApp::OnAppExit)
@@ -74,7 +77,7 @@ BOOL C_HalvexApp::InitInstance()
     if (!AcquireInstanceMutex(InstanceMutexName))
         return FALSE;
 
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_WIN95_CLASSES };
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES };
     InitCommonControlsEx(&icc);
     CWinApp::InitInstance();
 
@@ -98,6 +101,10 @@ BOOL C_HalvexApp::InitInstance()
     m_pszProfileName = _strdup(m_strAppFolder + "Halvex.ini");
     m_bProfileSet = true;
     g_nCommandTimeOut = ReadCommandTimeOut(CIniFile(m_pszProfileName));
+
+    // Before the document template: the frame and view load their resources
+    // from the chosen language already.
+    m_languages.LoadLanguages(this, m_strAppFolder, "GetLanguageNameForHalvex");
 
     m_bWinsockStarted = WSAStartup(MAKEWORD(2, 2), &m_wsaData) == 0;
 
@@ -138,6 +145,8 @@ int C_HalvexApp::ExitInstance()
         m_bWinsockStarted = false;
     }
     m_dlgClosing.Close();
+    // Last: the windows that drew from the language DLL are gone.
+    m_languages.Save();
     if (m_bOleStarted) {
         OleUninitialize();
         m_bOleStarted = false;
@@ -157,6 +166,16 @@ void C_HalvexApp::OnAppAbout()
 void C_HalvexApp::OnUpdateAppAbout(CCmdUI* cmdUI)
 {
     cmdUI->Enable(!m_bAboutOpen);
+}
+
+void C_HalvexApp::OnLanguage()
+{
+    ChooseLanguage(m_languages, IDD_LANGUAGE, IDS_RESTART_NEEDED);
+}
+
+void C_HalvexApp::OnUpdateLanguage(CCmdUI* cmdUI)
+{
+    cmdUI->Enable(m_languages.HasChoice());
 }
 
 CString ShortVersionString(const CString& version)

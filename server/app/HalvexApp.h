@@ -4,6 +4,7 @@
 #include <winsock2.h>
 
 #include "framework/framework.h"
+#include "common/LanguageManager.h"
 #include "server/app/D_ClosingApp.h"
 
 
@@ -25,6 +26,8 @@ public:
     // The folder of the program file with its trailing backslash.
     CString m_strAppFolder;
     CD_ClosingApp m_dlgClosing;
+    // The language DLL in force, chosen by [Settings] Language.
+    CLanguageManager m_languages;
     WSADATA m_wsaData;
     bool m_bAboutOpen;
     // The one view, set once by the start-up; the bus threads reach the view
@@ -38,6 +41,8 @@ public:
 
     void OnAppAbout();
     void OnUpdateAppAbout(CCmdUI* cmdUI);
+    void OnLanguage();
+    void OnUpdateLanguage(CCmdUI* cmdUI);
 
     DECLARE_MESSAGE_MAP()
 

@@ -158,6 +158,7 @@ protected:
     void OnCollapseAll();
     void OnShowUserLog();
     void OnSettings();
+    void OnImportRegistrations();
     void OnTestReadEEPROM();
     void OnTestWriteEEPROM();
     void OnUpdateControllerCommand(CCmdUI* cmdUI);

@@ -5,6 +5,7 @@
 
 #define IDD_PROGRESS            104
 #define IDD_CONTROLLER          132
+#define IDD_IMPORT_REGS         140
 #define IDD_USER_LOG            142
 
 // Controller dialog
@@ -16,6 +17,14 @@
 #define IDC_PROGRESS_BAR        1003
 #define IDC_PROGRESS_PERCENT    1004
 #define IDC_PROGRESS_TEXT       1005
+
+// Registration import
+#define IDC_IMPORT_FILE         1013
+#define IDC_IMPORT_BROWSE       1014
+#define IDC_IMPORT_FROM_DATE    1015
+#define IDC_IMPORT_TO_DATE      1016
+#define IDC_IMPORT_FROM_TIME    1017
+#define IDC_IMPORT_TO_TIME      1018
 
 // User event log
 #define IDC_USER_LOG_LIST       1012

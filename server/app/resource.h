@@ -10,6 +10,7 @@
 #define IDD_ABOUTBOX            100
 #define IDD_HALVEX_FORM         101
 #define IDD_CLOSING             130
+#define IDD_LANGUAGE            143
 
 // Bitmaps
 #define IDB_TREE                130

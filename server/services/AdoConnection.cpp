@@ -22,13 +22,16 @@ struct AdoConnectionVtbl
     void* dispatchSlots[4];
     // get_Properties
     void* propertiesSlot;
-    // get/put_ConnectionString, get/put_CommandTimeout, get/put_ConnectionTimeout, get_Version
-    void* settingsSlots[7];
+    HRESULT(STDMETHODCALLTYPE* get_ConnectionString)(AdoConnectionInterface*, BSTR* text);
+    HRESULT(STDMETHODCALLTYPE* put_ConnectionString)(AdoConnectionInterface*, BSTR text);
+    // get/put_CommandTimeout, get/put_ConnectionTimeout, get_Version
+    void* settingsSlots[5];
     HRESULT(STDMETHODCALLTYPE* Close)(AdoConnectionInterface*);
     HRESULT(STDMETHODCALLTYPE* Execute)(AdoConnectionInterface*, BSTR commandText, VARIANT* recordsAffected,
                                         long options, IUnknown** recordset);
-    // BeginTrans, CommitTrans, RollbackTrans
-    void* transactionSlots[3];
+    HRESULT(STDMETHODCALLTYPE* BeginTrans)(AdoConnectionInterface*, long* level);
+    HRESULT(STDMETHODCALLTYPE* CommitTrans)(AdoConnectionInterface*);
+    HRESULT(STDMETHODCALLTYPE* RollbackTrans)(AdoConnectionInterface*);
     HRESULT(STDMETHODCALLTYPE* Open)(AdoConnectionInterface*, BSTR connectionString, BSTR userId, BSTR password,
                                      long options);
     // get_Errors, get/put_DefaultDatabase, get/put_IsolationLevel, get/put_Attributes, get_CursorLocation
@@ -279,6 +282,60 @@ BOOL CAdoConnection::Execute(LPCTSTR lpszSQL)
         return FALSE;
     }
     return TRUE;
+}
+
+BOOL CAdoConnection::Succeeded(HRESULT hr)
+{
+    if (SUCCEEDED(hr))
+        return TRUE;
+    RecordError(hr);
+    return FALSE;
+}
+
+BOOL CAdoConnection::BeginTrans()
+{
+    if (!m_pConnection)
+        return Succeeded(E_NOINTERFACE);
+    long level = 0;
+    return Succeeded(m_pConnection->lpVtbl->BeginTrans(m_pConnection, &level));
+}
+
+BOOL CAdoConnection::CommitTrans()
+{
+    return Succeeded(m_pConnection ? m_pConnection->lpVtbl->CommitTrans(m_pConnection) : E_NOINTERFACE);
+}
+
+BOOL CAdoConnection::RollbackTrans()
+{
+    return Succeeded(m_pConnection ? m_pConnection->lpVtbl->RollbackTrans(m_pConnection) : E_NOINTERFACE);
+}
+
+BOOL CAdoConnection::GetConnectionString(CString& text)
+{
+    if (!m_pConnection)
+        return Succeeded(E_NOINTERFACE);
+    BSTR value = nullptr;
+    HRESULT hr = m_pConnection->lpVtbl->get_ConnectionString(m_pConnection, &value);
+    if (SUCCEEDED(hr))
+        text = FromBstr(value).c_str();
+    SysFreeString(value);
+    return Succeeded(hr);
+}
+
+BOOL CAdoConnection::SetConnectionString(LPCTSTR text)
+{
+    if (!m_pConnection)
+        return Succeeded(E_NOINTERFACE);
+    AnsiBstr value(text);
+    if (!Succeeded(m_pConnection->lpVtbl->put_ConnectionString(m_pConnection, value.Get())))
+        return FALSE;
+    m_strConnection = text ? text : "";
+    return TRUE;
+}
+
+IDispatch* CAdoConnection::GetDispatch() const
+{
+    return reinterpret_cast<IDispatch*>(m_pConnection);
 }
 
 CString CAdoConnection::GetLastErrorText() const

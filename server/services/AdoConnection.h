@@ -30,10 +30,23 @@ public:
     // Runs SQL text without building a record set.
     BOOL Execute(LPCTSTR lpszSQL);
 
+    // One transaction on the open connection; a failure is recorded.
+    BOOL BeginTrans();
+    BOOL CommitTrans();
+    BOOL RollbackTrans();
+
+    // The object's ConnectionString property, for the data-link dialog.
+    BOOL GetConnectionString(CString& text);
+    BOOL SetConnectionString(LPCTSTR text);
+    // The connection object itself (not AddRef'd), null when none was created.
+    IDispatch* GetDispatch() const;
+
     CString GetLastErrorText() const;
 
 private:
     void RecordError(HRESULT hr);
+    // TRUE for a success code; otherwise records it.
+    BOOL Succeeded(HRESULT hr);
 
     AdoConnectionInterface* m_pConnection;
     CString m_strConnection;

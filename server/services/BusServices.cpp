@@ -13,6 +13,9 @@ const EventArgRegistration& Slot(int index)
     return g_Registrations[index & RegistrationRingMask];
 }
 
+
+} // namespace
+
 void ToBuffered(const EventArgRegistration& r, BufferedRegistration& out)
 {
     out.port = r.m_Port;
@@ -31,8 +34,6 @@ void ToBuffered(const EventArgRegistration& r, BufferedRegistration& out)
     out.eventCodeText = r.m_EventCodeText;
     out.eventCode = r.m_EventCode;
 }
-
-} // namespace
 
 bool CBusServices::ControllerExists(int port, int id)
 {

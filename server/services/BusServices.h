@@ -8,6 +8,14 @@
 #include "server/services/HalvexViewServices.h"
 #include "server/services/ServiceBus.h"
 
+namespace VTMultiDrop {
+class EventArgRegistration;
+}
+struct BufferedRegistration;
+
+// The plain values of a bus registration, for the database statements.
+void ToBuffered(const VTMultiDrop::EventArgRegistration& r, BufferedRegistration& out);
+
 class CBusServices : public ICommandTarget, public IServiceBus
 {
 public:

@@ -184,3 +184,52 @@ TEST(AdoConnectionComTest, DestroyedOnAnotherThreadLeavesThatThreadsCom)
 }
 
 } // namespace
+
+namespace {
+
+std::string JoinBatches(const std::vector<std::string>& batches)
+{
+    std::string all;
+    for (const std::string& b : batches)
+        all += (all.empty() ? "" : " | ") + b;
+    return all;
+}
+
+// Wine's ADO answers BeginTrans, CommitTrans and RollbackTrans with
+// E_NOTIMPL, so nothing of a transaction reaches the driver. A refused
+// transaction call is a FALSE result with the formatted text, and the
+// connection stays usable; where the platform carries transactions, the
+// statement inside one arrives as it is.
+TEST_F(AdoConnectionTest, TransactionCalls)
+{
+    CAdoConnection ado;
+    ASSERT_TRUE(ado.Open(conn.c_str(), "", "")) << Text(ado);
+    ASSERT_EQ("OK", control.Command("clear"));
+    const bool began = ado.BeginTrans() != FALSE;
+    if (!began) {
+        EXPECT_TRUE(StartsWith(Text(ado), "Connection String = ")) << Text(ado);
+        EXPECT_NE(std::string::npos, Text(ado).find("Code = ")) << Text(ado);
+        EXPECT_EQ("", JoinBatches(control.Batches()));
+    }
+    EXPECT_TRUE(ado.Execute(kRegistration)) << Text(ado);
+    EXPECT_EQ(began, ado.CommitTrans() != FALSE) << Text(ado);
+    EXPECT_EQ(began, ado.BeginTrans() != FALSE) << Text(ado);
+    EXPECT_EQ(began, ado.RollbackTrans() != FALSE) << Text(ado);
+    EXPECT_EQ(kRegistration, JoinBatches(control.Batches()));
+    EXPECT_TRUE(ado.IsOpen());
+}
+
+// The data-link dialog reads and sets the object's connection string.
+TEST_F(AdoConnectionTest, ConnectionStringProperty)
+{
+    CAdoConnection ado;
+    ASSERT_NE(nullptr, ado.GetDispatch());
+    ASSERT_TRUE(ado.SetConnectionString(conn.c_str())) << Text(ado);
+    CString text;
+    ASSERT_TRUE(ado.GetConnectionString(text)) << Text(ado);
+    EXPECT_NE(-1, text.Find("HalvexTds")) << (LPCSTR)text;
+    // The string set is the one an empty Open reuses.
+    EXPECT_TRUE(ado.Open("", "", "")) << Text(ado);
+}
+
+} // namespace

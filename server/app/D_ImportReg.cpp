@@ -1,0 +1,65 @@
+#include "server/app/D_ImportReg.h"
+#include "server/app/OperatorDialogsRes.h"
+#include "server/app/RegistrationImport.h"
+#include "server/services/IniFile.h"
+#include "server/services/ServerSettings.h"
+#include <cstdio>
+
+BEGIN_MESSAGE_MAP(CD_ImportReg, CSkinDialog)
+    ON_BN_CLICKED(IDC_IMPORT_BROWSE, OnBrowse)
+END_MESSAGE_MAP()
+
+CD_ImportReg::CD_ImportReg(const CString& iniPath, CWnd* parent)
+    : CSkinDialog(IDD_IMPORT_REGS, parent), m_strIniPath(iniPath)
+{
+    m_strFilePath = ReadImportFilePath(CIniFile((LPCSTR)iniPath)).c_str();
+    CTime now = CTime::GetCurrentTime();
+    CTime today(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
+    m_FromDate = today - CTimeSpan(30, 0, 0, 0);
+    m_FromTime = today;
+    m_ToDate = today;
+    m_ToTime = CTime(now.GetYear(), now.GetMonth(), now.GetDay(), 23, 59, 59);
+}
+
+CString CD_ImportReg::PeriodText(const CTime& date, const CTime& time)
+{
+    char text[32];
+    snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d", date.GetYear(), date.GetMonth(), date.GetDay(),
+             time.GetHour(), time.GetMinute(), time.GetSecond());
+    return text;
+}
+
+void CD_ImportReg::DoDataExchange(CDataExchange* dx)
+{
+    CSkinDialog::DoDataExchange(dx);
+    DDX_Text(dx, IDC_IMPORT_FILE, m_strFilePath);
+    DDX_DateTimeCtrl(dx, IDC_IMPORT_FROM_DATE, m_FromDate);
+    DDX_DateTimeCtrl(dx, IDC_IMPORT_TO_DATE, m_ToDate);
+    DDX_DateTimeCtrl(dx, IDC_IMPORT_FROM_TIME, m_FromTime);
+    DDX_DateTimeCtrl(dx, IDC_IMPORT_TO_TIME, m_ToTime);
+}
+
+void CD_ImportReg::OnBrowse()
+{
+    CFileDialog dlg(TRUE, "regQv", nullptr, OFN_HIDEREADONLY, "Halvex reg files(*.regQv)|*.regQv||", this);
+    if (dlg.DoModal() == IDOK)
+        SetDlgItemText(IDC_IMPORT_FILE, dlg.GetPathName());
+}
+
+void CD_ImportReg::OnOK()
+{
+    if (!UpdateData(TRUE))
+        return;
+    m_strFilePath.Trim();
+    if (m_strFilePath.IsEmpty())
+        return;
+    HANDLE file = CreateFileA(m_strFilePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        AfxMessageBox(SystemErrorText(GetLastError()).c_str(), MB_OK | MB_ICONERROR);
+        return;
+    }
+    CloseHandle(file);
+    WriteImportFilePath(CIniFile((LPCSTR)m_strIniPath), (LPCSTR)m_strFilePath);
+    EndDialog(IDOK);
+}

@@ -334,17 +334,8 @@ void CSkinMenuBar::RefreshItems(HMENU menu)
 void CSkinMenuBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* params)
 {
     Default();
-    CRect inside(0, 0, 0, 0);
-    CalcInsideRect(inside, (m_dwStyle & CBRS_ORIENT_HORZ) != 0);
-    RECT& r = params->rgrc[0];
-    r.left += inside.left;
-    r.top += inside.top;
-    if (!IsFloating()) {
-        r.right += inside.right;
-        r.bottom += inside.bottom;
-    }
-    if (r.right < r.left) r.right = r.left;
-    if (r.bottom < r.top) r.bottom = r.top;
+    // A floating bar's frame holds its far sides.
+    InsetByBorders(params->rgrc[0], !IsFloating());
 }
 
 void CSkinMenuBar::OnNcPaint()

@@ -143,17 +143,22 @@ void CControlBar::OnPaint() {
     DoPaint(&dc);
 }
 
-void CControlBar::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* p) {
-    Default();
+void CControlBar::InsetByBorders(RECT& r, BOOL farSides) const {
     CRect inside(0, 0, 0, 0);
     CalcInsideRect(inside, (m_dwStyle & CBRS_ORIENT_HORZ) != 0);
-    RECT& r = p->rgrc[0];
     r.left += inside.left;
     r.top += inside.top;
-    r.right += inside.right;
-    r.bottom += inside.bottom;
+    if (farSides) {
+        r.right += inside.right;
+        r.bottom += inside.bottom;
+    }
     if (r.right < r.left) r.right = r.left;
     if (r.bottom < r.top) r.bottom = r.top;
+}
+
+void CControlBar::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* p) {
+    Default();
+    InsetByBorders(p->rgrc[0], TRUE);
 }
 
 void CControlBar::EraseNonClient() {

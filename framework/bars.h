@@ -105,6 +105,9 @@ public:
     DECLARE_MESSAGE_MAP()
 
 protected:
+    // Moves a client rectangle in by the bar's borders (CalcInsideRect); the
+    // right and bottom sides only when farSides.
+    void InsetByBorders(RECT& r, BOOL farSides) const;
     // Splits a Create style into the bar's CBRS_ bits and the window style.
     DWORD TakeBarStyle(DWORD style);
     // Common-control bars paint their own client area; others get DoPaint.

@@ -183,9 +183,10 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* 
 
 BOOL CFrameWnd::OnCommand(WPARAM wp, LPARAM lp) {
     HWND ctl = (HWND)lp;
-    if (ctl && dynamic_cast<CToolBar*>(FromHandlePermanent(ctl))) {
-        // A toolbar button obeys the update handlers as menus and accelerators
-        // do, also when its WM_COMMAND is posted while the button is disabled.
+    if (ctl && dynamic_cast<CControlBar*>(FromHandlePermanent(ctl))) {
+        // A bar's button (toolbar, menu bar) obeys the update handlers as menus
+        // and accelerators do, also when its WM_COMMAND comes while the
+        // command is disabled.
         UINT id = LOWORD(wp);
         CTestCmdUI state;
         state.m_nID = id;

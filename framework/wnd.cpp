@@ -283,15 +283,7 @@ BOOL CWnd::DestroyWindow() {
 LRESULT CALLBACK AfxWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* wnd = CWnd::FromHandlePermanent(h);
     if (!wnd) return ::DefWindowProcA(h, msg, wp, lp);
-    MSG saved = WndData().current;
-    WndData().current.hwnd = h;
-    WndData().current.message = msg;
-    WndData().current.wParam = wp;
-    WndData().current.lParam = lp;
-    WndData().current.time = ::GetMessageTime();
-    DWORD pos = ::GetMessagePos();
-    WndData().current.pt.x = (short)LOWORD(pos);
-    WndData().current.pt.y = (short)HIWORD(pos);
+    CCurrentMessageScope current(h, msg, wp, lp);
     LRESULT r = wnd->WindowProc(msg, wp, lp);
     if (msg == WM_NCDESTROY && CWnd::FromHandlePermanent(h) == wnd) {
         // Last message: the object lets go of the window, then may delete itself.
@@ -300,11 +292,24 @@ LRESULT CALLBACK AfxWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         wnd->Detach();
         wnd->PostNcDestroy();
     }
-    WndData().current = saved;
     return r;
 }
 
 const MSG* CWnd::GetCurrentMessage() { return &WndData().current; }
+
+CCurrentMessageScope::CCurrentMessageScope(HWND h, UINT msg, WPARAM wp, LPARAM lp) : m_saved(WndData().current) {
+    MSG& m = WndData().current;
+    m.hwnd = h;
+    m.message = msg;
+    m.wParam = wp;
+    m.lParam = lp;
+    m.time = ::GetMessageTime();
+    DWORD pos = ::GetMessagePos();
+    m.pt.x = (short)LOWORD(pos);
+    m.pt.y = (short)HIWORD(pos);
+}
+
+CCurrentMessageScope::~CCurrentMessageScope() { WndData().current = m_saved; }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT r = 0;

@@ -325,6 +325,21 @@ BOOL AfxUnhookWindowCreate();
 // ignored; returns the previous window. UpdateData uses it.
 HWND AfxSetNotifyLockout(HWND h);
 
+// Makes a message the one CWnd::GetCurrentMessage reports for a scope, as the
+// framework's window procedure does for its windows; the previous one comes
+// back when the scope ends. For window procedures of the program's own that
+// call into framework code (a window subclassed on top of the framework's).
+class CCurrentMessageScope {
+public:
+    CCurrentMessageScope(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    ~CCurrentMessageScope();
+    CCurrentMessageScope(const CCurrentMessageScope&) = delete;
+    CCurrentMessageScope& operator=(const CCurrentMessageScope&) = delete;
+
+private:
+    MSG m_saved;
+};
+
 // Ends a mode of the focus window before a menu of receiver opens: a dropped
 // combo box (or its edit) closes its list, any other focus window gets
 // WM_CANCELMODE. Nothing happens when receiver itself (or nothing) has the focus.

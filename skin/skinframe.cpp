@@ -1,4 +1,5 @@
 #include "skin/skinframe.h"
+#include "skin/menubar.h"
 #include "skin/drawing.h"
 #include "skin/skinlib.h"
 
@@ -156,10 +157,9 @@ int MeasureMenuItemForWindow(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         sub->MeasureItem(mis);
         return 1;
     }
-    static UINT getMenuMessage = ::RegisterWindowMessageA("CSkinMenuBar::WM_GETMENU");
     AFX_WND_THREAD_STATE* st = AfxGetWndThreadState();
     HMENU roots[4] = {st->m_hTrackingWindow == wnd ? st->m_hTrackingMenu : nullptr, ::GetMenu(wnd),
-                      ::GetSystemMenu(wnd, FALSE), (HMENU)::SendMessageA(wnd, getMenuMessage, 0, 0)};
+                      ::GetSystemMenu(wnd, FALSE), (HMENU)::SendMessageA(wnd, MenuBarGetMenuMessage(), 0, 0)};
     for (HMENU root : roots) {
         if (CSkinMenu* holder = FindHolder(root, mis->itemID, mis->itemData)) {
             holder->MeasureItem(mis);

@@ -1,9 +1,9 @@
 #include "configtool/D_BarStatus.h"
 #include "configtool/OrimbelDoc.h"
+#include "configtool/ToolSettings.h"
 #include "configtool/resource.h"
 
 namespace {
-const char* const SettingsSection = "Settings";
 const UINT LabelIds[] = {IDC_LABEL_COM_PORT, IDC_LABEL_CONTROLLER, IDC_LABEL_DEVICE, IDC_LABEL_VERSION,
                          IDC_LABEL_DATE,     IDC_LABEL_TIME,       IDC_DEVICE_TEXT,  IDC_VERSION_TEXT,
                          IDC_DATE_TEXT,      IDC_TIME_TEXT};
@@ -84,8 +84,8 @@ void CD_BarStatus::OnSelectionChange() {
 
 void CD_BarStatus::OnDestroy() {
     if (CWinApp* app = AfxGetApp()) {
-        app->WriteProfileInt(SettingsSection, "COMPort", m_nComPortIndex);
-        app->WriteProfileInt(SettingsSection, "TermID", m_nControllerIndex);
+        app->WriteProfileInt(ToolSettings::Section, ToolSettings::ComPort, m_nComPortIndex);
+        app->WriteProfileInt(ToolSettings::Section, ToolSettings::TermId, m_nControllerIndex);
     }
     CDialogBar::OnDestroy();
 }

@@ -2,6 +2,7 @@
 #include "configtool/ConsumerThread.h"
 #include "configtool/OrimbelDoc.h"
 #include "configtool/ToolMessages.h"
+#include "configtool/ToolSettings.h"
 #include "configtool/V_Common.h"
 #include "configtool/V_Left.h"
 #include "configtool/resource.h"
@@ -11,6 +12,7 @@ IMPLEMENT_DYNCREATE(C_MainFrame, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(C_MainFrame, CFrameWnd)
     ON_WM_CREATE()
+    ON_WM_SHOWWINDOW()
     ON_MESSAGE(WM_TOOL_STATUS, OnStatusReceived)
     ON_MESSAGE(WM_TOOL_EEPROM_READ, OnEepromValueRead)
     ON_MESSAGE(WM_TOOL_EEPROM_WRITTEN, OnEepromValueWritten)
@@ -29,7 +31,8 @@ BOOL C_MainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
 
 BOOL C_MainFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext* context) {
     if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST)) return FALSE;
-    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CV_Left), CSize(DefaultTreeWidth, 0), context) ||
+    int treeWidth = (int)AfxGetApp()->GetProfileInt(ToolSettings::Section, ToolSettings::LeftView, DefaultTreeWidth);
+    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CV_Left), CSize(treeWidth, 0), context) ||
         !m_wndSplitter.CreateView(0, 1, RUNTIME_CLASS(CV_Welcome), CSize(0, 0), context))
         return FALSE;
     m_wndSplitter.RecalcLayout();
@@ -42,15 +45,15 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
                                   IDW_BAR_STATUS))
         return -1;
     CWinApp* app = AfxGetApp();
-    int comPortIndex = (int)app->GetProfileInt("Settings", "COMPort", 0);
-    int controllerIndex = (int)app->GetProfileInt("Settings", "TermID", 0);
+    int comPortIndex = (int)app->GetProfileInt(ToolSettings::Section, ToolSettings::ComPort, 0);
+    int controllerIndex = (int)app->GetProfileInt(ToolSettings::Section, ToolSettings::TermId, 0);
     m_wndBarStatus.SelectController(comPortIndex, controllerIndex);
     if (C_OrimbelDoc* doc = TheDocument()) {
         doc->m_nComPort = comPortIndex + 1;
         doc->m_nControllerId = controllerIndex + 1;
     }
-    m_nListeningPort = (int)app->GetProfileInt("Misc", "TCPPort", ServerProtocol::DefaultReplyPort);
-    RecalcLayout();
+    m_nListeningPort = (int)app->GetProfileInt(ToolSettings::MiscSection, ToolSettings::TcpPort, ServerProtocol::DefaultReplyPort);
+    LoadBarState(ToolSettings::BarsSection);
     // Without a listener the tool works on and hears no answers.
     StartListener();
     return 0;
@@ -78,7 +81,44 @@ void C_MainFrame::StopListener() {
         delete reinterpret_cast<ServerProtocol::CStatusTexts*>(msg.lParam);
 }
 
+void C_MainFrame::OnShowWindow(BOOL show, UINT status) {
+    if (!m_bShownOnce) {
+        m_bShownOnce = true;
+        RestorePlacement();
+    }
+    CFrameWnd::OnShowWindow(show, status);
+}
+
+void C_MainFrame::RestorePlacement() {
+    LPBYTE data = nullptr;
+    UINT size = 0;
+    if (!AfxGetApp()->GetProfileBinary(ToolSettings::Section, ToolSettings::Position, &data, &size)) return;
+    std::unique_ptr<BYTE[]> owned(data);
+    // A value of another size is not a placement: the window keeps the default place.
+    if (size != sizeof(WINDOWPLACEMENT)) return;
+    WINDOWPLACEMENT placement;
+    memcpy(&placement, data, sizeof placement);
+    placement.length = sizeof placement;
+    SetWindowPlacement(&placement);
+}
+
+void C_MainFrame::SaveLayout() {
+    CWinApp* app = AfxGetApp();
+    SaveBarState(ToolSettings::BarsSection);
+    WINDOWPLACEMENT placement;
+    if (GetWindowPlacement(&placement))
+        app->WriteProfileBinary(ToolSettings::Section, ToolSettings::Position, (LPBYTE)&placement, sizeof placement);
+    // The width the pane was given, its edge included: the client width
+    // would shrink the tree by the edge at every start.
+    if (CWnd* tree = m_wndSplitter.GetSafeHwnd() ? m_wndSplitter.GetPane(0, 0) : nullptr) {
+        CRect outer;
+        tree->GetWindowRect(&outer);
+        app->WriteProfileInt(ToolSettings::Section, ToolSettings::LeftView, outer.Width());
+    }
+}
+
 BOOL C_MainFrame::DestroyWindow() {
+    SaveLayout();
     StopListener();
     m_dlgProgress.DestroyWindow();
     return CFrameWnd::DestroyWindow();

@@ -36,18 +36,23 @@ public:
 
 protected:
     int OnCreate(LPCREATESTRUCTA cs);
+    void OnShowWindow(BOOL show, UINT status);
     LRESULT OnStatusReceived(WPARAM, LPARAM texts);
     LRESULT OnEepromValueRead(WPARAM location, LPARAM value);
     LRESULT OnEepromValueWritten(WPARAM location, LPARAM value);
     LRESULT OnControllerError(WPARAM, LPARAM);
 
 private:
+    // The placement of the last session, at the first showing only.
+    void RestorePlacement();
+    void SaveLayout();
     void StartListener();
     void StopListener();
     // The status line and the bar of the progress window for one answer.
     void ShowAnswerProgress(UINT formatId, int location);
     // After an answer: the page in view shows the document's words again.
     void ReloadPage();
+    bool m_bShownOnce = false;
     CThreadLink m_listener;  // the reply listener, which deletes itself when it ends
     DECLARE_MESSAGE_MAP()
 };

@@ -1,4 +1,5 @@
 #include "configtool/OrimbelApp.h"
+#include "configtool/AboutDlg.h"
 #include "configtool/MainFrame.h"
 #include "configtool/OrimbelDoc.h"
 #include "configtool/OrimbelView.h"
@@ -14,6 +15,7 @@ BEGIN_MESSAGE_MAP(C_OrimbelApp, CWinApp)
     ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
     ON_COMMAND(ID_APP_EXIT, CWinApp::OnAppExit)
+    ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 END_MESSAGE_MAP()
 
 C_OrimbelApp::C_OrimbelApp() : m_wsaData(), m_bWinsockStarted(false) {}
@@ -52,6 +54,11 @@ BOOL C_OrimbelApp::InitInstance() {
     m_pMainWnd->UpdateWindow();
     m_pMainWnd->DragAcceptFiles();
     return TRUE;
+}
+
+void C_OrimbelApp::OnAppAbout() {
+    CAboutDlg about;
+    about.DoModal();
 }
 
 int C_OrimbelApp::ExitInstance() {

@@ -15,6 +15,9 @@ public:
     CString m_strAppFolder;
     WSADATA m_wsaData;
 
+protected:
+    void OnAppAbout();
+
     DECLARE_MESSAGE_MAP()
 
 private:

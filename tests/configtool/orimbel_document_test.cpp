@@ -296,6 +296,16 @@ TEST_F(Tool, Screenshots) {
 
 // ---- the window and the shell ------------------------------------------------------
 
+TEST_F(Tool, AboutShowsTheVersion) {
+    T().Command(57664);
+    HWND about = T().WaitForDialog("About Zavora21");
+    ASSERT_NE(nullptr, about);
+    char version[32] = "";
+    GetDlgItemTextA(about, 1000, version, sizeof version);
+    EXPECT_STREQ("3.1.0", version);
+    EXPECT_TRUE(PressButton(about, IDOK));
+}
+
 std::string ClassesValue(const std::string& key) {
     char value[1024] = "";
     DWORD size = sizeof value;
@@ -384,6 +394,76 @@ TEST_F(Tool, F6MovesBetweenTheTreeAndThePage) {
     ASSERT_TRUE(WaitFor([&] { return Within(FocusOf(T().Main()), T().Page()); })) << "Shift+F6: back to the page";
     T().Command(57681);
     ASSERT_TRUE(WaitFor([&] { return FocusOf(T().Main()) == T().Tree(); }));
+}
+
+// ---- the window's layout across starts -----------------------------------------------
+
+RECT WindowRectOf(HWND wnd) {
+    RECT r = {};
+    GetWindowRect(wnd, &r);
+    return r;
+}
+
+// A window placement, as the tool stores it, with that normal rectangle.
+std::string PlacementBytes(const RECT& normal) {
+    WINDOWPLACEMENT p = {};
+    p.length = sizeof p;
+    p.showCmd = SW_SHOWNORMAL;
+    p.rcNormalPosition = normal;
+    return std::string(reinterpret_cast<const char*>(&p), sizeof p);
+}
+
+// The place of the window and the width of the tree are kept for the next
+// start; a start does not change them.
+TEST(Layout, PlacementAndTreeWidthComeBack) {
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("layout"));
+    ASSERT_TRUE(tool.Launch([] { WriteOrimbelInt("Settings", "LeftView", 230); }));
+    EXPECT_EQ(230, WindowRectOf(tool.Tree()).right - WindowRectOf(tool.Tree()).left);
+    EXPECT_EQ("<missing>", ReadOrimbelBytes("Settings", "Position")) << "nothing written before the first close";
+    SetWindowPos(tool.Main(), nullptr, 70, 60, 640, 480, SWP_NOZORDER | SWP_NOACTIVATE);
+    Sleep(300);
+    ASSERT_EQ(0, tool.Exit());
+    EXPECT_EQ(230, ReadOrimbelInt("Settings", "LeftView"));
+    EXPECT_EQ(44u, ReadOrimbelBytes("Settings", "Position").size());
+
+    ASSERT_TRUE(tool.Start());
+    ASSERT_NE(nullptr, tool.WaitForMainWindow());
+    RECT frame = WindowRectOf(tool.Main());
+    EXPECT_EQ(70, frame.left);
+    EXPECT_EQ(60, frame.top);
+    EXPECT_EQ(640, frame.right - frame.left);
+    EXPECT_EQ(480, frame.bottom - frame.top);
+    EXPECT_EQ(230, WindowRectOf(tool.Tree()).right - WindowRectOf(tool.Tree()).left);
+    ASSERT_EQ(0, tool.Exit());
+}
+
+// Only a value of a placement's size is taken as the placement; any other
+// leaves the window at its default place and the tool starts as usual.
+TEST(Layout, OnlyAPlacementOfItsSizeIsApplied) {
+    const RECT stored = {300, 200, 900, 650};
+    const std::string placement = PlacementBytes(stored);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool applied;
+    } cases[] = {
+        {"a placement", placement, true},
+        {"four bytes more", placement + std::string(4, '\0'), false},
+        {"four bytes less", placement.substr(0, 40), false},
+        {"one byte", std::string(1, '\x2C'), false},
+        {"empty", "", false},
+    };
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("placement"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(tool.Launch([&] { WriteOrimbelBytes("Settings", "Position", c.bytes); }));
+        RECT frame = WindowRectOf(tool.Main());
+        bool atStored = frame.left == stored.left && frame.top == stored.top && frame.right == stored.right &&
+                        frame.bottom == stored.bottom;
+        EXPECT_EQ(c.applied, atStored) << frame.left << "," << frame.top << " " << frame.right << "," << frame.bottom;
+        EXPECT_TRUE(tool.Dialogs().empty());
+        ASSERT_EQ(0, tool.Exit());
+    }
 }
 
 }  // namespace

@@ -52,6 +52,20 @@ bool WriteOrimbelInt(const char* section, const char* value, DWORD data) {
            ERROR_SUCCESS;
 }
 
+bool WriteOrimbelBytes(const char* section, const char* value, const std::string& data) {
+    return RegSetKeyValueA(HKEY_CURRENT_USER, Key(section).c_str(), value, REG_BINARY, data.data(),
+                           (DWORD)data.size()) == ERROR_SUCCESS;
+}
+
+std::string ReadOrimbelBytes(const char* section, const char* value) {
+    char data[256];
+    DWORD size = sizeof data;
+    if (RegGetValueA(HKEY_CURRENT_USER, Key(section).c_str(), value, RRF_RT_REG_BINARY, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return std::string(data, size);
+}
+
 long long ReadOrimbelInt(const char* section, const char* value) {
     DWORD data = 0, size = sizeof data;
     if (RegGetValueA(HKEY_CURRENT_USER, Key(section).c_str(), value, RRF_RT_REG_DWORD, nullptr, &data, &size) !=

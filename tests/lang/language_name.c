@@ -1,0 +1,5 @@
+/* The one function a language DLL exports: no arguments, its display name back. */
+const char* LANGUAGE_EXPORT(void)
+{
+    return LANGUAGE_NAME;
+}

@@ -1,4 +1,5 @@
 #include "configtool/SkinDialogBar.h"
+#include "skin/barnonclient.h"
 #include "skin/drawing.h"
 #include "skin/menutheme.h"
 #include "skin/skinlib.h"
@@ -60,33 +61,7 @@ void CSkinDialogBar::OnPaint() {
     if (IsVisible()) DoPaint(&dc);
 }
 
-void CSkinDialogBar::OnNcPaint() {
-    CWindowDC dc(this);
-    HDC h = dc.GetSafeHdc();
-    CRect client, window;
-    GetClientRect(&client);
-    ClientToScreen(&client);
-    GetWindowRect(&window);
-    client.OffsetRect(-window.left, -window.top);
-    ::ExcludeClipRect(h, client.left, client.top, client.right, client.bottom);
-    CRect whole = window;
-    whole.OffsetRect(-window.left, -window.top);
-    DrawBorders(&dc, whole);
-    ::IntersectClipRect(h, whole.left, whole.top, whole.right, whole.bottom);
-    // The background lines up with the client area's.
-    POINT oldOrigin = {0, 0};
-    bool moved = !IsFloating();
-    if (moved) {
-        CRect inClient = window;
-        ScreenToClient(&inClient);
-        ::SetWindowOrgEx(h, inClient.left, inClient.top, &oldOrigin);
-    }
-    SendMessage(WM_ERASEBKGND, (WPARAM)h);
-    if (moved) ::SetWindowOrgEx(h, oldOrigin.x, oldOrigin.y, nullptr);
-    whole = window;
-    whole.OffsetRect(-window.left, -window.top);
-    DrawGripper(&dc, whole);
-}
+void CSkinDialogBar::OnNcPaint() { PaintBarNonClient(*this); }
 
 void CSkinDialogBar::PaintBarBackground(HDC dc) {
     int mode = GetMenuDrawMode();

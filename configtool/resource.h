@@ -18,6 +18,8 @@
 #define IDD_WELCOME             112
 #define IDD_BAR_STATUS          144
 #define IDD_SELECT_FROM_HALVEX  147
+#define IDD_LANGUAGE            148
+#define IDC_LANGUAGES           1020    // the language dialog's list, as common/D_Language.h names it
 
 // Bitmaps and icons
 #define IDB_TREE                130

@@ -466,4 +466,74 @@ TEST(Layout, OnlyAPlacementOfItsSizeIsApplied) {
     }
 }
 
+// ---- the language of the next start ---------------------------------------------------
+
+std::string LanguageDll(const char* name) {
+    const char* dir = getenv("HALVEX_BINARY_DIR");
+    return std::string(dir ? dir : ".") + "\\tests\\lang\\dlls\\" + name + ".dll";
+}
+
+// Opens the main-menu popup of that mnemonic by the keyboard and takes its
+// last item with Enter, as a user would: a disabled item does nothing. (The
+// tool's menus cannot be read from another process under Wine.) The menu
+// is closed again when the item did not close it.
+void ChooseLastMenuItem(const OrimbelProcess& tool, char mnemonic) {
+    PostMessageA(tool.Main(), WM_SYSCOMMAND, SC_KEYMENU, mnemonic);
+    HWND popup = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (popup = FindProcessMenu(tool.ProcessId())) != nullptr; })) << "no popup";
+    PostMessageA(popup, WM_KEYDOWN, VK_UP, 0);
+    PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
+    Sleep(1000);
+    for (int i = 0; i < 2 && (popup = FindProcessMenu(tool.ProcessId())) != nullptr; ++i) {
+        PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+        Sleep(300);
+    }
+}
+
+std::string WindowText(HWND wnd) {
+    char text[64] = "";
+    GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+const int IDC_LABEL_COM_PORT = 1031;
+
+// Without language libraries the command is disabled; with one exporting the
+// tool's name function it offers that language (and not one of the server's),
+// keeps the choice and gives its texts at the next start.
+TEST(Language, ALibraryOfTheToolsOwnIsOfferedAndTakenAtTheNextStart) {
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("language"));
+    ASSERT_TRUE(tool.Launch());
+    ChooseLastMenuItem(tool, 'v');
+    EXPECT_TRUE(tool.Dialogs().empty()) << "Language is disabled without libraries";
+    ASSERT_EQ(0, tool.Exit());
+
+    ASSERT_TRUE(CopyFileA(LanguageDll("Suomi").c_str(), tool.Path("Suomi.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(LanguageDll("Deutsch").c_str(), tool.Path("Deutsch.dll").c_str(), FALSE));
+    ASSERT_TRUE(tool.Launch());
+    EXPECT_EQ("COM port", WindowText(tool.BarControl(IDC_LABEL_COM_PORT)));
+    ChooseLastMenuItem(tool, 'v');
+    HWND dialog = tool.WaitForDialog("Language");
+    ASSERT_NE(nullptr, dialog);
+    HWND list = GetDlgItem(dialog, 1020);
+    std::vector<std::string> names;
+    for (int i = 0; i < (int)SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+        // The list's text crosses the process boundary as wide characters only.
+        wchar_t name[64] = L"";
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 64) SendMessageW(list, LB_GETTEXT, i, (LPARAM)name);
+        names.push_back(std::string(name, name + wcslen(name)));
+    }
+    EXPECT_EQ("English | Suomi", Join(names)) << "the server's library is not the tool's";
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    EXPECT_NE("<none>", tool.Answer("you must restart the application", IDOK));
+    ASSERT_EQ(0, tool.Exit());
+    EXPECT_EQ("Suomi", ReadOrimbelString("Settings", "Language"));
+
+    ASSERT_TRUE(tool.Start());
+    ASSERT_NE(nullptr, tool.WaitForMainWindow());
+    EXPECT_EQ("COM-portti", WindowText(tool.BarControl(IDC_LABEL_COM_PORT)));
+    ASSERT_EQ(0, tool.Exit());
+}
+
 }  // namespace

@@ -17,6 +17,8 @@ bool WriteOrimbelInt(const char* section, const char* value, DWORD data);
 bool WriteOrimbelBytes(const char* section, const char* value, const std::string& data);
 // -1 when the value is missing.
 long long ReadOrimbelInt(const char* section, const char* value);
+// "<missing>" when the value is missing or not a string.
+std::string ReadOrimbelString(const char* section, const char* value);
 // "<missing>" when the value is missing or not raw bytes.
 std::string ReadOrimbelBytes(const char* section, const char* value);
 

@@ -52,7 +52,8 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
         doc->m_nComPort = comPortIndex + 1;
         doc->m_nControllerId = controllerIndex + 1;
     }
-    m_nListeningPort = (int)app->GetProfileInt(ToolSettings::MiscSection, ToolSettings::TcpPort, ServerProtocol::DefaultReplyPort);
+    m_nListeningPort =
+        (int)app->GetProfileInt(ToolSettings::MiscSection, ToolSettings::TcpPort, ServerProtocol::DefaultReplyPort);
     LoadBarState(ToolSettings::BarsSection);
     // Without a listener the tool works on and hears no answers.
     StartListener();

@@ -10,11 +10,13 @@ const char* const C_OrimbelDoc::Magic = "Orimbel";
 C_OrimbelDoc::C_OrimbelDoc()
     : m_wWords(), m_bUnreachable(FALSE), m_bErrorShown(FALSE), m_nComPort(0), m_nControllerId(0),
       m_bLoadRefused(FALSE) {
-    if (CWinApp* app = AfxGetApp()) m_strServerIni = app->GetProfileString(ToolSettings::Section, ToolSettings::ServerIni, "");
+    if (CWinApp* app = AfxGetApp())
+        m_strServerIni = app->GetProfileString(ToolSettings::Section, ToolSettings::ServerIni, "");
 }
 
 C_OrimbelDoc::~C_OrimbelDoc() {
-    if (CWinApp* app = AfxGetApp()) app->WriteProfileString(ToolSettings::Section, ToolSettings::ServerIni, m_strServerIni);
+    if (CWinApp* app = AfxGetApp())
+        app->WriteProfileString(ToolSettings::Section, ToolSettings::ServerIni, m_strServerIni);
 }
 
 BOOL C_OrimbelDoc::OnNewDocument() {

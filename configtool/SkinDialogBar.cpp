@@ -116,7 +116,8 @@ BOOL CSkinDialogBar::OnEraseBkgnd(CDC* dc) {
         FillSolid(h, r, MixColors86To14(GetDefaultMenuBarColor(), ::GetSysColor(COLOR_WINDOW)));
     } else if (IsGradientMode(mode) && GetScreenColorCount() < 256) {
         // Few colours: one darker band instead of the gradients.
-        COLORREF band = mode <= 7 ? DarkenColor(30, GetMenuBarColor(nullptr)) : DarkenColor(30, GetSelectionBackColor());
+        COLORREF band =
+            mode <= 7 ? DarkenColor(30, GetMenuBarColor(nullptr)) : DarkenColor(30, GetSelectionBackColor());
         PaintBarBackground(h);
         CRect inner = r;
         if (!horizontal) {

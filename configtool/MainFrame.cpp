@@ -8,9 +8,9 @@
 #include "configtool/resource.h"
 #include <memory>
 
-IMPLEMENT_DYNCREATE(C_MainFrame, CFrameWnd)
+IMPLEMENT_DYNCREATE(C_MainFrame, CSkinFrameWnd)
 
-BEGIN_MESSAGE_MAP(C_MainFrame, CFrameWnd)
+BEGIN_MESSAGE_MAP(C_MainFrame, CSkinFrameWnd)
     ON_WM_CREATE()
     ON_WM_SHOWWINDOW()
     ON_MESSAGE(WM_TOOL_STATUS, OnStatusReceived)
@@ -19,12 +19,17 @@ BEGIN_MESSAGE_MAP(C_MainFrame, CFrameWnd)
     ON_MESSAGE(WM_TOOL_CONTROLLER_ERROR, OnControllerError)
 END_MESSAGE_MAP()
 
+namespace {
+const UINT StatusIndicators[] = {ID_SEPARATOR};
+const COLORREF ToolbarTransparent = RGB(255, 0, 255);
+}  // namespace
+
 C_MainFrame::C_MainFrame() : m_nListeningPort(ServerProtocol::DefaultReplyPort) {}
 
 C_MainFrame::~C_MainFrame() { StopListener(); }
 
 BOOL C_MainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
-    if (!CFrameWnd::PreCreateWindow(cs)) return FALSE;
+    if (!CSkinFrameWnd::PreCreateWindow(cs)) return FALSE;
     cs.style &= ~FWS_ADDTOTITLE;  // the title stays the program's
     return TRUE;
 }
@@ -40,7 +45,15 @@ BOOL C_MainFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext* context) {
 }
 
 int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
-    if (CFrameWnd::OnCreate(cs) == -1) return -1;
+    if (CSkinFrameWnd::OnCreate(cs) == -1) return -1;
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
+                               WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_FLYBY |
+                                   CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
+                               CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    // The menu items show the images of their toolbar buttons.
+    if (!m_DefaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent)) return -1;
     if (!m_wndBarStatus.CreateBar(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_SIZE_DYNAMIC,
                                   IDW_BAR_STATUS))
         return -1;
@@ -52,6 +65,9 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
         doc->m_nComPort = comPortIndex + 1;
         doc->m_nControllerId = controllerIndex + 1;
     }
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP, AFX_IDW_STATUS_BAR) ||
+        !m_wndStatusBar.SetIndicators(StatusIndicators, 1))
+        return -1;
     m_nListeningPort =
         (int)app->GetProfileInt(ToolSettings::MiscSection, ToolSettings::TcpPort, ServerProtocol::DefaultReplyPort);
     LoadBarState(ToolSettings::BarsSection);
@@ -87,7 +103,7 @@ void C_MainFrame::OnShowWindow(BOOL show, UINT status) {
         m_bShownOnce = true;
         RestorePlacement();
     }
-    CFrameWnd::OnShowWindow(show, status);
+    CSkinFrameWnd::OnShowWindow(show, status);
 }
 
 void C_MainFrame::RestorePlacement() {
@@ -122,7 +138,7 @@ BOOL C_MainFrame::DestroyWindow() {
     SaveLayout();
     StopListener();
     m_dlgProgress.DestroyWindow();
-    return CFrameWnd::DestroyWindow();
+    return CSkinFrameWnd::DestroyWindow();
 }
 
 CV_Common* C_MainFrame::CurrentPage() const {

@@ -1,15 +1,17 @@
-// The main window of the configuration tool: the status bar, and the page
-// tree beside the page in a splitter. It starts the reply listener, takes
+// The main window of the configuration tool: the toolbar, the bar of the
+// controller and its status, the status bar, and the page tree beside the
+// page in a splitter. It starts the reply listener, takes
 // the answers it posts and stops it when the window goes.
 #pragma once
 #include "framework/framework.h"
+#include "skin/skinframewnd.h"
 #include "configtool/D_BarStatus.h"
 #include "configtool/ProgressDlg.h"
 
 class CV_Common;
 class C_OrimbelDoc;
 
-class C_MainFrame : public CFrameWnd {
+class C_MainFrame : public CSkinFrameWnd {
     DECLARE_DYNCREATE(C_MainFrame)
 public:
     C_MainFrame();
@@ -26,6 +28,8 @@ public:
     void ShowPage(CRuntimeClass* pageClass);
 
     CSplitterWnd m_wndSplitter;
+    CToolBar m_wndToolBar;
+    CStatusBar m_wndStatusBar;
     CD_BarStatus m_wndBarStatus;
     CProgressDlg m_dlgProgress;
     int m_nListeningPort;

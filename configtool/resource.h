@@ -23,6 +23,7 @@
 
 // Bitmaps and icons
 #define IDB_TREE                130
+#define IDB_TOOLBAR             146     // the toolbar's and menus' images on magenta
 #define IDI_LED_SPARE1          132
 #define IDI_LED_ON              133
 #define IDI_LED_SPARE2          134

@@ -536,4 +536,14 @@ TEST(Language, ALibraryOfTheToolsOwnIsOfferedAndTakenAtTheNextStart) {
     ASSERT_EQ(0, tool.Exit());
 }
 
+// A language library without the template of the controller bar: the main
+// window cannot be made, and the start ends without one (and without a box).
+TEST(Language, WithoutTheControllerBarTheStartEndsWithoutAWindow) {
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("language-broken"));
+    ASSERT_TRUE(CopyFileA(LanguageDll("NoStatusBar").c_str(), tool.Path("Broken.dll").c_str(), FALSE));
+    EXPECT_FALSE(tool.Launch([] { WriteOrimbelString("Settings", "Language", "Broken"); }));
+    EXPECT_NE(-1, tool.WaitForEnd(15000)) << "the process ended";
+    EXPECT_TRUE(tool.Dialogs().empty());
+}
+
 }  // namespace

@@ -49,13 +49,8 @@ void CSkinDialogBar::DrawGripper(CDC* dc, const CRect& rect) {
     theme->DrawBarCorners(h, corners, m_dwStyle);
 }
 
-void CSkinDialogBar::DoPaint(CDC* dc) {
-    CRect client;
-    GetClientRect(&client);
-    DrawBorders(dc, client);
-    DrawGripper(dc, client);
-}
-
+// The control bar's DoPaint (borders, then gripper, on the client area), for
+// a visible bar only.
 void CSkinDialogBar::OnPaint() {
     CPaintDC dc(this);
     if (IsVisible()) DoPaint(&dc);

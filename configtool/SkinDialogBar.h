@@ -9,7 +9,6 @@ class CSkinDialogBar : public CDialogBar {
 public:
     CSkinDialogBar() = default;
 
-    void DoPaint(CDC* dc) override;
     void DrawBorders(CDC* dc, CRect& rect) override;
     void DrawGripper(CDC* dc, const CRect& rect) override;
 

@@ -1,9 +1,9 @@
 #include "configtool/D_BarStatus.h"
 #include "configtool/OrimbelDoc.h"
+#include "configtool/ToolSettings.h"
 #include "configtool/resource.h"
 
 namespace {
-const char* const SettingsSection = "Settings";
 const UINT LabelIds[] = {IDC_LABEL_COM_PORT, IDC_LABEL_CONTROLLER, IDC_LABEL_DEVICE, IDC_LABEL_VERSION,
                          IDC_LABEL_DATE,     IDC_LABEL_TIME,       IDC_DEVICE_TEXT,  IDC_VERSION_TEXT,
                          IDC_DATE_TEXT,      IDC_TIME_TEXT};
@@ -11,7 +11,7 @@ const UINT LabelIds[] = {IDC_LABEL_COM_PORT, IDC_LABEL_CONTROLLER, IDC_LABEL_DEV
 
 CD_BarStatus::CD_BarStatus() : m_nComPortIndex(0), m_nControllerIndex(0) {}
 
-BEGIN_MESSAGE_MAP(CD_BarStatus, CDialogBar)
+BEGIN_MESSAGE_MAP(CD_BarStatus, CSkinDialogBar)
     ON_WM_CREATE()
     ON_WM_DESTROY()
     ON_CBN_SELCHANGE(IDC_COM_PORT, OnSelectionChange)
@@ -28,13 +28,13 @@ BOOL CD_BarStatus::CreateBar(CWnd* parent, UINT style, UINT id) {
 }
 
 int CD_BarStatus::OnCreate(LPCREATESTRUCTA cs) {
-    if (CDialogBar::OnCreate(cs) == -1) return -1;
+    if (CSkinDialogBar::OnCreate(cs) == -1) return -1;
     m_nComPortIndex = m_nControllerIndex = 0;
     return 0;
 }
 
 void CD_BarStatus::DoDataExchange(CDataExchange* dx) {
-    CDialogBar::DoDataExchange(dx);
+    CSkinDialogBar::DoDataExchange(dx);
     DDX_Text(dx, IDC_DEVICE_TEXT, m_strDevice);
     DDX_Text(dx, IDC_VERSION_TEXT, m_strVersion);
     DDX_Text(dx, IDC_DATE_TEXT, m_strDate);
@@ -84,8 +84,8 @@ void CD_BarStatus::OnSelectionChange() {
 
 void CD_BarStatus::OnDestroy() {
     if (CWinApp* app = AfxGetApp()) {
-        app->WriteProfileInt(SettingsSection, "COMPort", m_nComPortIndex);
-        app->WriteProfileInt(SettingsSection, "TermID", m_nControllerIndex);
+        app->WriteProfileInt(ToolSettings::Section, ToolSettings::ComPort, m_nComPortIndex);
+        app->WriteProfileInt(ToolSettings::Section, ToolSettings::TermId, m_nControllerIndex);
     }
-    CDialogBar::OnDestroy();
+    CSkinDialogBar::OnDestroy();
 }

@@ -4,8 +4,9 @@
 #include "framework/framework.h"
 #include "configtool/Labels.h"
 #include "configtool/ServerProtocol.h"
+#include "configtool/SkinDialogBar.h"
 
-class CD_BarStatus : public CDialogBar {
+class CD_BarStatus : public CSkinDialogBar {
 public:
     CD_BarStatus();
 

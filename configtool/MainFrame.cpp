@@ -2,34 +2,42 @@
 #include "configtool/ConsumerThread.h"
 #include "configtool/OrimbelDoc.h"
 #include "configtool/ToolMessages.h"
+#include "configtool/ToolSettings.h"
 #include "configtool/V_Common.h"
 #include "configtool/V_Left.h"
 #include "configtool/resource.h"
 #include <memory>
 
-IMPLEMENT_DYNCREATE(C_MainFrame, CFrameWnd)
+IMPLEMENT_DYNCREATE(C_MainFrame, CSkinFrameWnd)
 
-BEGIN_MESSAGE_MAP(C_MainFrame, CFrameWnd)
+BEGIN_MESSAGE_MAP(C_MainFrame, CSkinFrameWnd)
     ON_WM_CREATE()
+    ON_WM_SHOWWINDOW()
     ON_MESSAGE(WM_TOOL_STATUS, OnStatusReceived)
     ON_MESSAGE(WM_TOOL_EEPROM_READ, OnEepromValueRead)
     ON_MESSAGE(WM_TOOL_EEPROM_WRITTEN, OnEepromValueWritten)
     ON_MESSAGE(WM_TOOL_CONTROLLER_ERROR, OnControllerError)
 END_MESSAGE_MAP()
 
+namespace {
+const UINT StatusIndicators[] = {ID_SEPARATOR};
+const COLORREF ToolbarTransparent = RGB(255, 0, 255);
+}  // namespace
+
 C_MainFrame::C_MainFrame() : m_nListeningPort(ServerProtocol::DefaultReplyPort) {}
 
 C_MainFrame::~C_MainFrame() { StopListener(); }
 
 BOOL C_MainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
-    if (!CFrameWnd::PreCreateWindow(cs)) return FALSE;
+    if (!CSkinFrameWnd::PreCreateWindow(cs)) return FALSE;
     cs.style &= ~FWS_ADDTOTITLE;  // the title stays the program's
     return TRUE;
 }
 
 BOOL C_MainFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext* context) {
     if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST)) return FALSE;
-    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CV_Left), CSize(DefaultTreeWidth, 0), context) ||
+    int treeWidth = (int)AfxGetApp()->GetProfileInt(ToolSettings::Section, ToolSettings::LeftView, DefaultTreeWidth);
+    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CV_Left), CSize(treeWidth, 0), context) ||
         !m_wndSplitter.CreateView(0, 1, RUNTIME_CLASS(CV_Welcome), CSize(0, 0), context))
         return FALSE;
     m_wndSplitter.RecalcLayout();
@@ -37,20 +45,32 @@ BOOL C_MainFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext* context) {
 }
 
 int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
-    if (CFrameWnd::OnCreate(cs) == -1) return -1;
+    if (CSkinFrameWnd::OnCreate(cs) == -1) return -1;
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
+                               WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_FLYBY |
+                                   CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
+                               CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    // The menu items show the images of their toolbar buttons.
+    if (!m_DefaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent)) return -1;
     if (!m_wndBarStatus.CreateBar(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_SIZE_DYNAMIC,
                                   IDW_BAR_STATUS))
         return -1;
     CWinApp* app = AfxGetApp();
-    int comPortIndex = (int)app->GetProfileInt("Settings", "COMPort", 0);
-    int controllerIndex = (int)app->GetProfileInt("Settings", "TermID", 0);
+    int comPortIndex = (int)app->GetProfileInt(ToolSettings::Section, ToolSettings::ComPort, 0);
+    int controllerIndex = (int)app->GetProfileInt(ToolSettings::Section, ToolSettings::TermId, 0);
     m_wndBarStatus.SelectController(comPortIndex, controllerIndex);
     if (C_OrimbelDoc* doc = TheDocument()) {
         doc->m_nComPort = comPortIndex + 1;
         doc->m_nControllerId = controllerIndex + 1;
     }
-    m_nListeningPort = (int)app->GetProfileInt("Misc", "TCPPort", ServerProtocol::DefaultReplyPort);
-    RecalcLayout();
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP, AFX_IDW_STATUS_BAR) ||
+        !m_wndStatusBar.SetIndicators(StatusIndicators, 1))
+        return -1;
+    m_nListeningPort =
+        (int)app->GetProfileInt(ToolSettings::MiscSection, ToolSettings::TcpPort, ServerProtocol::DefaultReplyPort);
+    LoadBarState(ToolSettings::BarsSection);
     // Without a listener the tool works on and hears no answers.
     StartListener();
     return 0;
@@ -78,10 +98,47 @@ void C_MainFrame::StopListener() {
         delete reinterpret_cast<ServerProtocol::CStatusTexts*>(msg.lParam);
 }
 
+void C_MainFrame::OnShowWindow(BOOL show, UINT status) {
+    if (!m_bShownOnce) {
+        m_bShownOnce = true;
+        RestorePlacement();
+    }
+    CSkinFrameWnd::OnShowWindow(show, status);
+}
+
+void C_MainFrame::RestorePlacement() {
+    LPBYTE data = nullptr;
+    UINT size = 0;
+    if (!AfxGetApp()->GetProfileBinary(ToolSettings::Section, ToolSettings::Position, &data, &size)) return;
+    std::unique_ptr<BYTE[]> owned(data);
+    // A value of another size is not a placement: the window keeps the default place.
+    if (size != sizeof(WINDOWPLACEMENT)) return;
+    WINDOWPLACEMENT placement;
+    memcpy(&placement, data, sizeof placement);
+    placement.length = sizeof placement;
+    SetWindowPlacement(&placement);
+}
+
+void C_MainFrame::SaveLayout() {
+    CWinApp* app = AfxGetApp();
+    SaveBarState(ToolSettings::BarsSection);
+    WINDOWPLACEMENT placement;
+    if (GetWindowPlacement(&placement))
+        app->WriteProfileBinary(ToolSettings::Section, ToolSettings::Position, (LPBYTE)&placement, sizeof placement);
+    // The width the pane was given, its edge included: the client width
+    // would shrink the tree by the edge at every start.
+    if (CWnd* tree = m_wndSplitter.GetSafeHwnd() ? m_wndSplitter.GetPane(0, 0) : nullptr) {
+        CRect outer;
+        tree->GetWindowRect(&outer);
+        app->WriteProfileInt(ToolSettings::Section, ToolSettings::LeftView, outer.Width());
+    }
+}
+
 BOOL C_MainFrame::DestroyWindow() {
+    SaveLayout();
     StopListener();
     m_dlgProgress.DestroyWindow();
-    return CFrameWnd::DestroyWindow();
+    return CSkinFrameWnd::DestroyWindow();
 }
 
 CV_Common* C_MainFrame::CurrentPage() const {

@@ -1,8 +1,10 @@
 #include "configtool/OrimbelApp.h"
+#include "configtool/AboutDlg.h"
 #include "configtool/MainFrame.h"
 #include "configtool/OrimbelDoc.h"
 #include "configtool/OrimbelView.h"
 #include "configtool/resource.h"
+#include "common/D_Language.h"
 #include "skin/skinlib.h"
 #include <commctrl.h>
 
@@ -14,6 +16,9 @@ BEGIN_MESSAGE_MAP(C_OrimbelApp, CWinApp)
     ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
     ON_COMMAND(ID_APP_EXIT, CWinApp::OnAppExit)
+    ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+    ON_COMMAND(ID_LANGUAGE, OnLanguage)
+    ON_UPDATE_COMMAND_UI(ID_LANGUAGE, OnUpdateLanguage)
 END_MESSAGE_MAP()
 
 C_OrimbelApp::C_OrimbelApp() : m_wsaData(), m_bWinsockStarted(false) {}
@@ -33,6 +38,7 @@ BOOL C_OrimbelApp::InitInstance() {
 
     SetRegistryKey("Veltrane");
     LoadStdProfileSettings(4);
+    m_languages.LoadLanguages(this, m_strAppFolder, "GetLanguageNameForOrimbel");
 
     SetMenuDrawMode(2);
     SetSelectDisabledItems(0);
@@ -54,7 +60,18 @@ BOOL C_OrimbelApp::InitInstance() {
     return TRUE;
 }
 
+void C_OrimbelApp::OnAppAbout() {
+    CAboutDlg about;
+    about.DoModal();
+}
+
+void C_OrimbelApp::OnLanguage() { ChooseLanguage(m_languages, IDD_LANGUAGE, IDS_RESTART_FOR_LANGUAGE); }
+
+// Only a choice between languages makes the command worth offering.
+void C_OrimbelApp::OnUpdateLanguage(CCmdUI* cmdUI) { cmdUI->Enable(m_languages.HasChoice()); }
+
 int C_OrimbelApp::ExitInstance() {
+    m_languages.Save();
     if (m_bWinsockStarted) {
         WSACleanup();
         m_bWinsockStarted = false;

@@ -2,6 +2,7 @@
 // the exit that undoes it.
 #pragma once
 #include <winsock2.h>
+#include "common/LanguageManager.h"
 #include "framework/framework.h"
 
 class C_OrimbelApp : public CWinApp {
@@ -13,7 +14,14 @@ public:
 
     // The folder of the program file with its trailing backslash.
     CString m_strAppFolder;
+    // The language DLLs beside the program; the chosen one gives the resources.
+    CLanguageManager m_languages;
     WSADATA m_wsaData;
+
+protected:
+    void OnAppAbout();
+    void OnLanguage();
+    void OnUpdateLanguage(CCmdUI* cmdUI);
 
     DECLARE_MESSAGE_MAP()
 

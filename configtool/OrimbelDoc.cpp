@@ -1,24 +1,22 @@
 #include "configtool/OrimbelDoc.h"
 #include "configtool/MainFrame.h"
+#include "configtool/ToolSettings.h"
 #include "configtool/resource.h"
 
 IMPLEMENT_DYNCREATE(C_OrimbelDoc, CDocument)
 
 const char* const C_OrimbelDoc::Magic = "Orimbel";
 
-namespace {
-const char* const SettingsSection = "Settings";
-const char* const ServerIniEntry = "HalvexFile";
-}  // namespace
-
 C_OrimbelDoc::C_OrimbelDoc()
     : m_wWords(), m_bUnreachable(FALSE), m_bErrorShown(FALSE), m_nComPort(0), m_nControllerId(0),
       m_bLoadRefused(FALSE) {
-    if (CWinApp* app = AfxGetApp()) m_strServerIni = app->GetProfileString(SettingsSection, ServerIniEntry, "");
+    if (CWinApp* app = AfxGetApp())
+        m_strServerIni = app->GetProfileString(ToolSettings::Section, ToolSettings::ServerIni, "");
 }
 
 C_OrimbelDoc::~C_OrimbelDoc() {
-    if (CWinApp* app = AfxGetApp()) app->WriteProfileString(SettingsSection, ServerIniEntry, m_strServerIni);
+    if (CWinApp* app = AfxGetApp())
+        app->WriteProfileString(ToolSettings::Section, ToolSettings::ServerIni, m_strServerIni);
 }
 
 BOOL C_OrimbelDoc::OnNewDocument() {

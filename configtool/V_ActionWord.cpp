@@ -13,14 +13,18 @@ CString LoadCaption(UINT id) {
 
 // One column's controls, in the order of the word's bits.
 struct ColumnIds {
-    int action1, action2, egress1, egress2, sensor1, sensor2, registration;
+    int caption, action1, action2, egress1, egress2, sensor1, sensor2, registration;
 };
-const ColumnIds FirstColumn = {IDC_ACTION1_RELAY1, IDC_ACTION1_RELAY2, IDC_EGRESS1_RELAY1, IDC_EGRESS1_RELAY2,
-                               IDC_SENSOR1_RELAY1, IDC_SENSOR1_RELAY2, IDC_REGISTRATION1};
-const ColumnIds SecondColumn = {IDC_ACTION2_RELAY1, IDC_ACTION2_RELAY2, IDC_EGRESS2_RELAY1, IDC_EGRESS2_RELAY2,
-                                IDC_SENSOR2_RELAY1, IDC_SENSOR2_RELAY2, IDC_REGISTRATION2};
+const ColumnIds Columns[] = {
+    {IDC_CAPTION1, IDC_ACTION1_RELAY1, IDC_ACTION1_RELAY2, IDC_EGRESS1_RELAY1, IDC_EGRESS1_RELAY2, IDC_SENSOR1_RELAY1,
+     IDC_SENSOR1_RELAY2, IDC_REGISTRATION1},
+    {IDC_CAPTION2, IDC_ACTION2_RELAY1, IDC_ACTION2_RELAY2, IDC_EGRESS2_RELAY1, IDC_EGRESS2_RELAY2, IDC_SENSOR2_RELAY1,
+     IDC_SENSOR2_RELAY2, IDC_REGISTRATION2},
+};
 
-void ExchangeColumn(CDataExchange* dx, const ColumnIds& ids, ConfigWords::ActionFields& f) {
+void ExchangeColumn(CDataExchange* dx, const ColumnIds& ids, CActionColumn& column) {
+    ConfigWords::ActionFields& f = column.fields;
+    DDX_Text(dx, ids.caption, column.caption);
     DDX_Check(dx, ids.registration, f.registration);
     DDX_CBIndex(dx, ids.action1, f.relay1Action);
     DDX_CBIndex(dx, ids.action2, f.relay2Action);
@@ -31,23 +35,32 @@ void ExchangeColumn(CDataExchange* dx, const ColumnIds& ids, ConfigWords::Action
 }
 }  // namespace
 
-// ---- one word ------------------------------------------------------------------
-
 CV_ActionWord1::CV_ActionWord1(UINT templateId, UINT titleId, UINT captionId, int location)
-    : CV_Common(templateId, titleId), m_strCaption1(LoadCaption(captionId)), m_nLocation1(location) {}
+    : CV_Common(templateId, titleId), m_nColumns(0) {
+    AddColumn(captionId, location);
+}
+
+void CV_ActionWord1::AddColumn(UINT captionId, int location) {
+    if (m_nColumns >= MaxColumns) return;
+    CActionColumn& column = m_columns[m_nColumns++];
+    column.caption = LoadCaption(captionId);
+    column.location = location;
+}
 
 void CV_ActionWord1::DoDataExchange(CDataExchange* dx) {
     CV_Common::DoDataExchange(dx);
-    DDX_Text(dx, IDC_CAPTION1, m_strCaption1);
-    ExchangeColumn(dx, FirstColumn, m_first);
+    for (int i = 0; i < m_nColumns; ++i) ExchangeColumn(dx, Columns[i], m_columns[i]);
 }
 
 void CV_ActionWord1::OnInitialUpdate() {
     CV_Common::OnInitialUpdate();
-    m_cbEgress1Relay1.SubclassDlgItem(IDC_EGRESS1_RELAY1, this);
-    m_cbEgress1Relay2.SubclassDlgItem(IDC_EGRESS1_RELAY2, this);
-    m_cbSensor1Relay1.SubclassDlgItem(IDC_SENSOR1_RELAY1, this);
-    m_cbSensor1Relay2.SubclassDlgItem(IDC_SENSOR1_RELAY2, this);
+    for (int i = 0; i < m_nColumns; ++i) {
+        CActionColumn& column = m_columns[i];
+        column.egressRelay1.SubclassDlgItem(Columns[i].egress1, this);
+        column.egressRelay2.SubclassDlgItem(Columns[i].egress2, this);
+        column.sensorRelay1.SubclassDlgItem(Columns[i].sensor1, this);
+        column.sensorRelay2.SubclassDlgItem(Columns[i].sensor2, this);
+    }
     m_labelRelay1.SubclassDlgItem(IDC_LABEL_RELAY1, this);
     m_labelRelay2.SubclassDlgItem(IDC_LABEL_RELAY2, this);
     m_labelRegistration.SubclassDlgItem(IDC_LABEL_REGISTRATION, this);
@@ -55,21 +68,25 @@ void CV_ActionWord1::OnInitialUpdate() {
 
 void CV_ActionWord1::ResetPage() {
     CV_Common::ResetPage();
-    StoreWord(m_nLocation1, ConfigWords::ActionWordDefault);
-    CV_ActionWord1::LoadPageFromDocument();
+    for (int i = 0; i < m_nColumns; ++i) StoreWord(m_columns[i].location, ConfigWords::ActionWordDefault);
+    LoadPageFromDocument();
 }
 
 void CV_ActionWord1::SavePageToDocument() {
     CV_Common::SavePageToDocument();
-    if (UpdateData(TRUE)) StoreWord(m_nLocation1, ConfigWords::PackAction(m_first));
+    if (!UpdateData(TRUE)) return;
+    for (int i = 0; i < m_nColumns; ++i)
+        StoreWord(m_columns[i].location, ConfigWords::PackAction(m_columns[i].fields));
 }
 
 void CV_ActionWord1::LoadPageFromDocument() {
     if (!m_pDoc) return;
-    m_first = ConfigWords::UnpackAction(DocumentWord(m_nLocation1));
+    for (int i = 0; i < m_nColumns; ++i)
+        m_columns[i].fields = ConfigWords::UnpackAction(DocumentWord(m_columns[i].location));
     UpdateData(FALSE);
 }
 
+// A one-word template has no second column: its notifications never come.
 BEGIN_MESSAGE_MAP(CV_ActionWord1, CV_Common)
     ON_CBN_SELCHANGE(IDC_ACTION1_RELAY1, OnEdit)
     ON_CBN_SELCHANGE(IDC_ACTION1_RELAY2, OnEdit)
@@ -78,47 +95,6 @@ BEGIN_MESSAGE_MAP(CV_ActionWord1, CV_Common)
     ON_CBN_SELCHANGE(IDC_SENSOR1_RELAY1, OnEdit)
     ON_CBN_SELCHANGE(IDC_SENSOR1_RELAY2, OnEdit)
     ON_BN_CLICKED(IDC_REGISTRATION1, OnEdit)
-END_MESSAGE_MAP()
-
-// ---- two words -----------------------------------------------------------------
-
-CV_ActionWord2::CV_ActionWord2(UINT templateId, UINT titleId, UINT caption1Id, UINT caption2Id, int location1,
-                               int location2)
-    : CV_ActionWord1(templateId, titleId, caption1Id, location1), m_strCaption2(LoadCaption(caption2Id)),
-      m_nLocation2(location2) {}
-
-void CV_ActionWord2::DoDataExchange(CDataExchange* dx) {
-    CV_ActionWord1::DoDataExchange(dx);
-    DDX_Text(dx, IDC_CAPTION2, m_strCaption2);
-    ExchangeColumn(dx, SecondColumn, m_second);
-}
-
-void CV_ActionWord2::OnInitialUpdate() {
-    CV_ActionWord1::OnInitialUpdate();
-    m_cbEgress2Relay1.SubclassDlgItem(IDC_EGRESS2_RELAY1, this);
-    m_cbEgress2Relay2.SubclassDlgItem(IDC_EGRESS2_RELAY2, this);
-    m_cbSensor2Relay1.SubclassDlgItem(IDC_SENSOR2_RELAY1, this);
-    m_cbSensor2Relay2.SubclassDlgItem(IDC_SENSOR2_RELAY2, this);
-}
-
-void CV_ActionWord2::ResetPage() {
-    CV_ActionWord1::ResetPage();
-    StoreWord(m_nLocation2, ConfigWords::ActionWordDefault);
-    LoadPageFromDocument();
-}
-
-void CV_ActionWord2::SavePageToDocument() {
-    CV_ActionWord1::SavePageToDocument();  // the controls are read there
-    StoreWord(m_nLocation2, ConfigWords::PackAction(m_second));
-}
-
-void CV_ActionWord2::LoadPageFromDocument() {
-    if (!m_pDoc) return;
-    m_second = ConfigWords::UnpackAction(DocumentWord(m_nLocation2));
-    CV_ActionWord1::LoadPageFromDocument();
-}
-
-BEGIN_MESSAGE_MAP(CV_ActionWord2, CV_ActionWord1)
     ON_CBN_SELCHANGE(IDC_ACTION2_RELAY1, OnEdit)
     ON_CBN_SELCHANGE(IDC_ACTION2_RELAY2, OnEdit)
     ON_CBN_SELCHANGE(IDC_EGRESS2_RELAY1, OnEdit)
@@ -127,6 +103,12 @@ BEGIN_MESSAGE_MAP(CV_ActionWord2, CV_ActionWord1)
     ON_CBN_SELCHANGE(IDC_SENSOR2_RELAY2, OnEdit)
     ON_BN_CLICKED(IDC_REGISTRATION2, OnEdit)
 END_MESSAGE_MAP()
+
+CV_ActionWord2::CV_ActionWord2(UINT templateId, UINT titleId, UINT caption1Id, UINT caption2Id, int location1,
+                               int location2)
+    : CV_ActionWord1(templateId, titleId, caption1Id, location1) {
+    AddColumn(caption2Id, location2);
+}
 
 // ---- the pages -------------------------------------------------------------------
 

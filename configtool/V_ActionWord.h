@@ -8,6 +8,15 @@
 #include "configtool/Labels.h"
 #include "configtool/V_Common.h"
 
+// One word's column: its caption, fields and the condition lists drawn with
+// their own pictures.
+struct CActionColumn {
+    CString caption;
+    ConfigWords::ActionFields fields;
+    CComboCondition egressRelay1, egressRelay2, sensorRelay1, sensorRelay2;
+    int location = 0;
+};
+
 class CV_ActionWord1 : public CV_Common {
     DECLARE_DYNAMIC(CV_ActionWord1)
 public:
@@ -20,12 +29,13 @@ public:
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     void OnInitialUpdate() override;
+    // The page shows one more word, in the next column.
+    void AddColumn(UINT captionId, int location);
 
-    CString m_strCaption1;
-    ConfigWords::ActionFields m_first;
-    CComboCondition m_cbEgress1Relay1, m_cbEgress1Relay2, m_cbSensor1Relay1, m_cbSensor1Relay2;
+    static const int MaxColumns = 2;
+    CActionColumn m_columns[MaxColumns];
+    int m_nColumns;
     CTitleLabel2 m_labelRelay1, m_labelRelay2, m_labelRegistration;
-    int m_nLocation1;
     DECLARE_MESSAGE_MAP()
 };
 
@@ -33,20 +43,6 @@ class CV_ActionWord2 : public CV_ActionWord1 {
     DECLARE_DYNAMIC(CV_ActionWord2)
 public:
     CV_ActionWord2(UINT templateId, UINT titleId, UINT caption1Id, UINT caption2Id, int location1, int location2);
-
-    void ResetPage() override;
-    void SavePageToDocument() override;
-    void LoadPageFromDocument() override;
-
-protected:
-    void DoDataExchange(CDataExchange* dx) override;
-    void OnInitialUpdate() override;
-
-    CString m_strCaption2;
-    ConfigWords::ActionFields m_second;
-    CComboCondition m_cbEgress2Relay1, m_cbEgress2Relay2, m_cbSensor2Relay1, m_cbSensor2Relay2;
-    int m_nLocation2;
-    DECLARE_MESSAGE_MAP()
 };
 
 // The pages, by the words they show.

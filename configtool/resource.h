@@ -1,10 +1,16 @@
 // Resource ids of the configuration tool. A language library carries the same ids.
 #pragma once
 
+// The program's version as the version resource and the about box give it.
+#define ORIMBEL_VERSION_NUMBERS 3, 1, 0, 1
+#define ORIMBEL_VERSION_TEXT    "3, 1, 0, 1"
+
 // Menu, accelerators, icon and document string of the main window.
 #define IDR_MAINFRAME           128
 
-// Dialogs: the pages, the progress dialog, the status bar and the picker.
+// Dialogs: the about box, the pages, the progress dialog, the status bar and the picker.
+#define IDD_ABOUTBOX            100
+#define IDC_VERSION             1000
 #define IDD_CONFIGURATION       101
 #define IDD_PROGRESS            103
 #define IDD_TWO_WORDS           110
@@ -12,9 +18,12 @@
 #define IDD_WELCOME             112
 #define IDD_BAR_STATUS          144
 #define IDD_SELECT_FROM_HALVEX  147
+#define IDD_LANGUAGE            148
+#define IDC_LANGUAGES           1020    // the language dialog's list, as common/D_Language.h names it
 
 // Bitmaps and icons
 #define IDB_TREE                130
+#define IDB_TOOLBAR             146     // the toolbar's and menus' images on magenta
 #define IDI_LED_SPARE1          132
 #define IDI_LED_ON              133
 #define IDI_LED_SPARE2          134

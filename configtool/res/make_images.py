@@ -29,6 +29,17 @@ def tree_pixel(x, y):
     kind, colour = TREE[x // 16]
     return glyph(kind, colour, x % 16, y)
 
+# Toolbar (bitmap 146): new, open, save, status, read, write, set time, reset page, about.
+TOOLBAR = [('square', GREY), ('tri', ORANGE), ('square', NAVY), ('disc', TEAL), ('plus', GREEN), ('bar', BLUE),
+           ('clock', NAVY), ('cross', RED), ('disc', BLUE)]
+
+def toolbar_strip(name, ground):
+    def px(x, y):
+        kind, colour = TOOLBAR[x // 16]
+        p = glyph(kind, colour, x % 16, y)
+        return ground if p == MAGENTA else p
+    bmp(out(name), 16 * len(TOOLBAR), 16, px)
+
 def led_picture(lit, ground):
     """A 64 x 16 picture: an LED (lit green, or dark) with a bar beside it."""
     def px(x, y):
@@ -44,6 +55,10 @@ def led_picture(lit, ground):
 
 def main():
     bmp(out('tree.bmp'), 16 * len(TREE), 16, tree_pixel)
+    toolbar_strip('toolbar.bmp', MAGENTA)
+    # The toolbar resource's own bitmap (128) for a plain toolbar: light grey,
+    # which loading turns into the button face colour.
+    toolbar_strip('toolbar_face.bmp', (192, 192, 192))
     white, blue = (255, 255, 255), (0, 90, 200)
     for name, lit, ground in (('led_off', False, white), ('led_off_selected', False, blue),
                               ('led_on', True, white), ('led_on_selected', True, blue),

@@ -296,6 +296,16 @@ TEST_F(Tool, Screenshots) {
 
 // ---- the window and the shell ------------------------------------------------------
 
+TEST_F(Tool, AboutShowsTheVersion) {
+    T().Command(57664);
+    HWND about = T().WaitForDialog("About Zavora21");
+    ASSERT_NE(nullptr, about);
+    char version[32] = "";
+    GetDlgItemTextA(about, 1000, version, sizeof version);
+    EXPECT_STREQ("3.1.0", version);
+    EXPECT_TRUE(PressButton(about, IDOK));
+}
+
 std::string ClassesValue(const std::string& key) {
     char value[1024] = "";
     DWORD size = sizeof value;
@@ -384,6 +394,156 @@ TEST_F(Tool, F6MovesBetweenTheTreeAndThePage) {
     ASSERT_TRUE(WaitFor([&] { return Within(FocusOf(T().Main()), T().Page()); })) << "Shift+F6: back to the page";
     T().Command(57681);
     ASSERT_TRUE(WaitFor([&] { return FocusOf(T().Main()) == T().Tree(); }));
+}
+
+// ---- the window's layout across starts -----------------------------------------------
+
+RECT WindowRectOf(HWND wnd) {
+    RECT r = {};
+    GetWindowRect(wnd, &r);
+    return r;
+}
+
+// A window placement, as the tool stores it, with that normal rectangle.
+std::string PlacementBytes(const RECT& normal) {
+    WINDOWPLACEMENT p = {};
+    p.length = sizeof p;
+    p.showCmd = SW_SHOWNORMAL;
+    p.rcNormalPosition = normal;
+    return std::string(reinterpret_cast<const char*>(&p), sizeof p);
+}
+
+// The place of the window and the width of the tree are kept for the next
+// start; a start does not change them.
+TEST(Layout, PlacementAndTreeWidthComeBack) {
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("layout"));
+    ASSERT_TRUE(tool.Launch([] { WriteOrimbelInt("Settings", "LeftView", 230); }));
+    EXPECT_EQ(230, WindowRectOf(tool.Tree()).right - WindowRectOf(tool.Tree()).left);
+    EXPECT_EQ("<missing>", ReadOrimbelBytes("Settings", "Position")) << "nothing written before the first close";
+    SetWindowPos(tool.Main(), nullptr, 70, 60, 640, 480, SWP_NOZORDER | SWP_NOACTIVATE);
+    Sleep(300);
+    ASSERT_EQ(0, tool.Exit());
+    EXPECT_EQ(230, ReadOrimbelInt("Settings", "LeftView"));
+    EXPECT_EQ(44u, ReadOrimbelBytes("Settings", "Position").size());
+
+    ASSERT_TRUE(tool.Start());
+    ASSERT_NE(nullptr, tool.WaitForMainWindow());
+    RECT frame = WindowRectOf(tool.Main());
+    EXPECT_EQ(70, frame.left);
+    EXPECT_EQ(60, frame.top);
+    EXPECT_EQ(640, frame.right - frame.left);
+    EXPECT_EQ(480, frame.bottom - frame.top);
+    EXPECT_EQ(230, WindowRectOf(tool.Tree()).right - WindowRectOf(tool.Tree()).left);
+    ASSERT_EQ(0, tool.Exit());
+}
+
+// Only a value of a placement's size is taken as the placement; any other
+// leaves the window at its default place and the tool starts as usual.
+TEST(Layout, OnlyAPlacementOfItsSizeIsApplied) {
+    const RECT stored = {300, 200, 900, 650};
+    const std::string placement = PlacementBytes(stored);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool applied;
+    } cases[] = {
+        {"a placement", placement, true},
+        {"four bytes more", placement + std::string(4, '\0'), false},
+        {"four bytes less", placement.substr(0, 40), false},
+        {"one byte", std::string(1, '\x2C'), false},
+        {"empty", "", false},
+    };
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("placement"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(tool.Launch([&] { WriteOrimbelBytes("Settings", "Position", c.bytes); }));
+        RECT frame = WindowRectOf(tool.Main());
+        bool atStored = frame.left == stored.left && frame.top == stored.top && frame.right == stored.right &&
+                        frame.bottom == stored.bottom;
+        EXPECT_EQ(c.applied, atStored) << frame.left << "," << frame.top << " " << frame.right << "," << frame.bottom;
+        EXPECT_TRUE(tool.Dialogs().empty());
+        ASSERT_EQ(0, tool.Exit());
+    }
+}
+
+// ---- the language of the next start ---------------------------------------------------
+
+std::string LanguageDll(const char* name) {
+    const char* dir = getenv("HALVEX_BINARY_DIR");
+    return std::string(dir ? dir : ".") + "\\tests\\lang\\dlls\\" + name + ".dll";
+}
+
+// Opens the main-menu popup of that mnemonic by the keyboard and takes its
+// last item with Enter, as a user would: a disabled item does nothing. (The
+// tool's menus cannot be read from another process under Wine.) The menu
+// is closed again when the item did not close it.
+void ChooseLastMenuItem(const OrimbelProcess& tool, char mnemonic) {
+    PostMessageA(tool.Main(), WM_SYSCOMMAND, SC_KEYMENU, mnemonic);
+    HWND popup = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (popup = FindProcessMenu(tool.ProcessId())) != nullptr; })) << "no popup";
+    PostMessageA(popup, WM_KEYDOWN, VK_UP, 0);
+    PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
+    Sleep(1000);
+    for (int i = 0; i < 2 && (popup = FindProcessMenu(tool.ProcessId())) != nullptr; ++i) {
+        PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+        Sleep(300);
+    }
+}
+
+std::string WindowText(HWND wnd) {
+    char text[64] = "";
+    GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+const int IDC_LABEL_COM_PORT = 1031;
+
+// Without language libraries the command is disabled; with one exporting the
+// tool's name function it offers that language (and not one of the server's),
+// keeps the choice and gives its texts at the next start.
+TEST(Language, ALibraryOfTheToolsOwnIsOfferedAndTakenAtTheNextStart) {
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("language"));
+    ASSERT_TRUE(tool.Launch());
+    ChooseLastMenuItem(tool, 'v');
+    EXPECT_TRUE(tool.Dialogs().empty()) << "Language is disabled without libraries";
+    ASSERT_EQ(0, tool.Exit());
+
+    ASSERT_TRUE(CopyFileA(LanguageDll("Suomi").c_str(), tool.Path("Suomi.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(LanguageDll("Deutsch").c_str(), tool.Path("Deutsch.dll").c_str(), FALSE));
+    ASSERT_TRUE(tool.Launch());
+    EXPECT_EQ("COM port", WindowText(tool.BarControl(IDC_LABEL_COM_PORT)));
+    ChooseLastMenuItem(tool, 'v');
+    HWND dialog = tool.WaitForDialog("Language");
+    ASSERT_NE(nullptr, dialog);
+    HWND list = GetDlgItem(dialog, 1020);
+    std::vector<std::string> names;
+    for (int i = 0; i < (int)SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+        // The list's text crosses the process boundary as wide characters only.
+        wchar_t name[64] = L"";
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 64) SendMessageW(list, LB_GETTEXT, i, (LPARAM)name);
+        names.push_back(std::string(name, name + wcslen(name)));
+    }
+    EXPECT_EQ("English | Suomi", Join(names)) << "the server's library is not the tool's";
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    EXPECT_NE("<none>", tool.Answer("you must restart the application", IDOK));
+    ASSERT_EQ(0, tool.Exit());
+    EXPECT_EQ("Suomi", ReadOrimbelString("Settings", "Language"));
+
+    ASSERT_TRUE(tool.Start());
+    ASSERT_NE(nullptr, tool.WaitForMainWindow());
+    EXPECT_EQ("COM-portti", WindowText(tool.BarControl(IDC_LABEL_COM_PORT)));
+    ASSERT_EQ(0, tool.Exit());
+}
+
+// A language library without the template of the controller bar: the main
+// window cannot be made, and the start ends without one (and without a box).
+TEST(Language, WithoutTheControllerBarTheStartEndsWithoutAWindow) {
+    OrimbelProcess tool(OrimbelProcess::MakeFolder("language-broken"));
+    ASSERT_TRUE(CopyFileA(LanguageDll("NoStatusBar").c_str(), tool.Path("Broken.dll").c_str(), FALSE));
+    EXPECT_FALSE(tool.Launch([] { WriteOrimbelString("Settings", "Language", "Broken"); }));
+    EXPECT_NE(-1, tool.WaitForEnd(15000)) << "the process ended";
+    EXPECT_TRUE(tool.Dialogs().empty());
 }
 
 }  // namespace

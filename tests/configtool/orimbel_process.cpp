@@ -52,6 +52,31 @@ bool WriteOrimbelInt(const char* section, const char* value, DWORD data) {
            ERROR_SUCCESS;
 }
 
+bool WriteOrimbelBytes(const char* section, const char* value, const std::string& data) {
+    return RegSetKeyValueA(HKEY_CURRENT_USER, Key(section).c_str(), value, REG_BINARY, data.data(),
+                           (DWORD)data.size()) == ERROR_SUCCESS;
+}
+
+namespace {
+// The value's bytes as stored, "<missing>" when it is missing or of another type.
+std::string ReadOrimbelValue(const char* section, const char* value, DWORD type) {
+    char data[256];
+    DWORD size = sizeof data;
+    if (RegGetValueA(HKEY_CURRENT_USER, Key(section).c_str(), value, type, nullptr, data, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return std::string(data, size);
+}
+}  // namespace
+
+std::string ReadOrimbelString(const char* section, const char* value) {
+    std::string text = ReadOrimbelValue(section, value, RRF_RT_REG_SZ);
+    return text.substr(0, text.find('\0'));
+}
+
+std::string ReadOrimbelBytes(const char* section, const char* value) {
+    return ReadOrimbelValue(section, value, RRF_RT_REG_BINARY);
+}
+
 long long ReadOrimbelInt(const char* section, const char* value) {
     DWORD data = 0, size = sizeof data;
     if (RegGetValueA(HKEY_CURRENT_USER, Key(section).c_str(), value, RRF_RT_REG_DWORD, nullptr, &data, &size) !=

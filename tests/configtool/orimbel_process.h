@@ -14,8 +14,13 @@ extern const char* const OrimbelKey;
 void DeleteOrimbelKey();
 bool WriteOrimbelString(const char* section, const char* value, const std::string& data);
 bool WriteOrimbelInt(const char* section, const char* value, DWORD data);
+bool WriteOrimbelBytes(const char* section, const char* value, const std::string& data);
 // -1 when the value is missing.
 long long ReadOrimbelInt(const char* section, const char* value);
+// "<missing>" when the value is missing or not a string.
+std::string ReadOrimbelString(const char* section, const char* value);
+// "<missing>" when the value is missing or not raw bytes.
+std::string ReadOrimbelBytes(const char* section, const char* value);
 
 std::string ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);

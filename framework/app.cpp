@@ -244,6 +244,32 @@ HINSTANCE AfxGetResourceHandle() {
 
 void AfxSetResourceHandle(HINSTANCE hInstResource) { AfxGetModuleState()->m_hCurrentResourceHandle = hInstResource; }
 
+namespace {
+// The resource module (a language DLL) first, then the program.
+template <class Holds> HINSTANCE FirstModuleHolding(Holds holds) {
+    HINSTANCE res = AfxGetResourceHandle();
+    if (res && holds(res))
+        return res;
+    HINSTANCE self = AfxGetInstanceHandle();
+    if (self && self != res && holds(self))
+        return self;
+    return nullptr;
+}
+}  // namespace
+
+HINSTANCE AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType) {
+    return FirstModuleHolding([&](HINSTANCE h) { return FindResourceA(h, lpszName, lpszType) != nullptr; });
+}
+
+HINSTANCE AfxFindStringResourceHandle(UINT nID) {
+    // A block of 16 can exist without this entry: the entry itself must load.
+    return FirstModuleHolding([&](HINSTANCE h) {
+        LPCWSTR raw = nullptr;
+        return FindResourceA(h, MAKEINTRESOURCEA((nID >> 4) + 1), (LPCSTR)RT_STRING) &&
+               LoadStringW(h, nID, (LPWSTR)&raw, 0) > 0;
+    });
+}
+
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
     AFX_MODULE_STATE* ms = AfxGetModuleState();
     ms->m_hCurrentInstanceHandle = hInstance;

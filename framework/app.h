@@ -111,6 +111,11 @@ CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE hInstResource);
+// The module that holds a resource: the resource module (a language DLL),
+// then the program; null when neither has it.
+HINSTANCE AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType);
+// The same for a string-table entry (strings are stored in blocks of 16).
+HINSTANCE AfxFindStringResourceHandle(UINT nID);
 // Fills the application object's instance, command line and default names.
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 // The body of a program's WinMain: InitInstance, then Run (or ExitInstance

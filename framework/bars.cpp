@@ -462,34 +462,150 @@ void CToolBar::Layout() {
     if (CFrameWnd* f = GetParentFrame()) f->RecalcLayout();
 }
 
-CSize CToolBar::CalcFixedLayout(BOOL stretch, BOOL horz) {
-    CSize size;
+std::vector<TBBUTTON> CToolBar::GetLayoutButtons() const {
     int n = GetCount();
-    for (int i = 0; i < n; ++i) {
-        TBBUTTON b = {};
-        SendMessage(TB_GETBUTTON, i, (LPARAM)&b);
+    std::vector<TBBUTTON> buttons(n > 0 ? n : 0);
+    for (int i = 0; i < n; ++i)
+        if (!::SendMessageA(m_hWnd, TB_GETBUTTON, i, (LPARAM)&buttons[i])) buttons[i].fsState |= TBSTATE_HIDDEN;
+    return buttons;
+}
+
+int CToolBar::ButtonWidth(const TBBUTTON& b, int index) const {
+    if (b.fsStyle & TBSTYLE_SEP) return b.iBitmap > 0 ? b.iBitmap : 8;  // the control's default width
+    // Buttons with text or a drop-down arrow are wider than the button size.
+    RECT r = {};
+    if (SendMessage(TB_GETITEMRECT, index, (LPARAM)&r) && r.right > r.left) return r.right - r.left;
+    return LOWORD(SendMessage(TB_GETBUTTONSIZE));
+}
+
+// Below a row that a separator ends the control leaves two thirds of the
+// default separator width, whatever the separator's own width.
+int CToolBar::SeparatorRowHeight() const { return 8 * 2 / 3; }
+
+CSize CToolBar::CalcSize(const std::vector<TBBUTTON>& buttons) const {
+    // As the control places them: a separator with TBSTATE_WRAP stays in its
+    // row (alone in it after a wrapped button) and adds a gap below the row.
+    int rowHeight = HIWORD(SendMessage(TB_GETBUTTONSIZE));
+    int x = 0, y = 0, widest = 0;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const TBBUTTON& b = buttons[i];
         if (b.fsState & TBSTATE_HIDDEN) continue;
-        RECT r = {};
-        GetItemRect(i, &r);
-        size.cx = std::max<LONG>(size.cx, r.right);
-        size.cy = std::max<LONG>(size.cy, r.bottom);
+        x += ButtonWidth(b, (int)i);
+        widest = std::max(widest, x);
+        if (b.fsState & TBSTATE_WRAP) {
+            y += rowHeight + ((b.fsStyle & TBSTYLE_SEP) ? SeparatorRowHeight() : 0);
+            x = 0;
+        }
     }
-    if (size.cy == 0) size.cy = m_sizeButton.cy;
+    if (x > 0 || y == 0) y += rowHeight;
+    return CSize(widest, y);
+}
+
+int CToolBar::WrapToolBar(std::vector<TBBUTTON>& buttons, int width) const {
+    int rows = 1, x = 0, last = -1;  // last: the previous visible button
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        TBBUTTON& b = buttons[i];
+        b.fsState &= ~TBSTATE_WRAP;
+        if (b.fsState & TBSTATE_HIDDEN) continue;
+        int w = ButtonWidth(b, (int)i);
+        bool sep = (b.fsStyle & TBSTYLE_SEP) != 0;
+        if (x > 0 && x + w > width) {
+            if (sep) {
+                // The separator itself ends the row; the next row starts after it.
+                b.fsState |= TBSTATE_WRAP;
+                ++rows;
+                x = 0;
+                last = (int)i;
+                continue;
+            }
+            if (last >= 0 && !(buttons[last].fsState & TBSTATE_WRAP)) {
+                buttons[last].fsState |= TBSTATE_WRAP;
+                ++rows;
+            }
+            x = 0;
+        }
+        x += w;
+        last = (int)i;
+    }
+    return rows;
+}
+
+void CToolBar::SizeToolBar(std::vector<TBBUTTON>& buttons, int length, BOOL vertical) const {
+    if (!vertical) {
+        WrapToolBar(buttons, length);
+        return;
+    }
+    // The height falls as the width grows: search the narrowest width that fits.
+    int lo = 1, hi = 1;
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (!(buttons[i].fsState & TBSTATE_HIDDEN)) hi += ButtonWidth(buttons[i], (int)i);
+    while (lo < hi) {
+        int mid = lo + (hi - lo) / 2;
+        WrapToolBar(buttons, mid);
+        if (CalcSize(buttons).cy <= length) hi = mid;
+        else lo = mid + 1;
+    }
+    WrapToolBar(buttons, lo);
+}
+
+void CToolBar::CommitWraps(const std::vector<TBBUTTON>& buttons) {
+    bool changed = false;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        // The control's own state: the layout's copy may report hidden buttons.
+        TBBUTTONINFOA info = {sizeof info, TBIF_BYINDEX | TBIF_STATE};
+        if (SendMessage(TB_GETBUTTONINFOA, i, (LPARAM)&info) == -1) continue;
+        BYTE state = (BYTE)((info.fsState & ~TBSTATE_WRAP) | (buttons[i].fsState & TBSTATE_WRAP));
+        if (state == info.fsState) continue;
+        info.fsState = state;
+        SendMessage(TB_SETBUTTONINFOA, i, (LPARAM)&info);
+        changed = true;
+    }
+    if (changed) SendMessage(TB_AUTOSIZE);
+}
+
+CSize CToolBar::CalcLayout(DWORD mode, int length) {
+    std::vector<TBBUTTON> buttons = GetLayoutButtons();
+    BOOL vertDock = (mode & LM_VERTDOCK) != 0, horzDock = (mode & LM_HORZDOCK) != 0;
+    BOOL horz = vertDock ? FALSE : horzDock ? TRUE : (mode & LM_HORZ) != 0;
     CRect inside(0, 0, 0, 0);
     CalcInsideRect(inside, horz);
-    size.cx += inside.left - inside.right;
-    size.cy += inside.top - inside.bottom;
-    if (!horz) std::swap(size.cx, size.cy);
-    if (stretch) {
+    CSize border(inside.left - inside.right, inside.top - inside.bottom);
+    if (vertDock) {
+        for (TBBUTTON& b : buttons) b.fsState |= TBSTATE_WRAP;
+    } else if (horzDock) {
+        // A fixed bar keeps the rows it was given.
+        if (!(m_dwStyle & CBRS_SIZE_FIXED))
+            for (TBBUTTON& b : buttons) b.fsState &= ~TBSTATE_WRAP;
+    } else if (!(m_dwStyle & CBRS_SIZE_FIXED)) {
+        if ((mode & LM_MRUWIDTH) || length < 0) WrapToolBar(buttons, m_nMRUWidth - border.cx);
+        else if (mode & LM_LENGTHY) SizeToolBar(buttons, length - border.cy, TRUE);
+        else SizeToolBar(buttons, length - border.cx, FALSE);
+    }
+    // The last visible button never starts a new row.
+    for (size_t i = buttons.size(); i-- > 0;)
+        if (!(buttons[i].fsState & TBSTATE_HIDDEN)) {
+            if (!(buttons[i].fsStyle & TBSTYLE_SEP)) buttons[i].fsState &= ~TBSTATE_WRAP;
+            break;
+        }
+    CSize size = CalcSize(buttons);
+    size.cx += border.cx;
+    size.cy += border.cy;
+    if (mode & LM_COMMIT) {
+        CommitWraps(buttons);
+        if (!vertDock && !horzDock) m_nMRUWidth = size.cx;
+    }
+    if ((mode & LM_STRETCH) && (vertDock || horzDock)) {
         if (horz) size.cx = 32767;
         else size.cy = 32767;
     }
     return size;
 }
 
-CSize CToolBar::CalcDynamicLayout(int, DWORD mode) {
-    return CalcFixedLayout((mode & LM_STRETCH) != 0, (mode & LM_HORZ) != 0);
+CSize CToolBar::CalcFixedLayout(BOOL stretch, BOOL horz) {
+    return CalcLayout((stretch ? LM_STRETCH : 0) | (horz ? LM_HORZ | LM_HORZDOCK : LM_VERTDOCK) | LM_COMMIT, -1);
 }
+
+CSize CToolBar::CalcDynamicLayout(int length, DWORD mode) { return CalcLayout(mode, length); }
 
 void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
     CToolCmdUI state;

@@ -149,12 +149,37 @@ public:
     void SetButtonInfo(int index, UINT id, UINT style, int image);
     void Layout();
 
+    // Docked layouts (LM_HORZDOCK: one row, LM_VERTDOCK: one button a row)
+    // and floating ones (LM_MRUWIDTH or length -1: the last committed width;
+    // LM_LENGTHY: the narrowest width whose height fits the length; otherwise
+    // the length is the width). LM_COMMIT writes the rows (TBSTATE_WRAP) to
+    // the control and, floating, keeps the width in m_nMRUWidth.
     CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
     CSize CalcDynamicLayout(int length, DWORD mode) override;
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
+    // The face behind the buttons; a skinned bar maps WM_ERASEBKGND itself.
     BOOL OnEraseBkgnd(CDC* dc);
 
+    // The layout's view of the buttons: TB_GETBUTTON through this window, so
+    // a derived DefWindowProc decides what counts as hidden.
+    std::vector<TBBUTTON> GetLayoutButtons() const;
+    // Breaks the rows (TBSTATE_WRAP) so that no button reaches past width; a
+    // separator that does ends its row (and stays in it, as the control puts
+    // it). Returns the number of rows.
+    int WrapToolBar(std::vector<TBBUTTON>& buttons, int width) const;
+    // Wraps for the narrowest width whose height is at most the length
+    // (vertical) or at the length as width (horizontal).
+    void SizeToolBar(std::vector<TBBUTTON>& buttons, int length, BOOL vertical) const;
+    // The client size of the buttons in their rows.
+    CSize CalcSize(const std::vector<TBBUTTON>& buttons) const;
+    // Width of one button or separator in a row, and the gap a wrapped
+    // separator leaves below its row.
+    int ButtonWidth(const TBBUTTON& b, int index) const;
+    int SeparatorRowHeight() const;
+
 protected:
+    CSize CalcLayout(DWORD mode, int length);
+    void CommitWraps(const std::vector<TBBUTTON>& buttons);
     HBITMAP m_hbmImageWell = nullptr;  // owned
     DECLARE_MESSAGE_MAP()
 };

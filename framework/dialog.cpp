@@ -211,14 +211,7 @@ BOOL CWnd::ExecuteDlgInit(LPCSTR lpszTemplateName) { return AfxExecuteDlgInit(m_
 
 CString AfxLoadFrameworkString(UINT nID) {
     CString s;
-    if (s.LoadString(nID)) return s;
-    HINSTANCE self = AfxGetInstanceHandle();
-    if (!self) self = ::GetModuleHandleA(nullptr);
-    if (self != AfxGetResourceHandle()) {
-        char buf[1024];
-        int n = ::LoadStringA(self, nID, buf, sizeof buf);
-        if (n > 0) s = CString(buf, n);
-    }
+    s.LoadString(AfxFindStringResourceHandle(nID), nID);
     return s;
 }
 

@@ -600,9 +600,12 @@ void CString::FormatMessage(UINT nFormatID, ...) {
     va_end(args);
 }
 
-BOOL CString::LoadString(UINT nID) {
+BOOL CString::LoadString(UINT nID) { return LoadString(AfxGetResourceHandle(), nID); }
+
+BOOL CString::LoadString(HINSTANCE h, UINT nID) {
     // A string-table entry holds at most 65535 characters.
-    HINSTANCE h = AfxGetResourceHandle();
+    if (!h)
+        return FALSE;
     LPCWSTR pRaw = nullptr;
     int nRaw = LoadStringW(h, nID, reinterpret_cast<LPWSTR>(&pRaw), 0);
     if (nRaw <= 0)

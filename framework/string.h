@@ -108,6 +108,8 @@ public:
 
     // Loads through AfxGetResourceHandle(); FALSE (string unchanged) when missing.
     BOOL LoadString(UINT nID);
+    // The same from a given module (null: FALSE).
+    BOOL LoadString(HINSTANCE hInstance, UINT nID);
 
     LPSTR GetBuffer(int nMinBufLength);
     LPSTR GetBuffer() { return GetBuffer(0); }

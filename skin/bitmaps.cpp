@@ -95,3 +95,59 @@ void DarkenBitmap(HBITMAP bitmap, int amount)
 {
     ForEachPixel(bitmap, [&](COLORREF c) { return DarkenColor(amount, c); });
 }
+
+void BlackenMaskedPixels(HBITMAP color, HBITMAP mask)
+{
+    BITMAP bm;
+    if (!color || !mask || !GetObjectA(color, sizeof bm, &bm)) return;
+    CMemoryDC dc(nullptr, color);
+    CMemoryDC maskDC(nullptr, mask);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, maskDC, 0, 0, 0x00220326 /* D & ~S */);
+}
+
+HBITMAP CopyBitmap(HBITMAP bitmap)
+{
+    return bitmap ? (HBITMAP)CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0) : nullptr;
+}
+
+CImageListIcon::CImageListIcon(HIMAGELIST list, int index)
+    : m_icon(list ? ImageList_GetIcon(list, index, ILD_NORMAL) : nullptr)
+{
+}
+
+CImageListIcon::~CImageListIcon()
+{
+    if (m_icon) DestroyIcon(m_icon);
+}
+
+// The icon's bitmaps (from GetIconInfo) are copies: both are freed here.
+template <class Recolour> static int AddIconVariant(HIMAGELIST list, int index, HICON icon, Recolour recolour)
+{
+    ICONINFO ii;
+    if (!list || !icon || !GetIconInfo(icon, &ii)) return -1;
+    CBitmap color, mask;
+    color.Attach(ii.hbmColor);
+    mask.Attach(ii.hbmMask);
+    if (ii.hbmColor && recolour(ii.hbmColor)) BlackenMaskedPixels(ii.hbmColor, ii.hbmMask);
+    if (index == -1) return ImageList_Add(list, ii.hbmColor, ii.hbmMask);
+    return ImageList_Replace(list, index, ii.hbmColor, ii.hbmMask) ? index : -1;
+}
+
+int AddShadedImage(HIMAGELIST list, int index, HICON icon, int amount)
+{
+    return AddIconVariant(list, index, icon, [&](HBITMAP color) {
+        if (!amount) return false;
+        DarkenBitmap(color, amount);
+        return true;
+    });
+}
+
+int AddTintedImage(HIMAGELIST list, int index, HICON icon, COLORREF tint)
+{
+    return AddIconVariant(list, index, icon, [&](HBITMAP color) {
+        TintBitmapGray(color, 110, tint);
+        return true;
+    });
+}

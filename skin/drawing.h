@@ -70,6 +70,30 @@ COLORREF TintBitmapGray(HBITMAP bitmap, int amount, COLORREF tint);
 // Darkens every pixel of a bitmap by the amount (as DarkenColor).
 void DarkenBitmap(HBITMAP bitmap, int amount);
 
+// Keeps the masked-out pixels of a colour bitmap black, so that a recoloured
+// image still draws transparently.
+void BlackenMaskedPixels(HBITMAP color, HBITMAP mask);
+// A copy of a bitmap (null when there is none).
+HBITMAP CopyBitmap(HBITMAP bitmap);
+
+// One image of a list as an icon, destroyed with the object.
+class CImageListIcon {
+public:
+    CImageListIcon(HIMAGELIST list, int index);
+    ~CImageListIcon();
+    CImageListIcon(const CImageListIcon&) = delete;
+    CImageListIcon& operator=(const CImageListIcon&) = delete;
+    HICON Get() const { return m_icon; }
+
+private:
+    HICON m_icon;
+};
+
+// Variants of an icon's image with its own mask: added to the list (index -1)
+// or replacing the image at index; the index, or -1 on failure.
+int AddShadedImage(HIMAGELIST list, int index, HICON icon, int amount);     // DarkenColor(amount)
+int AddTintedImage(HIMAGELIST list, int index, HICON icon, COLORREF tint);  // TintBitmapGray(110, tint)
+
 // The module every resource of the library is loaded from.
 HINSTANCE SkinGetResourceHandle();
 

@@ -31,18 +31,6 @@ const WORD* FindToolBarWords(LPCSTR name, HINSTANCE module)
     return h ? (const WORD*)LockResource(h) : nullptr;
 }
 
-// Keeps the masked-out pixels of an icon's colour bitmap black, so that a
-// recoloured variant still draws transparently.
-void BlackenMaskedPixels(HBITMAP color, HBITMAP mask)
-{
-    BITMAP bm;
-    if (!color || !mask || !GetObjectA(color, sizeof bm, &bm)) return;
-    CMemoryDC dc(nullptr, color);
-    CMemoryDC maskDC(nullptr, mask);
-    SetTextColor(dc, RGB(0, 0, 0));
-    SetBkColor(dc, RGB(255, 255, 255));
-    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, maskDC, 0, 0, 0x00220326 /* D & ~S */);
-}
 } // namespace
 
 std::vector<CSkinMenuIcons*>* GetIconStoreList(bool create)
@@ -239,33 +227,13 @@ BOOL CSkinMenuIcons::BuildVariants()
     return TRUE;
 }
 
-// The icon's bitmaps (from GetIconInfo) are the caller's to free.
-static int AddOrReplace(HIMAGELIST list, int index, const ICONINFO& ii)
-{
-    CBitmap color, mask;
-    color.Attach(ii.hbmColor);
-    mask.Attach(ii.hbmMask);
-    if (index == -1)
-        return ImageList_Add(list, color, mask);
-    return ImageList_Replace(list, index, color, mask) ? index : -1;
-}
-
 int CSkinMenuIcons::AddShadedIcon(HICON icon, int index)
 {
-    ICONINFO ii;
-    if (!icon || !GetIconInfo(icon, &ii)) return -1;
-    int amount = GetIconShadeAmount();
-    if (amount) {
-        DarkenBitmap(ii.hbmColor, amount);
-        BlackenMaskedPixels(ii.hbmColor, ii.hbmMask);
-    }
-    return AddOrReplace(m_imageList, index, ii);
+    return AddShadedImage(m_imageList, index, icon, GetIconShadeAmount());
 }
 
 int CSkinMenuIcons::AddDisabledIcon(HICON icon, int index)
 {
-    ICONINFO ii;
-    if (!icon || !GetIconInfo(icon, &ii)) return -1;
     int mode = GetMenuDrawMode();
     COLORREF base;
     if (mode == 2 || mode == 3)
@@ -274,9 +242,7 @@ int CSkinMenuIcons::AddDisabledIcon(HICON icon, int index)
         base = GetThemeBarBaseColor();
     else
         base = GetMenuBarColor(nullptr);
-    TintBitmapGray(ii.hbmColor, 110, LightenColor(115, base));
-    BlackenMaskedPixels(ii.hbmColor, ii.hbmMask);
-    return AddOrReplace(m_imageList, index, ii);
+    return AddTintedImage(m_imageList, index, icon, LightenColor(115, base));
 }
 
 BOOL CSkinMenuIcons::Reload()
@@ -287,23 +253,6 @@ BOOL CSkinMenuIcons::Reload()
     return BuildVariants();
 }
 
-namespace {
-// One image of a list as an icon handle, destroyed with the object.
-class ImageIcon {
-public:
-    ImageIcon(HIMAGELIST list, int index) : m_icon(list ? ImageList_GetIcon(list, index, ILD_NORMAL) : nullptr) {}
-    ~ImageIcon()
-    {
-        if (m_icon) DestroyIcon(m_icon);
-    }
-    ImageIcon(const ImageIcon&) = delete;
-    ImageIcon& operator=(const ImageIcon&) = delete;
-    HICON Get() const { return m_icon; }
-
-private:
-    HICON m_icon;
-};
-} // namespace
 
 void CSkinMenuIcons::Draw(HDC dc, int index, POINT at) const
 {
@@ -312,7 +261,7 @@ void CSkinMenuIcons::Draw(HDC dc, int index, POINT at) const
 
 void CSkinMenuIcons::DrawMono(HDC dc, int index, POINT at, COLORREF color) const
 {
-    ImageIcon icon(m_imageList, index);
+    CImageListIcon icon(m_imageList, index);
     if (!icon.Get()) return;
     SIZE sz = GetIconSize();
     CBrush brush(color);

@@ -16,16 +16,7 @@ CSkinDialog::CSkinDialog(UINT nIDTemplate, CWnd* pParentWnd)
 BOOL CSkinDialog::OnInitDialog()
 {
     BOOL result = CDialog::OnInitDialog();
-    // Initialised again: the old system menu goes only when it is another,
-    // still living menu.
-    HMENU old = m_SystemMenu.Detach();
-    HMENU system = ::GetSystemMenu(m_hWnd, FALSE);
-    if (old && old != system && ::IsMenu(old)) ::DestroyMenu(old);
-    if (system) m_SystemMenu.Attach(system);
-    // Loading releases what an earlier initialisation built.
-    m_DefaultMenu.LoadMenu(::GetMenu(m_hWnd));
-    if (m_DefaultMenu.GetSafeHmenu() && ::IsMenu(m_DefaultMenu.GetSafeHmenu()))
-        ApplyMenuBarBrush(m_DefaultMenu.GetSafeHmenu());
+    SkinFrameAttachMenus(m_hWnd, m_SystemMenu, m_DefaultMenu);
     return result;
 }
 

@@ -211,3 +211,15 @@ LRESULT CSkinMenu::FindMnemonicItem(UINT ch, CMenu* menu)
     }
     return MNC_IGNORE;
 }
+
+void SkinFrameAttachMenus(HWND wnd, CSkinMenu& systemMenu, CSkinMenu& defaultMenu)
+{
+    HMENU old = systemMenu.Detach();
+    HMENU system = ::GetSystemMenu(wnd, FALSE);
+    if (old && old != system && ::IsMenu(old)) ::DestroyMenu(old);
+    if (system) systemMenu.Attach(system);
+    // Loading releases what an earlier initialisation built.
+    defaultMenu.LoadMenu(::GetMenu(wnd));
+    if (defaultMenu.GetSafeHmenu() && ::IsMenu(defaultMenu.GetSafeHmenu()))
+        ApplyMenuBarBrush(defaultMenu.GetSafeHmenu());
+}

@@ -29,6 +29,10 @@ void SkinFrameStopHotTracking(HWND wnd, SkinFrameTracking& tracking);
 void SkinFrameEnterMenuLoop(HWND wnd, SkinFrameTracking& tracking);
 // Whether the library hot-tracks menu-bar items on this system.
 BOOL SkinFrameTracksMenuBar();
+// After a dialog's (or sheet's) own initialisation: the system menu attached
+// again (the old one destroyed only when it is another, still living menu)
+// and the window menu loaded into the default menu, with the menu-bar brush.
+void SkinFrameAttachMenus(HWND wnd, CSkinMenu& systemMenu, CSkinMenu& defaultMenu);
 // The library's entry for WM_MEASUREITEM of any window: 1 when a CSkinMenu measured it.
 int MeasureMenuItemForWindow(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -1,0 +1,27 @@
+// A frame with a skinned toolbar and status bar as both programs make them,
+// and the helpers the bar tests share.
+#pragma once
+#include "skin/skinstatusbar.h"
+#include "skin/skintoolbar.h"
+#include "skin/skinlib.h"
+
+class CBarsFrame : public CFrameWnd {
+public:
+    CSkinToolBar m_toolbar;
+    CSkinStatusBar m_status;
+};
+
+// A visible frame with both bars (toolbar 128 over bitmap 146, one message
+// pane), laid out; null on failure. The frame deletes itself when destroyed.
+CBarsFrame* NewBarsFrame(DWORD toolbarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP);
+// Dispatches what is queued for this thread.
+void PumpPending();
+// Paints the window now (and its children).
+void PaintNow(HWND wnd);
+
+// A draw mode for the time of one test.
+struct DrawModeScope {
+    int previous;
+    explicit DrawModeScope(int mode) : previous(SetMenuDrawMode(mode)) {}
+    ~DrawModeScope() { SetMenuDrawMode(previous); }
+};

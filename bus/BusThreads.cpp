@@ -4,7 +4,6 @@
 #include "bus/CommPort.h"
 
 #include "bus/BusErrors.h"
-#include "bus/BusLock.h"
 #include "bus/BusView.h"
 #include "bus/EventArgs.h"
 #include "bus/Registry.h"
@@ -14,7 +13,7 @@
 
 namespace VTMultiDrop {
 
-volatile LONG g_PauseMachine = 1;
+std::atomic<LONG> g_PauseMachine(1);
 int g_FailingThreshold = 10;
 int g_OfflineThreshold = 20;
 int g_FailureCap = 100;
@@ -44,55 +43,33 @@ IBusView* GetBusView()
 
 int CommPort::StartThreads()
 {
-    if (m_PollThread == nullptr)
-        m_PollThread = CreateThread(nullptr, 0, PollThread, this, CREATE_SUSPENDED, nullptr);
-    if (m_SelectThread == nullptr)
-        m_SelectThread = CreateThread(nullptr, 0, SelectThread, this, CREATE_SUSPENDED, nullptr);
-    if (m_PollThread)
-        ResumeThread(m_PollThread);
-    if (m_SelectThread)
-        ResumeThread(m_SelectThread);
+    if (!m_PollThread.GetHandle())
+        m_PollThread.Start([this] { RunCycle(false); });
+    if (!m_SelectThread.GetHandle())
+        m_SelectThread.Start([this] { RunCycle(true); });
     return BUS_OK;
 }
 
 int CommPort::StopThreads()
 {
     m_Open = false;
-    HANDLE* threads[] = {&m_PollThread, &m_SelectThread};
-    for (HANDLE* thread : threads) {
-        if (*thread == nullptr)
-            continue;
-        // A bus thread never waits for its own end.
-        if (GetThreadId(*thread) != GetCurrentThreadId())
-            WaitForSingleObject(*thread, INFINITE);
-        CloseHandle(*thread);
-        *thread = nullptr;
-    }
+    // A bus thread stopping its own port does not wait for its own end
+    // (the join refuses); its handle goes with the port.
+    m_PollThread.Join();
+    m_SelectThread.Join();
     return BUS_OK;
-}
-
-DWORD WINAPI CommPort::PollThread(LPVOID port)
-{
-    static_cast<CommPort*>(port)->RunCycle(false);
-    return 0;
-}
-
-DWORD WINAPI CommPort::SelectThread(LPVOID port)
-{
-    static_cast<CommPort*>(port)->RunCycle(true);
-    return 0;
 }
 
 void CommPort::RunCycle(bool select)
 {
-    EnterCriticalSection(&m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     unsigned seen = m_DeviceGeneration;
     bool restart = true;
     int position = 0;
     while (m_Open) {
-        LeaveCriticalSection(&m_Lock);
+        lock.Unlock();
         Sleep(static_cast<DWORD>(g_PauseMachine));
-        EnterCriticalSection(&m_Lock);
+        lock.Lock();
         if (!m_Open)
             break;
         if (select)
@@ -122,7 +99,6 @@ void CommPort::RunCycle(bool select)
             it = m_Devices.begin();
         position = it->first;
     }
-    LeaveCriticalSection(&m_Lock);
 }
 
 void CommPort::Log(const std::string& text)

@@ -1,7 +1,6 @@
 #include "bus/CommPort.h"
 
 #include "bus/BusErrors.h"
-#include "bus/BusLock.h"
 #include "bus/EventArgs.h"
 
 #include <cstdio>
@@ -10,14 +9,10 @@
 namespace VTMultiDrop {
 
 CommPort::CommPort(int portNumber, int readTimeout, ISerialLine* line)
-    : m_ReadTimeout(readTimeout), m_PauseBetweenReads(1), m_PollThread(nullptr), m_SelectThread(nullptr),
-      m_Open(false), m_LineDown(false), m_LastReopen(0), m_PortNumber(portNumber), m_DCB(),
+    : m_ReadTimeout(readTimeout), m_PauseBetweenReads(1), m_Open(false), m_LineDown(false), m_LastReopen(0), m_PortNumber(portNumber), m_DCB(),
       m_Line(line ? line : new Win32SerialLine),
       m_DeviceGeneration(0)
 {
-    // The lock lives as long as the port: the threads and the registry use it
-    // also while the line is closed.
-    InitializeCriticalSection(&m_Lock);
     BuildFrame("SD", m_IdleFrame, sizeof m_IdleFrame, "");
 }
 
@@ -26,12 +21,11 @@ CommPort::~CommPort()
     // The registry normally closed the port already.
     ClosePort();
     DeleteDevices();
-    DeleteCriticalSection(&m_Lock);
 }
 
 int CommPort::OpenPort()
 {
-    if (m_Open || m_PollThread || m_SelectThread)
+    if (m_Open || m_PollThread.GetHandle() || m_SelectThread.GetHandle())
         return BUS_PORT_ALREADY_OPENED;
     const int result = OpenLine();
     if (result != BUS_OK)
@@ -52,7 +46,7 @@ int CommPort::OpenLine()
     return result;
 }
 
-// Steps 3 to 8 of opening: 9600 baud 8 bits mark parity, time-outs, queues,
+// The line settings of an open port: 9600 baud 8 bits mark parity, time-outs, queues,
 // purge, DTR.
 int CommPort::ConfigureLine()
 {
@@ -102,7 +96,7 @@ int CommPort::ConfigureLine()
 
 int CommPort::ClosePort()
 {
-    const bool threads = m_PollThread != nullptr || m_SelectThread != nullptr;
+    const bool threads = m_PollThread.GetHandle() || m_SelectThread.GetHandle();
     if (!m_Open && !threads && !m_Line->IsOpen())
         return BUS_PORT_ALREADY_CLOSED;
     StopThreads();
@@ -319,7 +313,7 @@ int CommPort::AddDevice(int deviceId, Device** device, bool online, const std::s
     // The bus address is one byte and 0 addresses nobody.
     if (deviceId < 1 || deviceId > 255)
         return BUS_DEVICE_DOESNT_EXIST;
-    BusLock lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     if (m_Devices.count(deviceId))
         return BUS_DEVICE_EXISTS;
     Device* created = new Device(this, deviceId, online, name);
@@ -334,7 +328,7 @@ int CommPort::AddDevice(int deviceId, Device** device, bool online, const std::s
 
 int CommPort::DetachDevice(Device* device)
 {
-    BusLock lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     if (device == nullptr)
         return BUS_DEVICE_DOESNT_EXIST;
     auto it = m_Devices.find(device->GetDeviceId());
@@ -351,7 +345,7 @@ int CommPort::DetachDevice(Device* device)
 
 void CommPort::DeleteDevices()
 {
-    BusLock lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     for (auto& entry : m_Devices)
         delete entry.second;
     m_Devices.clear();
@@ -362,7 +356,7 @@ Device* CommPort::FindDevice(int deviceId)
 {
     // Exact: an id outside 1..255 is no controller, never the one whose
     // address byte it shares.
-    BusLock lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     auto it = m_Devices.find(deviceId);
     return it == m_Devices.end() ? nullptr : it->second;
 }

@@ -8,6 +8,8 @@
 #pragma once
 #include "bus/Device.h"
 #include "bus/SerialLine.h"
+#include "framework/ownedthread.h"
+#include "framework/sync.h"
 
 #include <windows.h>
 #include <atomic>
@@ -18,7 +20,7 @@
 namespace VTMultiDrop {
 
 // Cycle pause of every bus thread (ms); set by each successful controller add.
-extern volatile LONG g_PauseMachine;
+extern std::atomic<LONG> g_PauseMachine;
 extern int g_FailingThreshold;  // more consecutive failures: state 2
 extern int g_OfflineThreshold;  // more: state 3, and the command being sent is dropped
 extern int g_FailureCap;        // the failure counter never exceeds this
@@ -43,7 +45,7 @@ public:
     bool IsLineDown() const { return m_LineDown; }
     int GetPortNumber() const { return m_PortNumber; }
     std::map<int, Device*>& GetDevices() { return m_Devices; }
-    CRITICAL_SECTION& GetLock() { return m_Lock; }
+    CCriticalSection& GetLock() { return m_Lock; }
 
     // Port life.
     int OpenPort();
@@ -76,7 +78,7 @@ public:
     // True when any device of the port has a queued command (lock held).
     bool HasPendingCommand();
 
-    // Replies (Part of the poll thread; also the local "WE" after delivery).
+    // Replies, dispatched by the poll thread (and the local "WE" after delivery).
     int DispatchReply(int deviceId, const std::string& code, const std::string& data);
     // The same, telling whether the event reached the event thread.
     int DispatchReply(int deviceId, const std::string& code, const std::string& data, bool& handedOn);
@@ -97,14 +99,13 @@ public:
     // when a requester awaits it (WM_BUS_COMMAND_FAILED).
     void DropCommand(Device* device, Command* command);
 
-    static DWORD WINAPI PollThread(LPVOID port);
-    static DWORD WINAPI SelectThread(LPVOID port);
-
     int m_ReadTimeout;
     int m_PauseBetweenReads;
-    HANDLE m_PollThread;
-    HANDLE m_SelectThread;
-    CRITICAL_SECTION m_Lock;
+    COwnedThread m_PollThread;
+    COwnedThread m_SelectThread;
+    // Lives as long as the port: the threads and the registry use it also
+    // while the line is closed.
+    CCriticalSection m_Lock;
     std::atomic<bool> m_Open;
     std::atomic<bool> m_LineDown;
     DWORD m_LastReopen;  // tick of the last attempt (port lock held)

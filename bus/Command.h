@@ -3,12 +3,13 @@
 #include "bus/BusFrame.h"
 
 #include <windows.h>
+#include <atomic>
 #include <string>
 
 namespace VTMultiDrop {
 
 // Process-wide: each new command takes the incremented value as its id.
-extern volatile LONG g_CommandCounter;
+extern std::atomic<LONG> g_CommandCounter;
 
 class Command {
 public:

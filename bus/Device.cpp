@@ -10,90 +10,66 @@ Device::Device(CommPort* port, int deviceId, bool online, const std::string& nam
     : m_State(DEVICE_NEW), m_FailureCounter(0), m_Port(port), m_PortNumber(port ? port->GetPortNumber() : 0),
       m_DeviceId(deviceId), m_OnLine(online), m_Name(name), m_PollDue(true)
 {
-    InitializeCriticalSection(&m_OnLineLock);
-    InitializeCriticalSection(&m_CommandLock);
 }
 
 Device::~Device()
 {
     SetOnLine(false);
     {
-        AutoLockCommand lock(this);
+        CSingleLock lock(&m_CommandLock, TRUE);
         for (auto& entry : m_Commands)
             delete entry.second;
         m_Commands.clear();
     }
-    DeleteCriticalSection(&m_CommandLock);
-    DeleteCriticalSection(&m_OnLineLock);
-}
-
-Device::AutoLockOnLine::AutoLockOnLine(Device* device) : m_Device(device)
-{
-    EnterCriticalSection(&m_Device->m_OnLineLock);
-}
-
-Device::AutoLockOnLine::~AutoLockOnLine()
-{
-    LeaveCriticalSection(&m_Device->m_OnLineLock);
-}
-
-Device::AutoLockCommand::AutoLockCommand(Device* device) : m_Device(device)
-{
-    EnterCriticalSection(&m_Device->m_CommandLock);
-}
-
-Device::AutoLockCommand::~AutoLockCommand()
-{
-    LeaveCriticalSection(&m_Device->m_CommandLock);
 }
 
 std::string Device::GetName()
 {
-    AutoLockOnLine lock(this);
+    CSingleLock lock(&m_OnLineLock, TRUE);
     return m_Name;
 }
 
 void Device::SetName(const std::string& name)
 {
-    AutoLockOnLine lock(this);
+    CSingleLock lock(&m_OnLineLock, TRUE);
     m_Name = name;
 }
 
 bool Device::IsOnLine()
 {
-    AutoLockOnLine lock(this);
+    CSingleLock lock(&m_OnLineLock, TRUE);
     return m_OnLine;
 }
 
 void Device::SetOnLine(bool online)
 {
-    AutoLockOnLine lock(this);
+    CSingleLock lock(&m_OnLineLock, TRUE);
     m_OnLine = online;
 }
 
 bool Device::IsPollDue()
 {
-    AutoLockOnLine lock(this);
+    CSingleLock lock(&m_OnLineLock, TRUE);
     return m_PollDue;
 }
 
 void Device::SetPollDue(bool due)
 {
-    AutoLockOnLine lock(this);
+    CSingleLock lock(&m_OnLineLock, TRUE);
     m_PollDue = due;
 }
 
 int Device::QueueCommand(const std::string& code, const std::string& data, bool awaited)
 {
     Command* command = new Command(code, data, awaited);
-    AutoLockCommand lock(this);
+    CSingleLock lock(&m_CommandLock, TRUE);
     m_Commands[command->GetId()] = command;
     return 0;
 }
 
 Command* Device::GetFirstCommand()
 {
-    AutoLockCommand lock(this);
+    CSingleLock lock(&m_CommandLock, TRUE);
     return m_Commands.empty() ? nullptr : m_Commands.begin()->second;
 }
 
@@ -101,7 +77,7 @@ void Device::CompleteCommand(Command* command)
 {
     if (command == nullptr)
         return;
-    AutoLockCommand lock(this);
+    CSingleLock lock(&m_CommandLock, TRUE);
     auto it = m_Commands.find(command->GetId());
     if (it != m_Commands.end() && it->second == command) {
         delete it->second;
@@ -111,7 +87,7 @@ void Device::CompleteCommand(Command* command)
 
 bool Device::HasCommands()
 {
-    AutoLockCommand lock(this);
+    CSingleLock lock(&m_CommandLock, TRUE);
     return !m_Commands.empty();
 }
 

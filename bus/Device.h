@@ -2,6 +2,7 @@
 // online switch and its queue of commands.
 #pragma once
 #include "bus/Command.h"
+#include "framework/sync.h"
 
 #include <windows.h>
 #include <atomic>
@@ -26,20 +27,6 @@ public:
     virtual ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
-
-    // Scope guards: every access to the flags and the queue goes through one.
-    class AutoLockOnLine {
-    public:
-        explicit AutoLockOnLine(Device* device);
-        virtual ~AutoLockOnLine();
-        Device* m_Device;
-    };
-    class AutoLockCommand {
-    public:
-        explicit AutoLockCommand(Device* device);
-        virtual ~AutoLockCommand();
-        Device* m_Device;
-    };
 
     std::string GetName();
     void SetName(const std::string& name);
@@ -80,8 +67,9 @@ public:
     int m_PortNumber;
     int m_DeviceId;
     bool m_OnLine;
-    CRITICAL_SECTION m_OnLineLock;
-    CRITICAL_SECTION m_CommandLock;
+    // Every access to the name and flags holds the first, to the queue the second.
+    CCriticalSection m_OnLineLock;
+    CCriticalSection m_CommandLock;
     std::map<int, Command*> m_Commands;
     std::string m_Name;
     bool m_PollDue;

@@ -3,12 +3,12 @@
 namespace VTMultiDrop {
 
 EventArgRegistration g_Registrations[RegistrationRingSize];
-volatile LONG g_NextRegistration = 0;
+std::atomic<LONG> g_NextRegistration(0);
 
 int StoreRegistration(int port, int deviceId, const std::string& rawData)
 {
     // The counter runs on; its low bits are the slot.
-    const LONG taken = InterlockedIncrement(&g_NextRegistration) - 1;
+    const LONG taken = g_NextRegistration.fetch_add(1);
     const int slot = static_cast<int>(taken & RegistrationRingMask);
     g_Registrations[slot].Parse(port, deviceId, rawData);
     return slot;

@@ -4,6 +4,8 @@
 #pragma once
 #include "bus/EventArgs.h"
 
+#include <atomic>
+
 namespace VTMultiDrop {
 
 const int RegistrationRingSize = 8192;
@@ -11,7 +13,7 @@ const int RegistrationRingMask = RegistrationRingSize - 1;
 
 extern EventArgRegistration g_Registrations[RegistrationRingSize];
 // Index of the next slot to write; only StoreRegistration advances it.
-extern volatile LONG g_NextRegistration;
+extern std::atomic<LONG> g_NextRegistration;
 
 // Takes the next slot (atomically: two writers never share one), decodes the
 // data into it and returns its number.

@@ -1,13 +1,12 @@
 #include "bus/Registry.h"
 
 #include "bus/BusErrors.h"
-#include "bus/BusLock.h"
 
 namespace VTMultiDrop {
 
 std::map<int, CommPort*> g_Ports;
-CRITICAL_SECTION g_RegistryLock;
-volatile DWORD g_EventThreadId = 0;
+CCriticalSection g_RegistryLock;
+std::atomic<DWORD> g_EventThreadId(0);
 int g_DefaultReadTimeout = 16;
 
 namespace {
@@ -16,15 +15,7 @@ namespace {
 // closing of ports, which may wait for bus threads. Only registry changes
 // take it; lookups (and the bus threads) never do, so the wait cannot block
 // them.
-CRITICAL_SECTION g_ChangeLock;
-
-struct RegistryLocksInit {
-    RegistryLocksInit()
-    {
-        InitializeCriticalSection(&g_RegistryLock);
-        InitializeCriticalSection(&g_ChangeLock);
-    }
-} registryLocksInit;
+CCriticalSection g_ChangeLock;
 
 CommPort* FindPortLocked(int portNumber)
 {
@@ -57,10 +48,10 @@ int AddDevice(int portNumber, int deviceId, Device** device, const std::string& 
         *device = nullptr;
     if (deviceId < 1 || deviceId > 255)
         return BUS_DEVICE_DOESNT_EXIST;
-    BusLock change(g_ChangeLock);
+    CSingleLock change(&g_ChangeLock, TRUE);
     CommPort* port = nullptr;
     {
-        BusLock lock(g_RegistryLock);
+        CSingleLock lock(&g_RegistryLock, TRUE);
         for (auto& entry : g_Ports)
             if (entry.second->FindDevice(deviceId) != nullptr)
                 return BUS_DEVICE_EXISTS;
@@ -75,13 +66,13 @@ int AddDevice(int portNumber, int deviceId, Device** device, const std::string& 
             return opened;
         }
         created = true;
-        BusLock lock(g_RegistryLock);
+        CSingleLock lock(&g_RegistryLock, TRUE);
         g_Ports[portNumber] = port;
     }
     const int added = port->AddDevice(deviceId, device, online, name);
     if (added != BUS_OK && created) {
         {
-            BusLock lock(g_RegistryLock);
+            CSingleLock lock(&g_RegistryLock, TRUE);
             g_Ports.erase(portNumber);
         }
         DiscardPort(port);
@@ -93,10 +84,10 @@ int RemoveDevice(Device* device)
 {
     if (device == nullptr)
         return BUS_DEVICE_DOESNT_EXIST;
-    BusLock change(g_ChangeLock);
+    CSingleLock change(&g_ChangeLock, TRUE);
     CommPort* emptied = nullptr;
     {
-        BusLock lock(g_RegistryLock);
+        CSingleLock lock(&g_RegistryLock, TRUE);
         CommPort* port = nullptr;
         for (auto& entry : g_Ports)
             if (entry.second == device->GetCommPort())
@@ -118,10 +109,10 @@ int RemoveDevice(Device* device)
 
 int RemoveDeviceById(int portNumber, int deviceId)
 {
-    BusLock change(g_ChangeLock);
+    CSingleLock change(&g_ChangeLock, TRUE);
     Device* device = nullptr;
     {
-        BusLock lock(g_RegistryLock);
+        CSingleLock lock(&g_RegistryLock, TRUE);
         CommPort* port = FindPortLocked(portNumber);
         if (port == nullptr)
             return BUS_PORT_ALREADY_CLOSED;
@@ -135,7 +126,7 @@ int RemoveDeviceById(int portNumber, int deviceId)
 
 CommPort* FindCommPort(int portNumber)
 {
-    BusLock lock(g_RegistryLock);
+    CSingleLock lock(&g_RegistryLock, TRUE);
     return FindPortLocked(portNumber);
 }
 
@@ -146,12 +137,12 @@ Device* FindDevice(CommPort* port, int deviceId)
 
 bool WithDevice(int portNumber, int deviceId, const std::function<void(Device&)>& use)
 {
-    BusLock lock(g_RegistryLock);
+    CSingleLock lock(&g_RegistryLock, TRUE);
     CommPort* port = FindPortLocked(portNumber);
     if (port == nullptr)
         return false;
     // Holding the port lock keeps the device in its port's map.
-    BusLock portLock(port->GetLock());
+    CSingleLock portLock(&port->GetLock(), TRUE);
     auto it = port->GetDevices().find(deviceId);
     if (it == port->GetDevices().end())
         return false;
@@ -161,10 +152,10 @@ bool WithDevice(int portNumber, int deviceId, const std::function<void(Device&)>
 
 int CloseAll()
 {
-    BusLock change(g_ChangeLock);
+    CSingleLock change(&g_ChangeLock, TRUE);
     std::map<int, CommPort*> ports;
     {
-        BusLock lock(g_RegistryLock);
+        CSingleLock lock(&g_RegistryLock, TRUE);
         ports.swap(g_Ports);
     }
     for (auto& entry : ports)

@@ -4,6 +4,7 @@
 #pragma once
 #include "bus/CommPort.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
@@ -11,8 +12,8 @@
 namespace VTMultiDrop {
 
 extern std::map<int, CommPort*> g_Ports;
-extern CRITICAL_SECTION g_RegistryLock;
-extern volatile DWORD g_EventThreadId;
+extern CCriticalSection g_RegistryLock;
+extern std::atomic<DWORD> g_EventThreadId;
 extern int g_DefaultReadTimeout;
 
 // Stores the event thread and fills the name tables; 0.

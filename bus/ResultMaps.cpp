@@ -1,24 +1,19 @@
 #include "bus/ResultMaps.h"
 
-#include "bus/BusLock.h"
 
 namespace VTMultiDrop {
 
 std::map<int, EventArgStatus> g_StatusResults;
 std::map<int, EventArgDiagnostics> g_DiagnosticsResults;
 std::map<unsigned, unsigned short> g_EEPROMWords;
-CRITICAL_SECTION g_ResultLock;
+CCriticalSection g_ResultLock;
 
 namespace {
-
-struct ResultLockInit {
-    ResultLockInit() { InitializeCriticalSection(&g_ResultLock); }
-} resultLockInit;
 
 template <class Field>
 std::string StatusField(int deviceId, Field field)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     auto it = g_StatusResults.find(deviceId);
     return it == g_StatusResults.end() ? std::string() : it->second.*field;
 }
@@ -26,7 +21,7 @@ std::string StatusField(int deviceId, Field field)
 template <class Field>
 std::string DiagnosticsField(int deviceId, Field field)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     auto it = g_DiagnosticsResults.find(deviceId);
     return it == g_DiagnosticsResults.end() ? std::string() : it->second.*field;
 }
@@ -35,19 +30,19 @@ std::string DiagnosticsField(int deviceId, Field field)
 
 void InsertStatus(int deviceId, const EventArgStatus& status)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     g_StatusResults[deviceId] = status;
 }
 
 void InsertDiagnostics(int deviceId, const EventArgDiagnostics& diagnostics)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     g_DiagnosticsResults[deviceId] = diagnostics;
 }
 
 void InsertEEPROMWord(int deviceId, int location, unsigned short word)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     g_EEPROMWords[EEPROMKey(deviceId, location)] = word;
 }
 
@@ -60,7 +55,7 @@ std::string GetStatusCounter(int deviceId) { return StatusField(deviceId, &Event
 
 bool GetStatus(int deviceId, EventArgStatus& status)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     auto it = g_StatusResults.find(deviceId);
     if (it == g_StatusResults.end())
         return false;
@@ -74,19 +69,19 @@ std::string GetDiagnosticsWR(int deviceId) { return DiagnosticsField(deviceId, &
 
 void EraseStatus(int deviceId)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     g_StatusResults.erase(deviceId);
 }
 
 void EraseDiagnostics(int deviceId)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     g_DiagnosticsResults.erase(deviceId);
 }
 
 unsigned short TakeEEPROMWord(int deviceId, int location)
 {
-    BusLock lock(g_ResultLock);
+    CSingleLock lock(&g_ResultLock, TRUE);
     auto it = g_EEPROMWords.find(EEPROMKey(deviceId, location));
     if (it == g_EEPROMWords.end())
         return 0xFFFF;

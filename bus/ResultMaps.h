@@ -3,6 +3,7 @@
 // all three maps: nothing else is taken while it is held.
 #pragma once
 #include "bus/EventArgs.h"
+#include "framework/sync.h"
 
 #include <map>
 #include <string>
@@ -12,7 +13,7 @@ namespace VTMultiDrop {
 extern std::map<int, EventArgStatus> g_StatusResults;
 extern std::map<int, EventArgDiagnostics> g_DiagnosticsResults;
 extern std::map<unsigned, unsigned short> g_EEPROMWords;
-extern CRITICAL_SECTION g_ResultLock;
+extern CCriticalSection g_ResultLock;
 
 inline unsigned EEPROMKey(int deviceId, int location)
 {

@@ -3,6 +3,8 @@
 // (parity and framing errors, a device that fails to reopen, failing
 // SetCommState or DTR). The product uses Win32SerialLine.
 #pragma once
+#include "framework/handle.h"
+
 #include <windows.h>
 
 namespace VTMultiDrop {
@@ -34,7 +36,7 @@ public:
     Win32SerialLine& operator=(const Win32SerialLine&) = delete;
 
     bool Open(int portNumber) override;
-    bool IsOpen() const override { return m_Handle != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const override { return m_Handle.IsValid(); }
     bool Close() override;
     bool GetState(DCB& dcb) override;
     bool SetState(const DCB& dcb) override;
@@ -49,7 +51,7 @@ public:
 private:
     bool SetStickParityAgain(const DCB& dcb);
 
-    HANDLE m_Handle;
+    COwnedHandle m_Handle;
     DCB m_Written;      // the last state written successfully
     bool m_HasWritten;
 };

@@ -5,7 +5,7 @@
 
 namespace VTMultiDrop {
 
-Win32SerialLine::Win32SerialLine() : m_Handle(INVALID_HANDLE_VALUE), m_Written(), m_HasWritten(false) {}
+Win32SerialLine::Win32SerialLine() : m_Written(), m_HasWritten(false) {}
 
 Win32SerialLine::~Win32SerialLine()
 {
@@ -17,18 +17,17 @@ bool Win32SerialLine::Open(int portNumber)
     Close();
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\COM%d", portNumber);
-    m_Handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    m_Handle.Attach(CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     m_HasWritten = false;
-    return m_Handle != INVALID_HANDLE_VALUE;
+    return m_Handle.IsValid();
 }
 
 bool Win32SerialLine::Close()
 {
-    if (m_Handle == INVALID_HANDLE_VALUE)
+    if (!m_Handle.IsValid())
         return true;
-    const bool closed = CloseHandle(m_Handle) != 0;
-    m_Handle = INVALID_HANDLE_VALUE;
+    const bool closed = m_Handle.Close() != 0;
     m_HasWritten = false;
     return closed;
 }

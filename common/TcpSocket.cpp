@@ -32,7 +32,7 @@ IMPLEMENT_DYNAMIC(CTcpSocket, CObject)
 
 BOOL CTcpSocketException::GetErrorMessage(LPSTR text, UINT size, PUINT) const
 {
-    if (text == NULL || size == 0)
+    if (text == nullptr || size == 0)
         return TRUE;
     char scratch[200];
     if (m_nError != 0)
@@ -122,7 +122,7 @@ void CTcpSocket::Connect(const CSocketAddress& address, int timeoutSeconds)
         FD_SET(m_hSocket, &writable);
         FD_SET(m_hSocket, &failed);
         timeval timeout = { timeoutSeconds, 0 };
-        const int ready = select(0, NULL, &writable, &failed, &timeout);
+        const int ready = select(0, nullptr, &writable, &failed, &timeout);
         if (ready == 0)
             throw new CTcpSocketException("Connect timeout", 0);
         if (ready == SOCKET_ERROR)
@@ -145,7 +145,7 @@ int CTcpSocket::Send(const char* data, int length, int timeoutSeconds)
     FD_ZERO(&set);
     FD_SET(m_hSocket, &set);
     timeval timeout = { timeoutSeconds, 0 };
-    if (select(0, NULL, &set, NULL, &timeout) == 0)
+    if (select(0, nullptr, &set, nullptr, &timeout) == 0)
         throw new CTcpSocketException("Send timeout");
     int sent = send(m_hSocket, data, length, 0);
     if (sent == SOCKET_ERROR)
@@ -159,7 +159,7 @@ int CTcpSocket::Receive(char* buffer, int size, int timeoutSeconds)
     FD_ZERO(&set);
     FD_SET(m_hSocket, &set);
     timeval timeout = { timeoutSeconds, 0 };
-    if (select(0, &set, NULL, NULL, &timeout) == 0)
+    if (select(0, &set, nullptr, nullptr, &timeout) == 0)
         throw new CTcpSocketException("Receive timeout");
     int received = recv(m_hSocket, buffer, size, 0);
     if (received == SOCKET_ERROR)
@@ -195,7 +195,7 @@ CSocketAddress CTcpSocket::GetHostByName(const char* host, USHORT port)
         return address;
     }
     hostent* entry = gethostbyname(host);
-    if (entry == NULL || entry->h_addrtype != AF_INET || entry->h_addr_list[0] == NULL)
+    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list[0] == nullptr)
         throw new CTcpSocketException("GetHostByName");
     memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof(address.sin_addr));
     return address;

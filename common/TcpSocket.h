@@ -25,7 +25,7 @@ public:
     explicit CTcpSocketException(const char* label);
     CTcpSocketException(const char* label, int code);
     ~CTcpSocketException() override {}
-    BOOL GetErrorMessage(LPSTR text, UINT size, PUINT helpContext = NULL) const override;
+    BOOL GetErrorMessage(LPSTR text, UINT size, PUINT helpContext = nullptr) const override;
 
     const char* Label() const { return m_strOperation; }
     int Code() const { return m_nError; }

@@ -50,6 +50,27 @@ void CListRowBatchBase::OnWake() {
     ShowQueued();
 }
 
+void CListRowBatchBase::InsertQueued() {
+    if (!m_list || !TakeQueued())
+        return;
+    if (!m_timerRunning) {
+        const DWORD since = ::GetTickCount() - m_lastShown;
+        const DWORD wait = m_shownOnce && since < m_intervalMs ? m_intervalMs - since : 0;
+        m_timerRunning = ::SetTimer(m_owner, reinterpret_cast<UINT_PTR>(this), wait, &OnTimer) != 0;
+    }
+    if (!m_timerRunning) {
+        // No timer to show them later: shown now.
+        CRedrawOff off(*m_list);
+        InsertTaken(*m_list);
+        return;
+    }
+    if (!m_drawingOff) {
+        m_list->SetRedraw(FALSE);
+        m_drawingOff = true;
+    }
+    InsertTaken(*m_list);
+}
+
 void CALLBACK CListRowBatchBase::OnTimer(HWND owner, UINT, UINT_PTR self, DWORD) {
     CListRowBatchBase* batch = reinterpret_cast<CListRowBatchBase*>(self);
     ::KillTimer(owner, self);
@@ -62,12 +83,15 @@ void CListRowBatchBase::ShowQueued() {
         return;
     m_lastShown = ::GetTickCount();
     m_shownOnce = true;
-    if (!TakeQueued())
+    const bool taken = TakeQueued();
+    if (!taken && !m_drawingOff)
         return;
     CListCtrl& list = *m_list;
     {
         CRedrawOff off(list);
-        InsertTaken(list);
+        m_drawingOff = false;  // on again when `off` ends
+        if (taken)
+            InsertTaken(list);
     }
     const int count = list.GetItemCount();
     if (count > 0)

@@ -25,6 +25,10 @@ public:
     void OnWake();
     // GUI thread: inserts every queued row now, redrawing the list once.
     void ShowQueued();
+    // GUI thread: inserts every queued row now with the drawing off; the
+    // list is shown by the timer (at most once per interval), so rows the GUI
+    // thread adds one by one cost no redraw each.
+    void InsertQueued();
 
     int GetMaxRows() const { return m_maxRows; }
 
@@ -52,6 +56,7 @@ private:
     UINT m_wakeMessage = 0;
     // GUI thread only.
     bool m_timerRunning = false;
+    bool m_drawingOff = false;  // InsertQueued turned it off for the timer's showing
     DWORD m_lastShown = 0;  // tick count
     bool m_shownOnce = false;
 };

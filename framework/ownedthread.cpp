@@ -10,6 +10,9 @@ BOOL CThreadHandle::Join(DWORD dwTimeout) {
 BOOL CThreadHandle::Join(const AfxHandleWait& wait) {
     if (!m_hThread.IsValid())
         return TRUE;
+    // A thread never sees its own end: waiting for it would never return.
+    if (m_nThreadID == ::GetCurrentThreadId())
+        return FALSE;
     if (wait(m_hThread) != WAIT_OBJECT_0)
         return FALSE;
     Reset(COwnedHandle(), 0);

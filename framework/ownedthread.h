@@ -29,7 +29,8 @@ public:
     }
 
     // TRUE when the thread has ended (or there is none); its handle is then
-    // closed. FALSE when the bound passed first: the handle stays.
+    // closed. FALSE when the bound passed first, or when called on the
+    // thread itself (which never sees its own end): the handle stays.
     BOOL Join(DWORD dwTimeout = INFINITE);
     BOOL Join(const AfxHandleWait& wait);
     bool IsRunning() const { return m_hThread.IsValid() && ::WaitForSingleObject(m_hThread, 0) == WAIT_TIMEOUT; }

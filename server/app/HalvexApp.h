@@ -32,7 +32,7 @@ public:
     bool m_bAboutOpen;
     // The one view, set once by the start-up; the bus threads reach the view
     // through it.
-    C_HalvexView* volatile m_pView;
+    C_HalvexView* m_pView;
 
     // Set when the shutdown begins: a second Exit or close request while its
     // waits pump messages is refused.

@@ -14,13 +14,12 @@ const UINT C_HalvexView::WM_VIEW_REMOVE = RegisterWindowMessageA("Halvex.View.Re
 BEGIN_MESSAGE_MAP(C_HalvexView, CFormView)
     ON_MESSAGE(WM_LOG_STRING, OnLogString)
     ON_MESSAGE(WM_BUFFER_COUNT, OnBufferCount)
-    ON_MESSAGE(WM_APP + 0x06, OnIgnored)
+    ON_MESSAGE(WM_BUS_DIAGNOSTICS, OnIgnored)
     ON_MESSAGE(WM_DEVICE_STATE, OnDeviceState)
     ON_REGISTERED_MESSAGE(CHalvexViewLog::WM_ADD_LOG_LINE, OnAddLogLine)
     ON_REGISTERED_MESSAGE(WM_VIEW_REGISTRATIONS, OnQueuedRegistrations)
     ON_REGISTERED_MESSAGE(WM_VIEW_STATUS, OnStatusReply)
     ON_REGISTERED_MESSAGE(WM_VIEW_REMOVE, OnRemoveRequest)
-    ON_WM_TIMER()
     ON_NOTIFY(NM_RCLICK, IDC_TREE, OnTreeRightClick)
     // Operator commands.
     ON_COMMAND(ID_ONLINE, OnLine)
@@ -62,10 +61,9 @@ C_HalvexView::C_HalvexView()
     : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_nAutoSetTime(0),
       m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000),
       m_setTime(*this, QueueSetTimeOnBus), m_bInitialised(false), m_bShuttingDown(false), m_nBusy(0),
-      m_bCloseDeferred(false), m_pRemoving(nullptr), m_hFrame(NULL), m_busServices(*this), m_dwRowsShown(0),
-      m_bRowsTimer(false)
+      m_bCloseDeferred(false), m_pRemoving(nullptr), m_hFrame(nullptr), m_busServices(*this),
+      m_registrationRows(MaxRegistrationRows, &C_HalvexView::InsertRegistrationRow)
 {
-    InitializeCriticalSection(&m_lock);
 }
 
 C_HalvexView::~C_HalvexView()
@@ -74,7 +72,6 @@ C_HalvexView::~C_HalvexView()
         VTMultiDrop::SetBusView(nullptr);
     if (HalvexApp().m_pView == this)
         HalvexApp().m_pView = nullptr;
-    DeleteCriticalSection(&m_lock);
 }
 
 void C_HalvexView::DoDataExchange(CDataExchange* dx)
@@ -120,13 +117,14 @@ void C_HalvexView::OnInitialUpdate()
         m_listRegistrations.InsertColumn(i, LoadResourceString(regColumns[i].text).c_str(), LVCFMT_LEFT,
                                          regColumns[i].width);
     m_listRegistrations.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    m_registrationRows.Attach(&m_listRegistrations, m_hWnd, WM_VIEW_REGISTRATIONS);
 
     LoadImageList(m_imagesMessages, IDB_MESSAGES);
     m_listMessages.SetImageList(&m_imagesMessages, LVSIL_SMALL);
     m_listMessages.InsertColumn(0, LoadResourceString(IDS_COL_DATETIME).c_str(), LVCFMT_LEFT, 144);
     m_listMessages.InsertColumn(1, LoadResourceString(IDS_COL_DESCRIPTION).c_str(), LVCFMT_LEFT, 236);
     m_listMessages.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    m_log.Attach(m_listMessages.m_hWnd, m_hWnd);
+    m_log.Attach(&m_listMessages, m_hWnd);
 
     StartServices();
 
@@ -201,17 +199,7 @@ void C_HalvexView::AddRegistration(int slot)
 {
     // The ring slot is copied now: it may be rewritten before the GUI thread
     // gets to it. Only the newest rows can be shown, so the queue is bounded.
-    const VTMultiDrop::EventArgRegistration& record =
-        VTMultiDrop::g_Registrations[slot & VTMultiDrop::RegistrationRingMask];
-    bool wake;
-    EnterCriticalSection(&m_lock);
-    wake = m_pendingRows.empty();
-    m_pendingRows.push_back(record);
-    while ((int)m_pendingRows.size() > MaxRegistrationRows)
-        m_pendingRows.pop_front();
-    LeaveCriticalSection(&m_lock);
-    if (wake)
-        ::PostMessageA(m_hWnd, WM_VIEW_REGISTRATIONS, 0, 0);
+    m_registrationRows.Queue(VTMultiDrop::g_Registrations[slot & VTMultiDrop::RegistrationRingMask]);
 }
 
 void C_HalvexView::UpdateControllerStatus(int id, int port)
@@ -230,10 +218,8 @@ void C_HalvexView::AddDiagnosticsLine(int id, int port)
 
 std::vector<std::pair<int, int>> C_HalvexView::ControllersInTreeOrder()
 {
-    EnterCriticalSection(&m_lock);
-    std::vector<std::pair<int, int>> copy = m_treeOrder;
-    LeaveCriticalSection(&m_lock);
-    return copy;
+    CSingleLock lock(&m_lock, TRUE);
+    return m_treeOrder;
 }
 
 std::string C_HalvexView::LoadResourceString(UINT id)
@@ -250,7 +236,7 @@ void C_HalvexView::LogUserEvent(int eventId, int port, int id, const std::string
 
 void C_HalvexView::RefreshCommandStates()
 {
-    if (m_hFrame != NULL)
+    if (m_hFrame != nullptr)
         ::PostMessageA(m_hFrame, WM_IDLEUPDATECMDUI, TRUE, 0);
 }
 
@@ -273,61 +259,22 @@ LRESULT C_HalvexView::OnAddLogLine(WPARAM wParam, LPARAM lParam)
 
 LRESULT C_HalvexView::OnQueuedRegistrations(WPARAM, LPARAM)
 {
-    // Redrawing the list costs tens of milliseconds: done for every row of a
-    // busy site, it would take this thread's whole time. Rows that come
-    // sooner than RowsIntervalMs after the last showing wait for the timer.
-    if (m_bRowsTimer)
-        return 0;
-    const DWORD since = GetTickCount() - m_dwRowsShown;
-    if (since < RowsIntervalMs && SetTimer(RowsTimerId, RowsIntervalMs - since, nullptr)) {
-        m_bRowsTimer = true;
-        return 0;
-    }
-    ShowQueuedRegistrations();
+    m_registrationRows.OnWake();
     return 0;
 }
 
-void C_HalvexView::OnTimer(UINT_PTR id)
+void C_HalvexView::InsertRegistrationRow(CListCtrl& list, const VTMultiDrop::EventArgRegistration& r)
 {
-    if (id != RowsTimerId)
-        return;
-    KillTimer(RowsTimerId);
-    m_bRowsTimer = false;
-    ShowQueuedRegistrations();
-}
-
-void C_HalvexView::ShowQueuedRegistrations()
-{
-    std::deque<VTMultiDrop::EventArgRegistration> rows;
-    EnterCriticalSection(&m_lock);
-    rows.swap(m_pendingRows);
-    LeaveCriticalSection(&m_lock);
-    m_dwRowsShown = GetTickCount();
-    if (rows.empty())
-        return;
-    // One redraw for the whole batch.
-    m_listRegistrations.SetRedraw(FALSE);
-    for (const auto& r : rows)
-        InsertRegistrationRow(r);
-    m_listRegistrations.SetRedraw(TRUE);
-    m_listRegistrations.EnsureVisible(m_listRegistrations.GetItemCount() - 1, FALSE);
-    m_listRegistrations.Invalidate();
-}
-
-void C_HalvexView::InsertRegistrationRow(const VTMultiDrop::EventArgRegistration& r)
-{
-    while (m_listRegistrations.GetItemCount() >= MaxRegistrationRows)
-        m_listRegistrations.DeleteItem(0);
     int image = !r.m_Valid ? 0 : (r.m_EventCode < 128 ? 2 : 1);
-    int row = m_listRegistrations.InsertItem(m_listRegistrations.GetItemCount(), r.m_MediaId.c_str(), image);
+    int row = list.InsertItem(list.GetItemCount(), r.m_MediaId.c_str(), image);
     CString text;
-    m_listRegistrations.SetItemText(row, 1, r.m_DateTimeText.c_str());
+    list.SetItemText(row, 1, r.m_DateTimeText.c_str());
     text.Format("%d", r.m_Port);
-    m_listRegistrations.SetItemText(row, 2, text);
+    list.SetItemText(row, 2, text);
     text.Format("%d", r.m_DeviceId);
-    m_listRegistrations.SetItemText(row, 3, text);
+    list.SetItemText(row, 3, text);
     text.Format("[%s] %s", r.m_EventCodeText.c_str(), r.m_EventName.c_str());
-    m_listRegistrations.SetItemText(row, 4, text);
+    list.SetItemText(row, 4, text);
 }
 
 void C_HalvexView::OnUpdateOnLine(CCmdUI* cmdUI)

@@ -31,16 +31,16 @@ public:
     ~C_HalvexView() override;
 
     // ---- run-time settings ([Controllers], [Database], [Misc]) -------------
-    volatile bool m_bRunning;
+    std::atomic<bool> m_bRunning;
     bool m_bOnLine;
     // Written on the GUI thread, read by the reporting-database thread when it
     // connects: through SetConnStr and ConnStr only, under m_connStrLock.
     CString m_strConnStr;
     std::atomic<bool> m_bUseBCDB;
-    volatile int m_nAutoSetTime;
+    std::atomic<int> m_nAutoSetTime;
     int m_nTestMenu;
-    volatile int m_nSelectPollInfo;
-    volatile int m_nAutoSetTimeInterval;
+    std::atomic<int> m_nSelectPollInfo;
+    std::atomic<int> m_nAutoSetTimeInterval;
     int m_nTCPPort;
 
     CListCtrl m_listRegistrations;
@@ -139,7 +139,6 @@ protected:
     LRESULT OnQueuedRegistrations(WPARAM, LPARAM);
     LRESULT OnStatusReply(WPARAM wParam, LPARAM lParam);
     LRESULT OnRemoveRequest(WPARAM wParam, LPARAM lParam);
-    void OnTimer(UINT_PTR id);
     void OnTreeRightClick(NMHDR* nm, LRESULT* result);
     void OnUpdateOnLine(CCmdUI* cmdUI);
 
@@ -172,9 +171,7 @@ private:
     VTMultiDrop::Device* FindDevice(int port, int id);
     // Asks, queues the bus command on the selected controller, logs it.
     void RunControllerCommand(const ControllerCommand& command);
-    void InsertRegistrationRow(const VTMultiDrop::EventArgRegistration& r);
-    // Moves the queued rows into the list, the oldest rows making room.
-    void ShowQueuedRegistrations();
+    static void InsertRegistrationRow(CListCtrl& list, const VTMultiDrop::EventArgRegistration& r);
     void LoadImageList(CImageList& list, UINT bitmapId);
     // The removal of one root item: the bus error code.
     int RemoveControllerQuietly(HTREEITEM root);
@@ -194,13 +191,8 @@ private:
     CBusServices m_busServices;           // the services' way to the bus
 
     mutable CCriticalSection m_connStrLock;
-    CRITICAL_SECTION m_lock;              // guards the two members below
+    CCriticalSection m_lock;              // guards m_treeOrder
     std::vector<std::pair<int, int>> m_treeOrder; // (port, id) of the root items
-    std::deque<VTMultiDrop::EventArgRegistration> m_pendingRows;
-
-    // The registration list is redrawn at most once in this interval.
-    static const UINT_PTR RowsTimerId = 1;
-    static const DWORD RowsIntervalMs = 250;
-    DWORD m_dwRowsShown;  // tick count of the last showing
-    bool m_bRowsTimer;    // rows wait for the timer
+    // Rows copied from the ring by the consumer, shown by this thread.
+    CListRowBatch<VTMultiDrop::EventArgRegistration> m_registrationRows;
 };

@@ -12,7 +12,7 @@ using VTMultiDrop::Device;
 namespace {
 DWORD PumpedWait(HANDLE* handle)
 {
-    return AfxWaitWithMessagePump(handle ? *handle : NULL);
+    return AfxWaitWithMessagePump(handle ? *handle : nullptr);
 }
 } // namespace
 
@@ -28,10 +28,10 @@ void C_HalvexView::RunPumped(void (*job)(void*), void* arg)
 
 void C_HalvexView::PumpedPause(DWORD milliseconds)
 {
-    COwnedHandle timer(CreateWaitableTimerA(NULL, TRUE, NULL));
+    COwnedHandle timer(CreateWaitableTimerA(nullptr, TRUE, nullptr));
     LARGE_INTEGER due;
     due.QuadPart = -(LONGLONG)milliseconds * 10000;
-    if (!timer.IsValid() || !SetWaitableTimer(timer, &due, 0, NULL, NULL, FALSE)) {
+    if (!timer.IsValid() || !SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
         Sleep(milliseconds);
         return;
     }
@@ -45,7 +45,7 @@ void C_HalvexView::SaveAndStop()
     // Commands are refused from here on, and the window takes no input.
     m_bShuttingDown = true;
     HalvexApp().m_dlgClosing.ShowNow();
-    if (m_hFrame != NULL)
+    if (m_hFrame != nullptr)
         ::EnableWindow(m_hFrame, FALSE);
     m_nSelectPollInfo = 0;
 
@@ -70,9 +70,10 @@ void C_HalvexView::SaveAndStop()
 
     // The tree forgets the controllers before they are freed.
     m_tree.DeleteAllItems();
-    EnterCriticalSection(&m_lock);
-    m_treeOrder.clear();
-    LeaveCriticalSection(&m_lock);
+    {
+        CSingleLock lock(&m_lock, TRUE);
+        m_treeOrder.clear();
+    }
 
     // Closing the ports joins their threads; no bus event follows.
     RunPumped([](void*) { VTMultiDrop::CloseAll(); }, nullptr);

@@ -9,19 +9,13 @@
 using VTMultiDrop::Device;
 
 namespace {
-struct WaitCursor {
-    HCURSOR previous;
-    WaitCursor() : previous(SetCursor(LoadCursor(NULL, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous); }
-};
-
 const UINT ChildLines[6] = { IDS_LINE_PORT, IDS_LINE_CONTROLLER, IDS_LINE_FIRMWARE,
                              IDS_LINE_DATE, IDS_LINE_TIME, IDS_LINE_COUNTER };
 const int ChildImages[6] = { 1, 2, 6, 4, 5, 7 };
 
 int RootImageOfState(int state)
 {
-    return state == 1 ? 0 : state + 6;
+    return state == VTMultiDrop::DEVICE_RESPONDING ? 0 : state + 6;
 }
 } // namespace
 
@@ -35,7 +29,7 @@ Device* C_HalvexView::DeviceOf(HTREEITEM item) const
 
 void C_HalvexView::AddController(const CString& name, int port, int id)
 {
-    WaitCursor wait;
+    CWaitCursor wait;
     CIniFile ini(SettingsFilePath());
     BusPauses pauses = ReadBusPauses(ini);
     Device* device = nullptr;
@@ -71,9 +65,8 @@ void C_HalvexView::SortControllers()
     for (HTREEITEM item = m_tree.GetRootItem(); item; item = m_tree.GetNextSiblingItem(item))
         if (Device* device = DeviceOf(item))
             order.push_back({ device->GetPortNumber(), device->GetDeviceId() });
-    EnterCriticalSection(&m_lock);
+    CSingleLock lock(&m_lock, TRUE);
     m_treeOrder.swap(order);
-    LeaveCriticalSection(&m_lock);
 }
 
 HTREEITEM C_HalvexView::FindControllerItem(int port, int id)
@@ -115,7 +108,7 @@ int C_HalvexView::RemoveControllerQuietly(HTREEITEM root)
     // meanwhile is queued instead.
     if (device == nullptr || m_bShuttingDown || m_nBusy > 0)
         return VTMultiDrop::BUS_DEVICE_DOESNT_EXIST;
-    WaitCursor wait;
+    CWaitCursor wait;
     ++m_nBusy;
     // From here on the tree treats the controller as gone: messages handled
     // during the waits below never reach it.
@@ -168,17 +161,17 @@ void C_HalvexView::FinishRemovals()
     m_removals.clear();
     if (m_bCloseDeferred) {
         m_bCloseDeferred = false;
-        if (m_hFrame != NULL)
+        if (m_hFrame != nullptr)
             ::PostMessageA(m_hFrame, WM_CLOSE, 0, 0);
     }
 }
 
 void C_HalvexView::OnLine()
 {
-    WaitCursor wait;
+    CWaitCursor wait;
     m_bOnLine = !m_bOnLine;
     for (HTREEITEM item = m_tree.GetRootItem(); item; item = m_tree.GetNextSiblingItem(item)) {
-        int image = m_bOnLine ? 0 : 10;
+        int image = m_bOnLine ? 0 : RootImageOfState(VTMultiDrop::DEVICE_SWITCHED_OFF);
         m_tree.SetItemImage(item, image, image);
         if (Device* device = DeviceOf(item)) {
             device->SetOnLine(m_bOnLine);

@@ -184,7 +184,7 @@ CAdoConnection::CAdoConnection()
 {
     // Only a successful CoInitialize is balanced, and only on its own thread:
     // uninitialising another thread would pull COM from under that thread.
-    if (SUCCEEDED(CoInitialize(NULL)))
+    if (SUCCEEDED(CoInitialize(nullptr)))
         m_dwComThreadId = GetCurrentThreadId();
 
     IUnknown* unknown = nullptr;

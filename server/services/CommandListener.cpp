@@ -6,7 +6,7 @@
 CCommandListener g_CommandListener;
 
 CCommandListener::CCommandListener()
-    : m_closed(false), m_listening(CreateEventA(NULL, TRUE, FALSE, NULL)), m_boundPort(0)
+    : m_closed(false), m_listening(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_boundPort(0)
 {
 }
 
@@ -26,7 +26,7 @@ int ReceiveRequest(CTcpSocket& connection, char* buffer)
 
 int CCommandListener::Run(USHORT port, ICommandTarget& target)
 {
-    HRESULT com = CoInitialize(NULL);
+    HRESULT com = CoInitialize(nullptr);
     int result = 0;
     std::vector<char> buffer(CommandProtocol::MaxRequestBytes + 1);
     try {

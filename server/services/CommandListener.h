@@ -3,6 +3,7 @@
 #pragma once
 #include "common/TcpSocket.h"
 #include "server/services/CommandParser.h"
+#include <atomic>
 
 class CCommandListener
 {
@@ -27,7 +28,7 @@ private:
     CTcpSocket m_socket;
     bool m_closed;
     COwnedHandle m_listening;
-    volatile USHORT m_boundPort;
+    std::atomic<USHORT> m_boundPort;
 };
 
 // Reads one request: 60 seconds per receive, until the peer closes or

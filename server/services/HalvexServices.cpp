@@ -4,85 +4,50 @@
 
 namespace {
 
-HANDLE OwnHandle(CWinThread* thread)
+// Asks a service thread to stop and waits for it through the caller's wait.
+void StopAndJoin(CThreadLink& link, DWORD (*wait)(HANDLE*))
 {
-    HANDLE handle = NULL;
-    DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0);
-    return handle;
-}
-
-void WaitAndClose(HANDLE& handle, DWORD (*wait)(HANDLE*))
-{
-    if (handle == NULL)
+    if (!link.GetHandle())
         return;
-    wait(&handle);
-    CloseHandle(handle);
-    handle = NULL;
+    link.PostThreadMessage(WM_THREAD_STOP);
+    link.Join([wait](HANDLE h) { return wait(&h); });
 }
 
 } // namespace
 
-CHalvexServices::CHalvexServices()
-    : m_pTCPDispatcher(nullptr), m_hReceiveThread(NULL), m_dwReceiveThreadId(0), m_pConsumer(nullptr),
-      m_hDispatcher(NULL), m_hConsumer(NULL), m_dwDispatcherThreadId(0), m_dwConsumerThreadId(0), m_pSetTime(nullptr)
-{
-}
+CHalvexServices::CHalvexServices() : m_pSetTime(nullptr) {}
 
+// Normally StopServices has ended everything. A listener still running would
+// serve a view that is going: it is closed and joined first.
 CHalvexServices::~CHalvexServices()
 {
-    for (HANDLE h : { m_hReceiveThread, m_hDispatcher, m_hConsumer })
-        if (h != NULL)
-            CloseHandle(h);
+    if (m_receiveThread.IsRunning())
+        g_CommandListener.Close();
 }
 
 void CHalvexServices::StartServices(IHalvexView* view, CHalvexViewSetTime* setTime)
 {
     m_pSetTime = setTime;
-    CWinThread* thread = AfxBeginThread(RUNTIME_CLASS(CTH_TCPDispatcher), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    if (thread) {
-        m_pTCPDispatcher = static_cast<CTH_TCPDispatcher*>(thread);
-        m_pTCPDispatcher->m_bAutoDelete = TRUE;
-        m_hDispatcher = OwnHandle(thread);
-        m_dwDispatcherThreadId = thread->m_nThreadID;
-        thread->ResumeThread();
-    }
-
-    m_hReceiveThread = ::CreateThread(NULL, 0, ReceiveThread, view, 0, &m_dwReceiveThreadId);
-
-    thread = AfxBeginThread(RUNTIME_CLASS(CTH_Consumer), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    if (thread) {
-        m_pConsumer = static_cast<CTH_Consumer*>(thread);
-        m_pConsumer->m_pOwnerView = view;
-        m_pConsumer->m_bAutoDelete = TRUE;
-        m_hConsumer = OwnHandle(thread);
-        m_dwConsumerThreadId = thread->m_nThreadID;
-        thread->ResumeThread();
-    }
-
+    m_dispatcher.Start<CTH_TCPDispatcher>(nullptr);
+    m_receiveThread.Start([view] { ReceiveThread(view); });
+    m_consumer.Start<CTH_Consumer>([view](CTH_Consumer* consumer) { consumer->m_pOwnerView = view; });
     if (setTime)
         setTime->StartAutoSetTimeThread();
 }
 
 void CHalvexServices::StopServices(DWORD (*wait)(HANDLE*))
 {
-    if (m_hConsumer) {
-        ::PostThreadMessageA(m_dwConsumerThreadId, WM_THREAD_STOP, 0, 0);
-        WaitAndClose(m_hConsumer, wait);
-        m_pConsumer = nullptr;
-    }
+    StopAndJoin(m_consumer, wait);
     g_CommandListener.Close();
-    WaitAndClose(m_hReceiveThread, wait);
-    if (m_hDispatcher) {
-        ::PostThreadMessageA(m_dwDispatcherThreadId, WM_THREAD_STOP, 0, 0);
-        WaitAndClose(m_hDispatcher, wait);
-        m_pTCPDispatcher = nullptr;
-    }
+    m_receiveThread.Join([wait](HANDLE h) { return wait(&h); });
+    StopAndJoin(m_dispatcher, wait);
     if (m_pSetTime)
         m_pSetTime->WaitForThreads(wait);
 }
 
 void CHalvexServices::ReconnectDatabase() const
 {
-    if (m_dwConsumerThreadId != 0)
-        ::PostThreadMessageA(m_dwConsumerThreadId, WM_CONSUMER_DB_RECONNECT, 0, 0);
+    const DWORD consumer = ConsumerThreadId();
+    if (consumer != 0)
+        ::PostThreadMessageA(consumer, WM_CONSUMER_DB_RECONNECT, 0, 0);
 }

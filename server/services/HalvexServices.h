@@ -16,8 +16,8 @@ public:
     CHalvexServices();
     ~CHalvexServices();
 
-    // Dispatcher (suspended, auto-delete, resumed), ReceiveThread, consumer
-    // (owner view set before it is resumed), AutoSetTimeThread.
+    // Dispatcher, ReceiveThread, consumer (owner view set before it runs),
+    // AutoSetTimeThread.
     void StartServices(IHalvexView* view, CHalvexViewSetTime* setTime);
     // In order: stop the consumer and wait for it, close the listening socket
     // and wait for the listener, stop the dispatcher and wait for it, then
@@ -25,26 +25,20 @@ public:
     // GUI thread makes a message-pumping wait.
     void StopServices(DWORD (*wait)(HANDLE*));
 
-    DWORD DispatcherThreadId() const { return m_dwDispatcherThreadId; }
-    DWORD ConsumerThreadId() const { return m_dwConsumerThreadId; }
+    DWORD DispatcherThreadId() const { return m_dispatcher.GetThreadId(); }
+    DWORD ConsumerThreadId() const { return m_consumer.GetThreadId(); }
     // Asks the reporting-database thread (through the consumer, which runs
     // it) to disconnect and connect with the current settings.
     void ReconnectDatabase() const;
-
-    CTH_TCPDispatcher* m_pTCPDispatcher; // auto-deleting: valid while it runs
-    HANDLE m_hReceiveThread;
-    DWORD m_dwReceiveThreadId;
-    CTH_Consumer* m_pConsumer;           // auto-deleting: valid while it runs
 
 private:
     CHalvexServices(const CHalvexServices&) = delete;
     CHalvexServices& operator=(const CHalvexServices&) = delete;
 
-    // The thread objects delete themselves when their threads end: the waits
-    // use handles of their own, taken before the threads are resumed.
-    HANDLE m_hDispatcher;
-    HANDLE m_hConsumer;
-    DWORD m_dwDispatcherThreadId;
-    DWORD m_dwConsumerThreadId;
+    // The dispatcher and the consumer delete their objects when their threads
+    // end: the links wait on handles of their own and post by id.
+    CThreadLink m_dispatcher;
+    COwnedThread m_receiveThread;
+    CThreadLink m_consumer;
     CHalvexViewSetTime* m_pSetTime;
 };

@@ -1,24 +1,26 @@
 // The view's message list as the services fill it: one time-stamped line per
 // event, at most 300 lines. C_HalvexView owns one and routes its messages
 // here. Lines may come from any thread; only the GUI thread touches the list
-// control: other threads queue their line and post a wake-up to the owner
-// window, and never wait for the GUI thread.
+// control: other threads queue their line and the owner window is woken, and
+// they never wait for the GUI thread.
 #pragma once
+#include "framework/listrows.h"
 #include <windows.h>
-#include <deque>
+#include <atomic>
 #include <string>
 
 class CHalvexViewLog
 {
 public:
     CHalvexViewLog();
-    ~CHalvexViewLog();
 
     // GUI thread: the report-style list (column 0 time stamp, column 1 text)
     // and the window that receives WM_ADD_LOG_LINE and calls OnAddLogLine.
-    void Attach(HWND list, HWND owner);
+    // Lines added before are dropped.
+    void Attach(CListCtrl* list, HWND owner);
 
-    // Any thread. Image 0 failure, 1 information, 2 buffering.
+    // Any thread. Image 0 failure, 1 information, 2 buffering. On the GUI
+    // thread the line is in the list when this returns (drawn a moment later).
     void AddLogMessage(const std::string& text, int image);
     // WM_LOG_STRING: the string resource lParam as a line with image wParam;
     // an id without a string gives an empty line.
@@ -27,7 +29,7 @@ public:
     LRESULT OnBufferCount(WPARAM, LPARAM count);
     // The diagnostics line of controller `id` on `port` from its three texts.
     void AddDiagnosticsLine(int id, int port, const std::string& ct, const std::string& rd, const std::string& wr);
-    // WM_ADD_LOG_LINE on the owner window: inserts every queued line.
+    // WM_ADD_LOG_LINE on the owner window: shows the queued lines.
     LRESULT OnAddLogLine(WPARAM, LPARAM);
 
     static const UINT WM_ADD_LOG_LINE; // registered: no clash with the view's own messages
@@ -41,23 +43,8 @@ private:
         std::string stamp, text;
         int image;
     };
-    void Insert(const Line& line);
-    // Redrawing the list and scrolling it to its end costs tens of
-    // milliseconds: lines go in at once with the drawing off, and the list
-    // is shown at most once in RefreshIntervalMs, by a timer of the owner
-    // window (GUI thread).
-    void ScheduleRefresh();
-    void Refresh();
-    static void CALLBACK OnRefreshTimer(HWND, UINT, UINT_PTR self, DWORD);
+    static void Insert(CListCtrl& list, const Line& line);
 
-    static const DWORD RefreshIntervalMs = 250;
-
-    CRITICAL_SECTION m_lock; // guards m_pending and the handles
-    std::deque<Line> m_pending;
-    HWND m_list;
-    HWND m_owner;
-    DWORD m_guiThreadId;
-    // GUI thread only.
-    bool m_refreshDue;      // drawing is off and the timer runs
-    DWORD m_lastRefresh;    // tick count
+    CListRowBatch<Line> m_lines;
+    std::atomic<DWORD> m_guiThreadId; // 0 until attached
 };

@@ -49,7 +49,7 @@ bool CIniFile::EmptySection(const char* section) const
 std::string ApplicationFolder()
 {
     char path[2048] = {};
-    GetModuleFileNameA(NULL, path, sizeof(path));
+    GetModuleFileNameA(nullptr, path, sizeof(path));
     std::string folder(path);
     size_t slash = folder.rfind('\\');
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);

@@ -9,26 +9,18 @@ std::multimap<int, PendingError> g_PendingErrors;
 
 namespace {
 
-struct Section {
-    CRITICAL_SECTION cs;
-    Section() { InitializeCriticalSection(&cs); }
-    ~Section() { DeleteCriticalSection(&cs); }
-};
-
-Section& TheSection()
-{
-    static Section section;
-    return section;
-}
-const Section& g_sectionReady = TheSection(); // built during static construction
+const CCriticalSection& g_sectionReady = PendingSection(); // built during static construction
 
 int g_errorArrival = 0;
 std::map<int, std::deque<StatusSnapshot>> g_statusSnapshots;
 
 } // namespace
 
-PendingLock::PendingLock() { EnterCriticalSection(&TheSection().cs); }
-PendingLock::~PendingLock() { LeaveCriticalSection(&TheSection().cs); }
+CCriticalSection& PendingSection()
+{
+    static CCriticalSection section;
+    return section;
+}
 
 void AddPendingError(const std::string& requester, int port, int id)
 {

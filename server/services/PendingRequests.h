@@ -5,6 +5,7 @@
 #pragma once
 #include <winsock2.h> // before windows.h, for the socket users
 #include <windows.h>
+#include "framework/sync.h"
 #include <map>
 #include <string>
 
@@ -31,16 +32,15 @@ struct StatusSnapshot {
     std::string dateTime, head, firmware;
 };
 
-// Guards everything above. Ready from static construction, before any
+// The lock of everything above. Ready from static construction, before any
 // thread can parse or answer.
-class PendingLock
+CCriticalSection& PendingSection();
+
+// A hold of that lock for the scope.
+class PendingLock : public CSingleLock
 {
 public:
-    PendingLock();
-    ~PendingLock();
-private:
-    PendingLock(const PendingLock&) = delete;
-    PendingLock& operator=(const PendingLock&) = delete;
+    PendingLock() : CSingleLock(&PendingSection(), TRUE) {}
 };
 
 // Appends an error answer under the lock; returns its arrival number.

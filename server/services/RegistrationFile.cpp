@@ -1,4 +1,5 @@
 #include "server/services/RegistrationFile.h"
+#include "framework/handle.h"
 #include <fcntl.h>
 #include <io.h>
 
@@ -25,17 +26,16 @@ std::string RegistrationLine(const std::string& raw, const std::string& mediaId,
 bool CRegistrationFile::Open(const std::string& path)
 {
     Close();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    COwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
         return false;
-    int fd = _open_osfhandle((intptr_t)file, _O_APPEND | _O_TEXT | _O_WRONLY);
-    if (fd < 0) {
-        CloseHandle(file);
+    int fd = _open_osfhandle((intptr_t)file.Get(), _O_APPEND | _O_TEXT | _O_WRONLY);
+    if (fd < 0)
         return false;
-    }
+    file.Detach(); // the descriptor owns it now
     m_stream = _fdopen(fd, "a");
-    if (m_stream == NULL) {
+    if (m_stream == nullptr) {
         _close(fd);
         return false;
     }
@@ -49,7 +49,7 @@ bool CRegistrationFile::Open(const std::string& path)
 
 void CRegistrationFile::WriteLine(const std::string& line)
 {
-    if (m_stream == NULL)
+    if (m_stream == nullptr)
         return;
     fprintf(m_stream, "%s\n", line.c_str());
     fflush(m_stream);
@@ -57,8 +57,8 @@ void CRegistrationFile::WriteLine(const std::string& line)
 
 void CRegistrationFile::Close()
 {
-    if (m_stream != NULL) {
+    if (m_stream != nullptr) {
         fclose(m_stream);
-        m_stream = NULL;
+        m_stream = nullptr;
     }
 }

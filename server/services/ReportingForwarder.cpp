@@ -67,8 +67,7 @@ void CReportingForwarder::Reconnect()
 
 bool CReportingForwarder::ExecStoredProcedure(const BufferedRegistration& r)
 {
-    m_statement = FormatStoredProcedureCall(r);
-    return m_link.Execute(m_statement);
+    return m_link.Execute(FormatStoredProcedureCall(r));
 }
 
 bool CReportingForwarder::InsertIntoBuffer(const BufferedRegistration& r)

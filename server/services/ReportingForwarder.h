@@ -78,9 +78,6 @@ public:
     bool ExecStoredProcedure(const BufferedRegistration& r);
     bool InsertIntoBuffer(const BufferedRegistration& r);
 
-    // The last statement text built.
-    const std::string& GetStatement() const { return m_statement; }
-
 private:
     void Log(int image, UINT id) const;
     bool UseDatabase() const;
@@ -89,7 +86,6 @@ private:
     IReportingLink& m_link;
     ReportingHooks m_hooks;
     std::string m_bufferPath;
-    std::string m_statement;
     bool m_connected;
     SQLite::Database m_buffer;
     std::set<std::string> m_unreadableRows; // RegIDs already reported

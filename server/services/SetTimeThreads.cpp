@@ -3,93 +3,73 @@
 #include <stdio.h>
 
 CHalvexViewSetTime::CHalvexViewSetTime(IHalvexView& view, QueueSetTimeFn queueSetTime)
-    : m_view(view), m_queueSetTime(queueSetTime), m_workerRunning(0), m_stopped(0), m_worker(NULL), m_workerId(0), m_auto(NULL),
-      m_autoId(0)
+    : m_view(view), m_queueSetTime(queueSetTime), m_workerRunning(false), m_stopped(false), m_autoStarted(false)
 {
-    InitializeCriticalSection(&m_lock);
 }
 
 CHalvexViewSetTime::~CHalvexViewSetTime()
 {
-    if (m_worker != NULL)
-        CloseHandle(m_worker);
-    if (m_auto != NULL)
-        CloseHandle(m_auto);
-    DeleteCriticalSection(&m_lock);
+    m_stopped = true;
+    m_workerRunning = false;
 }
 
 BOOL CHalvexViewSetTime::StartSetTimeWorker()
 {
     // The flag is claimed here, by the starter, so that the operator's command
     // and the auto thread cannot both start a worker.
-    if (m_stopped || InterlockedCompareExchange(&m_workerRunning, 1, 0) != 0)
+    bool idle = false;
+    if (m_stopped || !m_workerRunning.compare_exchange_strong(idle, true))
         return FALSE;
-    EnterCriticalSection(&m_lock);
-    if (m_worker != NULL)
-        CloseHandle(m_worker); // the previous worker has ended
-    m_worker = CreateThread(NULL, 0, SetTimeToAllThread, this, 0, &m_workerId);
-    if (m_worker == NULL)
-        InterlockedExchange(&m_workerRunning, 0);
-    BOOL started = m_worker != NULL;
-    LeaveCriticalSection(&m_lock);
+    CSingleLock lock(&m_lock, TRUE);
+    // The previous worker has cleared the flag: it is past its last
+    // controller, and this join only waits for its last steps.
+    m_worker.Join();
+    const BOOL started = m_worker.Start([this] { RunWorker(); });
+    if (!started)
+        m_workerRunning = false;
     return started;
 }
 
 BOOL CHalvexViewSetTime::StartAutoSetTimeThread()
 {
-    if (m_auto != NULL)
+    if (m_autoStarted.exchange(true))
         return FALSE;
-    m_auto = CreateThread(NULL, 0, AutoSetTimeThread, this, 0, &m_autoId);
-    return m_auto != NULL;
+    return m_auto.Start([this] { RunAuto(); });
 }
 
 void CHalvexViewSetTime::Stop(DWORD (*wait)(HANDLE*))
 {
-    InterlockedExchange(&m_stopped, 1);
-    InterlockedExchange(&m_workerRunning, 0); // a running worker ends at its next controller
+    m_stopped = true;
+    m_workerRunning = false; // a running worker ends at its next controller
     WaitForThreads(wait);
 }
 
 void CHalvexViewSetTime::WaitForThreads(DWORD (*wait)(HANDLE*))
 {
-    if (m_auto != NULL)
-        wait(&m_auto);
-    EnterCriticalSection(&m_lock);
-    HANDLE worker = NULL;
-    if (m_worker != NULL)
-        DuplicateHandle(GetCurrentProcess(), m_worker, GetCurrentProcess(), &worker, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    LeaveCriticalSection(&m_lock);
-    if (worker != NULL) {
-        wait(&worker);
-        CloseHandle(worker);
+    const AfxHandleWait callersWait = [wait](HANDLE h) { return wait(&h); };
+    m_auto.Join(callersWait);
+    // Waited for without the lock: a start meanwhile puts its own worker in place.
+    COwnedThread worker;
+    {
+        CSingleLock lock(&m_lock, TRUE);
+        worker = std::move(m_worker);
     }
-}
-
-DWORD WINAPI CHalvexViewSetTime::SetTimeToAllThread(LPVOID service)
-{
-    static_cast<CHalvexViewSetTime*>(service)->RunWorker();
-    return 0;
-}
-
-DWORD WINAPI CHalvexViewSetTime::AutoSetTimeThread(LPVOID service)
-{
-    static_cast<CHalvexViewSetTime*>(service)->RunAuto();
-    return 0;
+    worker.Join(callersWait);
 }
 
 void CHalvexViewSetTime::RunWorker()
 {
-    HRESULT com = CoInitialize(NULL);
+    HRESULT com = CoInitialize(nullptr);
     m_view.RefreshCommandStates();
     std::string timeSet = m_view.LoadResourceString(IDS_TIMESET);
     // Controllers are named by (port, id) and looked up at use: one removed
     // meanwhile is skipped by the bus, never touched after it is freed.
     for (const auto& controller : m_view.ControllersInTreeOrder()) {
-        if (!m_view.IsRunning() || m_workerRunning == 0 || m_stopped)
+        if (!m_view.IsRunning() || !m_workerRunning || m_stopped)
             break;
         int port = controller.first, id = controller.second;
         int result = m_queueSetTime(port, id);
-        if (!m_view.IsRunning() || m_workerRunning == 0 || m_stopped)
+        if (!m_view.IsRunning() || !m_workerRunning || m_stopped)
             break;
         char line[256];
         snprintf(line, sizeof(line), "%s CP:%d ID%d", timeSet.c_str(), port, id);
@@ -100,7 +80,7 @@ void CHalvexViewSetTime::RunWorker()
             m_view.AddLogMessage(line, 0);
         }
     }
-    InterlockedExchange(&m_workerRunning, 0);
+    m_workerRunning = false;
     if (m_view.IsRunning())
         m_view.RefreshCommandStates();
     if (SUCCEEDED(com))
@@ -120,7 +100,7 @@ bool CHalvexViewSetTime::IntervalPassed(const FILETIME& lastRun, const FILETIME&
 
 void CHalvexViewSetTime::RunAuto()
 {
-    HRESULT com = CoInitialize(NULL);
+    HRESULT com = CoInitialize(nullptr);
     FILETIME lastRun;
     GetSystemTimeAsFileTime(&lastRun);
     while (m_view.IsRunning() && !m_stopped) {

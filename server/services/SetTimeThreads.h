@@ -3,6 +3,9 @@
 // an interval.
 #pragma once
 #include "server/services/HalvexViewServices.h"
+#include "framework/ownedthread.h"
+#include "framework/sync.h"
+#include <atomic>
 
 // Queues a set-time on the controller (port, id) if it still exists; the bus
 // error code, 0 on success.
@@ -14,11 +17,12 @@ class CHalvexViewSetTime
 {
 public:
     CHalvexViewSetTime(IHalvexView& view, QueueSetTimeFn queueSetTime);
+    // Ends and joins both threads (normally Stop or the shutdown did).
     ~CHalvexViewSetTime();
 
     // Starts the worker unless one runs; safe from any thread. TRUE when started.
     BOOL StartSetTimeWorker();
-    bool WorkerRunning() const { return m_workerRunning != 0; }
+    bool WorkerRunning() const { return m_workerRunning; }
     // Starts the auto set-time thread (once).
     BOOL StartAutoSetTimeThread();
     // The shutdown's waits, after the view's running flag was cleared; each
@@ -29,10 +33,6 @@ public:
     // waits for them; no worker starts afterwards.
     void Stop(DWORD (*wait)(HANDLE*));
 
-    // The two thread bodies.
-    static DWORD WINAPI SetTimeToAllThread(LPVOID service);
-    static DWORD WINAPI AutoSetTimeThread(LPVOID service);
-
     // The auto thread's test on each tick: true when a run is due.
     static bool IntervalPassed(const FILETIME& lastRun, const FILETIME& now, int intervalMinutes);
 
@@ -42,11 +42,10 @@ private:
 
     IHalvexView& m_view;
     QueueSetTimeFn m_queueSetTime;
-    volatile LONG m_workerRunning;
-    volatile LONG m_stopped;
-    CRITICAL_SECTION m_lock; // guards the worker handle
-    HANDLE m_worker;
-    DWORD m_workerId;
-    HANDLE m_auto;
-    DWORD m_autoId;
+    std::atomic<bool> m_workerRunning;
+    std::atomic<bool> m_stopped;
+    std::atomic<bool> m_autoStarted;
+    CCriticalSection m_lock; // guards m_worker
+    COwnedThread m_worker;   // SetTimeToAll: queues a set-time on every controller
+    COwnedThread m_auto;     // AutoSetTime: starts the worker at the interval
 };

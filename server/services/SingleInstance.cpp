@@ -3,22 +3,16 @@
 namespace {
 // The published block must outlive the checker object, which is a local of
 // the start-up: the process holds it until it ends.
-HANDLE g_publishedMapping = NULL;
-HANDLE g_instanceMutex = NULL;
+COwnedHandle g_publishedMapping;
+COwnedHandle g_instanceMutex;
 } // namespace
 
 CSingleInstance::CSingleInstance(const char* applicationName)
-    : m_applicationName(applicationName), m_lock(CreateMutexA(NULL, FALSE, NULL)), m_hMapping(NULL)
+    : m_applicationName(applicationName), m_lock(CreateMutexA(nullptr, FALSE, nullptr))
 {
 }
 
-CSingleInstance::~CSingleInstance()
-{
-    if (m_hMapping != NULL)
-        CloseHandle(m_hMapping);
-    if (m_lock != NULL)
-        CloseHandle(m_lock);
-}
+CSingleInstance::~CSingleInstance() {}
 
 std::string CSingleInstance::MakeMappingName() const
 {
@@ -27,34 +21,32 @@ std::string CSingleInstance::MakeMappingName() const
 
 BOOL CSingleInstance::PreviousInstanceRunning()
 {
-    if (m_hMapping == NULL)
-        m_hMapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, MakeMappingName().c_str());
-    return m_hMapping != NULL;
+    if (!m_hMapping.IsValid())
+        m_hMapping.Attach(OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, MakeMappingName().c_str()));
+    return m_hMapping.IsValid();
 }
 
 HWND CSingleInstance::ActivatePrevious()
 {
-    if (m_hMapping == NULL)
-        return NULL;
+    if (!m_hMapping.IsValid())
+        return nullptr;
     void* view = MapViewOfFile(m_hMapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(DWORD));
-    if (view == NULL) {
-        CloseHandle(m_hMapping);
-        m_hMapping = NULL;
-        return NULL;
+    if (view == nullptr) {
+        m_hMapping.Close();
+        return nullptr;
     }
     WaitForSingleObject(m_lock, INFINITE);
     HWND window = (HWND)(ULONG_PTR)(*static_cast<volatile DWORD*>(view));
     UnmapViewOfFile(view);
-    if (window == NULL || !IsWindow(window)) {
+    if (window == nullptr || !IsWindow(window)) {
         ReleaseMutex(m_lock);
-        return NULL;
+        return nullptr;
     }
     HWND popup = GetLastActivePopup(window);
     if (IsIconic(window) || !IsWindowVisible(window))
         ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(popup);
-    CloseHandle(m_hMapping);
-    m_hMapping = NULL;
+    m_hMapping.Close();
     ReleaseMutex(m_lock);
     return window;
 }
@@ -63,22 +55,16 @@ BOOL CSingleInstance::PublishMainWindow(HWND mainWindow)
 {
     if (PreviousInstanceRunning())
         return FALSE;
-    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(DWORD),
-                                        MakeMappingName().c_str());
-    if (mapping == NULL)
+    COwnedHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD),
+                                            MakeMappingName().c_str()));
+    if (!mapping.IsValid())
         return FALSE;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) { // another instance was quicker
-        CloseHandle(mapping);
+    if (GetLastError() == ERROR_ALREADY_EXISTS) // another instance was quicker
         return FALSE;
-    }
     void* view = MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(DWORD));
-    if (view == NULL) {
-        CloseHandle(mapping);
+    if (view == nullptr)
         return FALSE;
-    }
-    if (g_publishedMapping != NULL)
-        CloseHandle(g_publishedMapping);
-    g_publishedMapping = mapping;
+    g_publishedMapping = std::move(mapping);
     WaitForSingleObject(m_lock, INFINITE);
     *static_cast<volatile DWORD*>(view) = (DWORD)(ULONG_PTR)mainWindow;
     UnmapViewOfFile(view);
@@ -88,15 +74,13 @@ BOOL CSingleInstance::PublishMainWindow(HWND mainWindow)
 
 BOOL AcquireInstanceMutex(const char* name)
 {
-    if (g_instanceMutex != NULL)
+    if (g_instanceMutex.IsValid())
         return TRUE;
-    HANDLE mutex = CreateMutexA(NULL, FALSE, name);
-    if (mutex == NULL)
+    COwnedHandle mutex(CreateMutexA(nullptr, FALSE, name));
+    if (!mutex.IsValid())
         return FALSE;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
         return FALSE;
-    }
-    g_instanceMutex = mutex;
+    g_instanceMutex = std::move(mutex);
     return TRUE;
 }

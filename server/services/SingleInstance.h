@@ -2,6 +2,7 @@
 // front: the running instance publishes its main window handle in a small
 // named shared-memory block.
 #pragma once
+#include "framework/handle.h"
 #include <windows.h>
 #include <string>
 
@@ -25,8 +26,8 @@ private:
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 
     std::string m_applicationName;
-    HANDLE m_lock;     // unnamed mutex ordering this object's own accesses
-    HANDLE m_hMapping; // opened by PreviousInstanceRunning
+    COwnedHandle m_lock;     // unnamed mutex ordering this object's own accesses
+    COwnedHandle m_hMapping; // opened by PreviousInstanceRunning
 };
 
 // The second guard, for the time before the first instance has published its

@@ -2,35 +2,10 @@
 #include "server/services/IniFile.h"
 #include "server/services/ServiceMessages.h"
 #include "server/services/TH_DatabaseBC.h"
-#include <objbase.h>
 
-namespace {
-struct Locked {
-    CRITICAL_SECTION& cs;
-    explicit Locked(CRITICAL_SECTION& c) : cs(c) { EnterCriticalSection(&cs); }
-    ~Locked() { LeaveCriticalSection(&cs); }
-};
-// Waits for one handle while dispatching this thread's messages; thread
-// messages that arrive meanwhile have no window and are thereby discarded.
-void PumpWhileWaiting(HANDLE handle)
-{
-    for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-        if (r != WAIT_OBJECT_0 + 1)
-            return; // signalled, or the handle is not valid
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-}
+IMPLEMENT_DYNCREATE(CTH_Consumer, CWorkerThread)
 
-} // namespace
-
-IMPLEMENT_DYNCREATE(CTH_Consumer, CWinThread)
-
-BEGIN_MESSAGE_MAP(CTH_Consumer, CWinThread)
+BEGIN_MESSAGE_MAP(CTH_Consumer, CWorkerThread)
     ON_THREAD_MESSAGE(WM_BUS_REGISTRATION, OnRegistration)
     ON_THREAD_MESSAGE(WM_BUS_STATUS, OnStatus)
     ON_THREAD_MESSAGE(WM_BUS_EEPROM_READ, OnEEPROMRead)
@@ -41,41 +16,25 @@ BEGIN_MESSAGE_MAP(CTH_Consumer, CWinThread)
     ON_THREAD_MESSAGE(WM_THREAD_STOP, OnStop)
 END_MESSAGE_MAP()
 
-CTH_Consumer::CTH_Consumer()
-    : m_pOwnerView(nullptr), m_pDatabaseBC(nullptr), m_pDatabaseQueue(nullptr), m_hrCom(E_FAIL)
-{
-    // Ready before the thread runs: the handlers may be called directly.
-    InitializeCriticalSection(&m_Lock);
-}
+// The lock is ready before the thread runs: the handlers may be called directly.
+CTH_Consumer::CTH_Consumer() : m_pOwnerView(nullptr), m_pDatabaseBC(nullptr), m_pDatabaseQueue(nullptr) {}
 
-CTH_Consumer::~CTH_Consumer()
-{
-    DeleteCriticalSection(&m_Lock);
-}
+CTH_Consumer::~CTH_Consumer() {}
 
 BOOL CTH_Consumer::InitInstance()
 {
-    m_hrCom = CoInitialize(NULL);
+    CWorkerThread::InitInstance();
     SYSTEMTIME now;
     GetLocalTime(&now);
     OpenFile(ApplicationFolder(), now);
 
-    CWinThread* thread = AfxBeginThread(RUNTIME_CLASS(CTH_DatabaseBC), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    m_pDatabaseBC = thread ? static_cast<CTH_DatabaseBC*>(thread) : nullptr;
-    if (m_pDatabaseBC) {
-        m_pDatabaseBC->m_bAutoDelete = TRUE;
-        m_pDatabaseBC->m_pOwnerView = m_pOwnerView;
+    IHalvexView* view = m_pOwnerView;
+    m_pDatabaseBC = m_DatabaseLink.Start<CTH_DatabaseBC>([view](CTH_DatabaseBC* thread) {
+        thread->m_pOwnerView = view;
+    });
+    if (m_pDatabaseBC)
         m_pDatabaseQueue = &m_pDatabaseBC->Queue();
-        m_pDatabaseBC->ResumeThread();
-    }
     return TRUE;
-}
-
-int CTH_Consumer::ExitInstance()
-{
-    if (SUCCEEDED(m_hrCom))
-        CoUninitialize();
-    return CWinThread::ExitInstance();
 }
 
 bool CTH_Consumer::OpenFile(const std::string& folder, const SYSTEMTIME& now)
@@ -105,7 +64,7 @@ void CTH_Consumer::HandleRegistration(int ringIndex, const RegistrationRecord& r
 {
     if (!m_pOwnerView->IsRunning())
         return;
-    Locked lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     PostToDispatcher(WM_TCP_REG2, r.port, ringIndex);
     m_pOwnerView->AddRegistration(ringIndex);
     if (!r.valid)
@@ -146,7 +105,7 @@ void CTH_Consumer::OnEEPROMRead(WPARAM wParam, LPARAM lParam)
 {
     if (!m_pOwnerView || !m_pOwnerView->IsRunning())
         return;
-    Locked lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     PostToDispatcher(WM_TCP_READ_REPLY, wParam, lParam);
 }
 
@@ -154,7 +113,7 @@ void CTH_Consumer::OnEEPROMWrite(WPARAM wParam, LPARAM lParam)
 {
     if (!m_pOwnerView || !m_pOwnerView->IsRunning())
         return;
-    Locked lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     PostToDispatcher(WM_TCP_WRITE_REPLY, wParam, lParam);
 }
 
@@ -169,13 +128,13 @@ void CTH_Consumer::OnCommandFailed(WPARAM wParam, LPARAM lParam)
 {
     if (!m_pOwnerView || !m_pOwnerView->IsRunning())
         return;
-    Locked lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     PostToDispatcher(WM_TCP_FAILED_REPLY, wParam, lParam);
 }
 
 void CTH_Consumer::CloseFile()
 {
-    Locked lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     m_RegFile.Close();
 }
 
@@ -189,24 +148,19 @@ void CTH_Consumer::OnReconnectDatabase(WPARAM wParam, LPARAM lParam)
 
 void CTH_Consumer::OnStop(WPARAM, LPARAM)
 {
-    Locked lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     m_RegFile.Close();
     if (m_pDatabaseBC) {
-        // The database thread deletes its object when it ends: wait on a
-        // handle of our own, taken before it is asked to stop.
-        HANDLE handle = NULL;
-        DuplicateHandle(GetCurrentProcess(), m_pDatabaseBC->m_hThread, GetCurrentProcess(), &handle, SYNCHRONIZE,
-                        FALSE, 0);
+        // The database thread deletes its object when it ends: the link's
+        // own handle is waited on. Thread messages that arrive meanwhile have
+        // no window and are thereby discarded.
         m_pDatabaseBC->Stop();
         m_pDatabaseBC = nullptr;
         m_pDatabaseQueue = nullptr;
-        if (handle) {
-            PumpWhileWaiting(handle);
-            CloseHandle(handle);
-        }
+        m_DatabaseLink.Join(AfxWaitWithMessagePump);
     }
     MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         ; // events still queued are discarded
     PostThreadMessage(WM_QUIT, 0, 0);
 }

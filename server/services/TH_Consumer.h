@@ -15,7 +15,7 @@
 
 class CTH_DatabaseBC;
 
-class CTH_Consumer : public CWinThread
+class CTH_Consumer : public CWorkerThread
 {
     DECLARE_DYNCREATE(CTH_Consumer)
 public:
@@ -23,12 +23,6 @@ public:
     ~CTH_Consumer() override;
 
     BOOL InitInstance() override;
-    int ExitInstance() override;
-    // A worker without windows has no idle work; the GUI threads' idle
-    // clean-up would create this thread's own handle maps, whose per-thread
-    // destructors at thread exit leave the process heap locked under 64-bit
-    // Wine.
-    BOOL OnIdle(LONG) override { return FALSE; }
 
     // Message handlers (wParam and lParam as the bus posts them).
     void OnRegistration(WPARAM port, LPARAM ringIndex);
@@ -54,11 +48,11 @@ public:
     std::string m_strFileName;        // fixed in InitInstance
     CRegistrationFile m_RegFile;
     CTH_DatabaseBC* m_pDatabaseBC;    // auto-deleting; started in InitInstance
+    CThreadLink m_DatabaseLink;       // waited on when it stops
     CRegistrationQueue* m_pDatabaseQueue; // its queue: valid registrations, copied
-    CRITICAL_SECTION m_Lock;
+    CCriticalSection m_Lock;
 
 private:
     void PostToDispatcher(UINT message, WPARAM wParam, LPARAM lParam);
-    HRESULT m_hrCom;
     DECLARE_MESSAGE_MAP()
 };

@@ -3,7 +3,6 @@
 #include "server/services/ServiceBus.h"
 #include "server/services/ServiceMessages.h"
 #include "server/services/TH_Consumer.h"
-#include <objbase.h>
 
 namespace {
 
@@ -28,9 +27,9 @@ private:
 DWORD CTH_DatabaseBC::s_nTickMilliseconds = 1000;
 std::string CTH_DatabaseBC::s_strBufferPath;
 
-IMPLEMENT_DYNCREATE(CTH_DatabaseBC, CWinThread)
+IMPLEMENT_DYNCREATE(CTH_DatabaseBC, CWorkerThread)
 
-BEGIN_MESSAGE_MAP(CTH_DatabaseBC, CWinThread)
+BEGIN_MESSAGE_MAP(CTH_DatabaseBC, CWorkerThread)
     ON_THREAD_MESSAGE(WM_DB_REGISTRATION, OnRegistration)
     ON_THREAD_MESSAGE(WM_DB_RECONNECT, OnReconnect)
     ON_THREAD_MESSAGE(WM_DB_RECONNECT_TICK, OnReconnectTick)
@@ -38,20 +37,15 @@ BEGIN_MESSAGE_MAP(CTH_DatabaseBC, CWinThread)
 END_MESSAGE_MAP()
 
 CTH_DatabaseBC::CTH_DatabaseBC()
-    : m_pOwnerView(nullptr), m_hReconnectThread(NULL), m_dwReconnectThreadId(0), m_hFlushThread(NULL),
-      m_dwFlushThreadId(0), m_bRun(false), m_hStopEvent(CreateEventA(NULL, TRUE, FALSE, NULL)), m_hrCom(E_FAIL)
+    : m_pOwnerView(nullptr), m_bRun(false), m_hStopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
-    InitializeCriticalSection(&m_StartLock);
 }
 
+// Normally Stop has ended the tick threads already; they post to this
+// thread's id and read this object, so they never outlive it.
 CTH_DatabaseBC::~CTH_DatabaseBC()
 {
-    if (m_hReconnectThread)
-        CloseHandle(m_hReconnectThread);
-    if (m_hFlushThread)
-        CloseHandle(m_hFlushThread);
-    CloseHandle(m_hStopEvent);
-    DeleteCriticalSection(&m_StartLock);
+    StopTicks();
 }
 
 void CTH_DatabaseBC::PostLog(int image, UINT id) const
@@ -69,7 +63,7 @@ void CTH_DatabaseBC::PostBufferCount(int rows) const
 BOOL CTH_DatabaseBC::InitInstance()
 {
     m_queue.SetReader(m_nThreadID, WM_DB_REGISTRATION);
-    m_hrCom = CoInitialize(NULL);
+    CWorkerThread::InitInstance();
     m_pConnection.reset(new CAdoConnection);
     m_pLink.reset(new CAdoReportingLink(*m_pConnection));
 
@@ -86,16 +80,15 @@ BOOL CTH_DatabaseBC::InitInstance()
     m_pForwarder.reset(new CReportingForwarder(*m_pLink, hooks, buffer));
     m_pForwarder->Start(); // opens the buffer, then connects
 
-    EnterCriticalSection(&m_StartLock);
+    CSingleLock lock(&m_StartLock, TRUE);
     // A stop asked for while this thread was starting leaves the ticks off.
     if (WaitForSingleObject(m_hStopEvent, 0) == WAIT_TIMEOUT) {
         m_bRun = true;
-        m_hReconnectThread = ::CreateThread(NULL, 0, ReconnectThread, this, 0, &m_dwReconnectThreadId);
+        m_reconnectThread.Start([this] { TickLoop(WM_DB_RECONNECT_TICK); });
         Sleep(0);
-        m_hFlushThread = ::CreateThread(NULL, 0, FlushThread, this, 0, &m_dwFlushThreadId);
+        m_flushThread.Start([this] { TickLoop(WM_DB_FLUSH_TICK); });
         Sleep(0);
     }
-    LeaveCriticalSection(&m_StartLock);
     return TRUE;
 }
 
@@ -107,9 +100,7 @@ int CTH_DatabaseBC::ExitInstance()
     m_pForwarder.reset();
     m_pLink.reset();
     m_pConnection.reset();
-    if (SUCCEEDED(m_hrCom))
-        CoUninitialize();
-    return CWinThread::ExitInstance();
+    return CWorkerThread::ExitInstance();
 }
 
 void CTH_DatabaseBC::OnRegistration(WPARAM, LPARAM)
@@ -144,37 +135,30 @@ void CTH_DatabaseBC::OnFlushTick(WPARAM, LPARAM)
         m_pForwarder->Flush(m_bRun);
 }
 
-void CTH_DatabaseBC::TickLoop(CTH_DatabaseBC* self, UINT tickMessage)
+void CTH_DatabaseBC::TickLoop(UINT tickMessage)
 {
-    for (unsigned tick = 0; self->m_bRun; ++tick) {
+    for (unsigned tick = 0; m_bRun; ++tick) {
         if (tick % 30 == 0)
-            ::PostThreadMessageA(self->m_nThreadID, tickMessage, 0, 0);
-        WaitForSingleObject(self->m_hStopEvent, s_nTickMilliseconds);
+            ::PostThreadMessageA(m_nThreadID, tickMessage, 0, 0);
+        WaitForSingleObject(m_hStopEvent, s_nTickMilliseconds);
     }
 }
 
-DWORD WINAPI CTH_DatabaseBC::ReconnectThread(LPVOID self)
+void CTH_DatabaseBC::StopTicks()
 {
-    TickLoop(static_cast<CTH_DatabaseBC*>(self), WM_DB_RECONNECT_TICK);
-    return 0;
-}
-
-DWORD WINAPI CTH_DatabaseBC::FlushThread(LPVOID self)
-{
-    TickLoop(static_cast<CTH_DatabaseBC*>(self), WM_DB_FLUSH_TICK);
-    return 0;
+    {
+        CSingleLock lock(&m_StartLock, TRUE);
+        m_bRun = false;
+        SetEvent(m_hStopEvent);
+    }
+    // Once the event is set no tick thread starts any more: they are joined
+    // without the lock.
+    m_flushThread.Join();
+    m_reconnectThread.Join();
 }
 
 void CTH_DatabaseBC::Stop()
 {
-    EnterCriticalSection(&m_StartLock);
-    m_bRun = false;
-    SetEvent(m_hStopEvent);
-    HANDLE flush = m_hFlushThread, reconnect = m_hReconnectThread;
-    LeaveCriticalSection(&m_StartLock);
-    if (flush)
-        WaitForSingleObject(flush, INFINITE);
-    if (reconnect)
-        WaitForSingleObject(reconnect, INFINITE);
+    StopTicks();
     PostThreadMessage(WM_QUIT, 0, 0);
 }

@@ -14,7 +14,7 @@
 
 class CAdoConnection;
 
-class CTH_DatabaseBC : public CWinThread
+class CTH_DatabaseBC : public CWorkerThread
 {
     DECLARE_DYNCREATE(CTH_DatabaseBC)
 public:
@@ -23,11 +23,6 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
-    // A worker without windows has no idle work; the GUI threads' idle
-    // clean-up would create this thread's own handle maps, whose per-thread
-    // destructors at thread exit leave the process heap locked under 64-bit
-    // Wine.
-    BOOL OnIdle(LONG) override { return FALSE; }
 
     // Valid registrations to forward, copied by the consumer; any thread may
     // push, this thread takes them when WM_DB_REGISTRATION wakes it.
@@ -44,15 +39,10 @@ public:
     // buffered.
     void Stop();
 
-    static DWORD WINAPI ReconnectThread(LPVOID self);
-    static DWORD WINAPI FlushThread(LPVOID self);
-
     IHalvexView* m_pOwnerView; // copied from the consumer before the thread runs
 
-    HANDLE m_hReconnectThread;
-    DWORD m_dwReconnectThreadId;
-    HANDLE m_hFlushThread;
-    DWORD m_dwFlushThreadId;
+    COwnedThread m_reconnectThread;
+    COwnedThread m_flushThread;
     std::atomic<bool> m_bRun;
 
     // Every thirtieth tick the reconnect and flush work runs. Tests shorten
@@ -62,15 +52,16 @@ public:
     static std::string s_strBufferPath;
 
 private:
-    static void TickLoop(CTH_DatabaseBC* self, UINT tickMessage);
+    void TickLoop(UINT tickMessage);
+    // Ends the tick threads and waits for them (they never wait for this one).
+    void StopTicks();
     void PostLog(int image, UINT id) const;
     void PostBufferCount(int rows) const;
     void ForwardQueued();
 
     CRegistrationQueue m_queue;
-    HANDLE m_hStopEvent; // wakes the tick threads at once
-    CRITICAL_SECTION m_StartLock; // orders the tick threads' start against Stop
-    HRESULT m_hrCom;
+    COwnedHandle m_hStopEvent; // wakes the tick threads at once
+    CCriticalSection m_StartLock; // orders the tick threads' start against Stop
     std::unique_ptr<CAdoConnection> m_pConnection; // made and used on this thread only
     std::unique_ptr<IReportingLink> m_pLink;
     std::unique_ptr<CReportingForwarder> m_pForwarder;

@@ -4,7 +4,6 @@
 #include "server/services/PendingRequests.h"
 #include "server/services/ServiceBus.h"
 #include "server/services/ServiceMessages.h"
-#include <objbase.h>
 #include <vector>
 
 bool SendAnswerLine(const std::string& requester, const std::string& line)
@@ -27,9 +26,9 @@ bool SendAnswerLine(const std::string& requester, const std::string& line)
     }
 }
 
-IMPLEMENT_DYNCREATE(CTH_TCPDispatcher, CWinThread)
+IMPLEMENT_DYNCREATE(CTH_TCPDispatcher, CWorkerThread)
 
-BEGIN_MESSAGE_MAP(CTH_TCPDispatcher, CWinThread)
+BEGIN_MESSAGE_MAP(CTH_TCPDispatcher, CWorkerThread)
     ON_THREAD_MESSAGE(WM_TCP_REG2, OnReg2)
     ON_THREAD_MESSAGE(WM_TCP_STATUS_REPLY, OnStatusReply)
     ON_THREAD_MESSAGE(WM_TCP_READ_REPLY, OnReadReply)
@@ -41,23 +40,15 @@ END_MESSAGE_MAP()
 
 // The lock of the pending-request maps (PendingLock) exists from static
 // construction on, so the listener may insert before this thread has run.
-CTH_TCPDispatcher::CTH_TCPDispatcher() : m_hrCom(E_FAIL), m_answers(SendAnswerLine) {}
+CTH_TCPDispatcher::CTH_TCPDispatcher() : m_answers(SendAnswerLine) {}
 
 CTH_TCPDispatcher::~CTH_TCPDispatcher() {}
-
-BOOL CTH_TCPDispatcher::InitInstance()
-{
-    m_hrCom = CoInitialize(NULL);
-    return TRUE;
-}
 
 int CTH_TCPDispatcher::ExitInstance()
 {
     ClearPendingRequests(); // nothing is sent for requests still waiting
     m_answers.Stop();
-    if (SUCCEEDED(m_hrCom))
-        CoUninitialize();
-    return CWinThread::ExitInstance();
+    return CWorkerThread::ExitInstance();
 }
 
 void CTH_TCPDispatcher::OnStatusReply(WPARAM, LPARAM lParam)

@@ -13,20 +13,14 @@ const int AnswerTimeoutSeconds = 10;
 // resolved, reached or written within AnswerTimeoutSeconds.
 bool SendAnswerLine(const std::string& requester, const std::string& line);
 
-class CTH_TCPDispatcher : public CWinThread
+class CTH_TCPDispatcher : public CWorkerThread
 {
     DECLARE_DYNCREATE(CTH_TCPDispatcher)
 public:
     CTH_TCPDispatcher();
     ~CTH_TCPDispatcher() override;
 
-    BOOL InitInstance() override;
     int ExitInstance() override;
-    // A worker without windows has no idle work; the GUI threads' idle
-    // clean-up would create this thread's own handle maps, whose per-thread
-    // destructors at thread exit leave the process heap locked under 64-bit
-    // Wine.
-    BOOL OnIdle(LONG) override { return FALSE; }
 
     // Handlers. Each takes its entry under the pending-request lock and
     // hands the line to the senders after letting go of it, so neither the
@@ -45,7 +39,6 @@ public:
     size_t AnswersInFlight() { return m_answers.Busy(); }
 
 private:
-    HRESULT m_hrCom;
     CAnswerSender m_answers;
     DECLARE_MESSAGE_MAP()
 };

@@ -13,7 +13,7 @@
 #include "tests/bus/call_trace.h"
 #include "tests/bus/exchange_phases.h"
 
-#include "bus/BusLock.h"
+#include "framework/sync.h"
 #include "bus/VTMultiDrop.h"
 
 #include <gtest/gtest.h>
@@ -224,7 +224,7 @@ TEST(BusBenchmark, RegistrationsPerSecondAgainstTheLineBound)
         call_trace::Start();
         const double bareCpuStart = CpuMs();
         {
-            BusLock lock(port->GetLock());
+            CSingleLock lock(&port->GetLock(), TRUE);
             BareLine bare(*port);
             for (int i = 0; i < BareExchanges; ++i) {
                 bare.Command(BareId, port->m_IdleFrame);
@@ -245,7 +245,7 @@ TEST(BusBenchmark, RegistrationsPerSecondAgainstTheLineBound)
             arrivals.Take();
         }
         const std::vector<phases::Exchange> bus =
-            phases::OfBusThreads(call_trace::Stop(), GetCurrentThreadId(), &port->GetLock());
+            phases::OfBusThreads(call_trace::Stop(), GetCurrentThreadId(), &port->GetLock().m_sect);
         for (int id : line.ids)
             ASSERT_EQ(RemoveDeviceById(line.com, id), 0);
         EXPECT_EQ(arrivals.count, total);

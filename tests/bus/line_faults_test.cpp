@@ -5,7 +5,7 @@
 #include "tests/sim/sim_control.h"
 
 #include "bus/VTMultiDrop.h"
-#include "bus/BusLock.h"
+#include "framework/sync.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ protected:
 
 TEST_F(LineFaults, GoldenTranscriptWithParity)
 {
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     ASSERT_EQ(port_->SendCommand(Address, Frame("ST", "").c_str()), 0);
     EXPECT_EQ(Join(sim_.Transcript(com_)), "m09 m09 s05 s01 s30 s33 s02 s53 s54 s30 s03 s46 s33 s42 s36 s04");
     sim_.Clear(com_);
@@ -115,7 +115,7 @@ TEST_F(LineFaults, EachFaultGivesItsCode)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.knob) + " " + c.arg + (c.poll ? " on the poll" : " on the command"));
-        BusLock lock(port_->GetLock());
+        CSingleLock lock(&port_->GetLock(), TRUE);
         const std::string status = Frame("ST", "");
         if (c.poll)
             ASSERT_EQ(port_->SendCommand(Address, status.c_str()), 0);
@@ -146,7 +146,7 @@ TEST_F(LineFaults, EachFaultGivesItsCode)
 TEST_F(LineFaults, ARegistrationWithABadDateIsStoredInvalid)
 {
     sim_.Reg(com_, Address, "00240801140509");
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     ASSERT_EQ(port_->SendCommand(Address, Frame("SD", "").c_str()), 0);
     sim_.Knob(com_, Address, "baddate", 1);
     char reply[FrameBufferSize];
@@ -166,7 +166,7 @@ TEST_F(LineFaults, ALostAcknowledgementEchoIsRetriedAndDeliversOnce)
 {
     sim_.Reg(com_, Address, "00240801140509");
     sim_.Reg(com_, Address, "00240801140510");
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     ASSERT_EQ(port_->SendCommand(Address, Frame("SD", "").c_str()), 0);
     char reply[FrameBufferSize];
     ASSERT_EQ(port_->ReadReply(Address, reply), 0);
@@ -189,6 +189,6 @@ TEST_F(LineFaults, APortOpensAgainWhateverParityTheLineKept)
         port_.reset(new CommPort(com_, g_DefaultReadTimeout));
         ASSERT_EQ(port_->OpenPort(), 0);
     }
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     EXPECT_EQ(port_->SendCommand(Address, Frame("ST", "").c_str()), 0);
 }

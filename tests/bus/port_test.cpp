@@ -2,7 +2,7 @@
 // parities of a command and a poll, transaction failures with their codes,
 // reopening, and the threads' transactions one at a time.
 #include "bus/VTMultiDrop.h"
-#include "bus/BusLock.h"
+#include "framework/sync.h"
 #include "tests/bus/FakeLine.h"
 #include "tests/bus/TestView.h"
 #include "tests/bus/call_trace.h"
@@ -76,7 +76,7 @@ protected:
     // An idle request to controller 5, or the reading of its reply.
     int Transact(bool poll)
     {
-        BusLock lock(port_->GetLock());
+        CSingleLock lock(&port_->GetLock(), TRUE);
         char reply[FrameBufferSize];
         return poll ? port_->ReadReply(5, reply) : port_->SendCommand(5, Frame("SD", "").c_str());
     }
@@ -120,7 +120,7 @@ TEST(PortOpen, EachFailingStepGivesItsCodeAndLeavesTheLineClosed)
         EXPECT_EQ(port.OpenPort(), c.code);
         EXPECT_FALSE(port.IsOpen());
         EXPECT_FALSE(line->IsOpenNow());
-        EXPECT_EQ(port.m_PollThread, nullptr);
+        EXPECT_EQ(port.m_PollThread.GetHandle(), nullptr);
         EXPECT_EQ(port.ClosePort(), BUS_PORT_ALREADY_CLOSED);
     }
 }
@@ -138,15 +138,15 @@ TEST(PortOpen, SettingsOpenTwiceAndClose)
     EXPECT_TRUE(port.m_DCB.fBinary && port.m_DCB.fParity && port.m_DCB.fNull);
     EXPECT_FALSE(port.m_DCB.fOutxCtsFlow || port.m_DCB.fOutxDsrFlow || port.m_DCB.fOutX || port.m_DCB.fInX);
     EXPECT_EQ(port.m_DCB.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
-    EXPECT_NE(port.m_PollThread, nullptr);
-    EXPECT_NE(port.m_SelectThread, nullptr);
+    EXPECT_NE(port.m_PollThread.GetHandle(), nullptr);
+    EXPECT_NE(port.m_SelectThread.GetHandle(), nullptr);
     EXPECT_EQ(port.OpenPort(), BUS_PORT_ALREADY_OPENED);
     EXPECT_EQ(line->Opens(), 1);
     EXPECT_EQ(port.ClosePort(), 0);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(line->IsOpenNow());
-    EXPECT_EQ(port.m_PollThread, nullptr);
-    EXPECT_EQ(port.m_SelectThread, nullptr);
+    EXPECT_EQ(port.m_PollThread.GetHandle(), nullptr);
+    EXPECT_EQ(port.m_SelectThread.GetHandle(), nullptr);
     EXPECT_EQ(port.ClosePort(), BUS_PORT_ALREADY_CLOSED);
 }
 
@@ -162,7 +162,7 @@ TEST(PortOpen, AFailingCloseIsReported)
 
 TEST_F(QuietPort, GoldenTranscriptOfACommandAndAPoll)
 {
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     EXPECT_EQ(port_->SendCommand(5, Frame("ST", "").c_str()), 0);
     EXPECT_EQ(line_->Transcript(),
               "m05 m05 s05 s01 s30 s33 s02 s53 s54 s30 s03 s46 s33 s42 s36 s04");
@@ -177,7 +177,7 @@ TEST_F(QuietPort, GoldenTranscriptOfACommandAndAPoll)
 
 TEST_F(QuietPort, AddressesAreWrittenByCount)
 {
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     // A low byte of 0 still puts its two address bytes on the line.
     EXPECT_EQ(port_->SelectAddress(0x100), 0);
     EXPECT_EQ(line_->Transcript(), "m00 m00");
@@ -257,7 +257,7 @@ TEST_F(QuietPort, TransactionFailures)
 
 TEST_F(QuietPort, EchoIsRetriedOncePerByteWritten)
 {
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     line_->SetFaults([] { FakeLine::Faults f; f.shortEchoes = 100; return f; }());
     const std::string frame = Frame("SD", "");
     EXPECT_EQ(port_->WriteEchoed(frame.c_str()), BUS_RXSTR);
@@ -307,7 +307,7 @@ TEST(PortReopen, FailedSelectionReopensAndAFailedReopenTakesTheLineDown)
     CommPort port(3, 16, line);
     ASSERT_EQ(port.OpenPort(), 0);
     {
-        BusLock lock(port.GetLock());
+        CSingleLock lock(&port.GetLock(), TRUE);
         // A refused space parity after the address: error 2 and one reopen.
         line->WithFaults([](FakeLine::Faults& f) { f.failParity = SPACEPARITY; });
         EXPECT_EQ(port.SelectAddress(5), BUS_SETCOMMSTATE);
@@ -327,7 +327,7 @@ TEST(PortReopen, FailedSelectionReopensAndAFailedReopenTakesTheLineDown)
         EXPECT_EQ(line->Opens(), 3);
     }
     EXPECT_EQ(port.ClosePort(), 0);
-    EXPECT_EQ(port.m_PollThread, nullptr);
+    EXPECT_EQ(port.m_PollThread.GetHandle(), nullptr);
 }
 
 TEST(PortReopen, AReopenWhoseSettingsFailTakesTheLineDownAndCloseJoinsTheThreads)
@@ -336,7 +336,7 @@ TEST(PortReopen, AReopenWhoseSettingsFailTakesTheLineDownAndCloseJoinsTheThreads
     std::unique_ptr<CommPort> port(new CommPort(3, 16, line));
     ASSERT_EQ(port->OpenPort(), 0);
     {
-        BusLock lock(port->GetLock());
+        CSingleLock lock(&port->GetLock(), TRUE);
         line->WithFaults([](FakeLine::Faults& f) { f.escape = 1; f.getTimeouts = -1; });
         EXPECT_EQ(port->SelectAddress(5), BUS_ESCAPECOMMFUNCTION);
         EXPECT_TRUE(port->IsLineDown());
@@ -344,11 +344,11 @@ TEST(PortReopen, AReopenWhoseSettingsFailTakesTheLineDownAndCloseJoinsTheThreads
         EXPECT_FALSE(line->IsOpenNow());
     }
     // The threads go on while the line is down; closing joins them.
-    EXPECT_NE(port->m_PollThread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(port->m_SelectThread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_NE(port->m_PollThread.GetHandle(), nullptr);
+    EXPECT_EQ(WaitForSingleObject(port->m_SelectThread.GetHandle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(port->ClosePort(), 0);
-    EXPECT_EQ(port->m_PollThread, nullptr);
-    EXPECT_EQ(port->m_SelectThread, nullptr);
+    EXPECT_EQ(port->m_PollThread.GetHandle(), nullptr);
+    EXPECT_EQ(port->m_SelectThread.GetHandle(), nullptr);
     EXPECT_EQ(port->ClosePort(), BUS_PORT_ALREADY_CLOSED);
     port.reset();
 }
@@ -444,7 +444,7 @@ TEST_F(QuietPort, IdleRequestsWaitForTheEventThreadAndRespectTheQueue)
     Device* a = Add(5);
     Device* b = Add(6);
     line_->WithPeer(6, [](FakeLine::Peer&) {});
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
 
     g_EventThreadId = 0;
     port_->SelectTransaction(a);
@@ -478,7 +478,7 @@ TEST_F(QuietPort, IdleRequestsWaitForTheEventThreadAndRespectTheQueue)
 TEST_F(QuietPort, FirstIdleSuccessReportsRespondingOnceAView)
 {
     Device* a = Add(5);
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     SetBusView(nullptr);
     port_->SelectTransaction(a);
     EXPECT_EQ(a->GetState(), DEVICE_NEW) << "no view: the state waits for one";
@@ -493,7 +493,7 @@ TEST_F(QuietPort, FirstIdleSuccessReportsRespondingOnceAView)
 TEST_F(QuietPort, CommandsDeliveredOnlyAndAnswered)
 {
     Device* a = Add(5);
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     view_.m_selectPollInfo = true;
 
     a->QueueWriteEEPROM(500, 1);
@@ -521,7 +521,7 @@ TEST_F(QuietPort, CommandsDeliveredOnlyAndAnswered)
 TEST_F(QuietPort, ACommandNeverAnsweredIsDroppedAfterItsDeliveries)
 {
     Device* a = Add(5);
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     a->QueueDiagnostics();  // the fake controller takes DG but never replies
     for (int i = 1; i < g_MaxCommandDeliveries; ++i) {
         port_->SelectTransaction(a);
@@ -552,7 +552,7 @@ std::vector<std::string> TakeFailedCommands()
 TEST_F(QuietPort, AnAwaitedCommandThatEndsWithoutItsAnswerIsReportedOnce)
 {
     Device* a = Add(5);
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     {
         SCOPED_TRACE("taken every time but never answered");
         a->QueueReadEEPROM(496, true);  // the fake controller gives no RE reply
@@ -601,7 +601,7 @@ TEST_F(QuietPort, TheFailurePastTwentyDropsTheCommand)
 {
     Device* a = Add(5);
     line_->WithPeer(5, [](FakeLine::Peer& p) { p.silent = true; });
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     a->QueueStatus();
     a->QueueReadEEPROM(1);
     a->SetFailureCounter(19);
@@ -630,7 +630,7 @@ TEST_F(QuietPort, ARegistrationIsAcknowledgedOnlyOnceHandedOn)
 {
     Device* a = Add(5);
     line_->WithPeer(5, [](FakeLine::Peer& p) { p.fifo.push_back("00240803140509"); });
-    BusLock lock(port_->GetLock());
+    CSingleLock lock(&port_->GetLock(), TRUE);
     port_->SelectTransaction(a);
     g_EventThreadId = 0;  // the event thread has gone
     port_->PollTransaction(a);
@@ -658,7 +658,7 @@ TEST(RegistryLookups, IdsOutsideOneByteFindNothingAndLeaveControllerFive)
     Device* five = nullptr;
     ASSERT_EQ(port->AddDevice(5, &five, true, "Door"), 0);
     {
-        BusLock lock(g_RegistryLock);
+        CSingleLock lock(&g_RegistryLock, TRUE);
         g_Ports[3] = port;
     }
     for (int id : {0, 256, 261, -251, 65541}) {

@@ -216,9 +216,9 @@ TEST_F(BusSim, RegistryScenario)
     CommPort* port = FindCommPort(com1);
     ASSERT_NE(port, nullptr);
     HANDLE threads[2];
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), port->m_PollThread, GetCurrentProcess(), &threads[0], SYNCHRONIZE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), port->m_PollThread.GetHandle(), GetCurrentProcess(), &threads[0], SYNCHRONIZE,
                                 FALSE, 0));
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), port->m_SelectThread, GetCurrentProcess(), &threads[1],
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), port->m_SelectThread.GetHandle(), GetCurrentProcess(), &threads[1],
                                 SYNCHRONIZE, FALSE, 0));
     EXPECT_EQ(RemoveDeviceById(com1, 5), 0);
     EXPECT_EQ(FindCommPort(com1), nullptr);

@@ -104,6 +104,27 @@ TEST(ListRowBatch, WorkersRowsArriveInOrderAtMostFourTimesASecond) {
     EXPECT_TRUE(f.list.drawing);
 }
 
+// Rows the GUI thread adds one at a time are in the list at once, but the
+// list is drawn once for the burst, by the timer.
+TEST(ListRowBatch, GuiThreadRowsGoInAtOnceAndAreDrawnOnceForTheBurst) {
+    Fixture f;
+    CListRowBatch<Row> batch(50, InsertNumber);
+    f.Attach(batch);
+    PumpUntil([] { return false; }, 50);  // the attach's wake-up
+    const int before = f.list.redraws;
+    for (int i = 1; i <= 80; ++i) {
+        batch.Queue(Row{i});
+        batch.InsertQueued();
+        ASSERT_EQ(f.list.GetItemCount(), std::min(i, 50));
+        ASSERT_EQ(atoi(f.list.GetItemText(f.list.GetItemCount() - 1, 0)), i);
+    }
+    EXPECT_FALSE(f.list.drawing) << "drawn row by row";
+    EXPECT_EQ(f.list.redraws, before);
+    EXPECT_TRUE(PumpUntil([&] { return f.list.drawing; }));
+    EXPECT_EQ(f.list.redraws, before + 1);
+    EXPECT_STREQ((LPCSTR)f.list.GetItemText(0, 0), "31");
+}
+
 TEST(ListRowBatch, DrawingComesBackWhenAnInsertionThrows) {
     Fixture f;
     CListRowBatch<Row> batch(10, [](CListCtrl& list, const Row& row) {

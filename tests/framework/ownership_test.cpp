@@ -202,6 +202,28 @@ TEST(OwnedThread, OwnerLeavingByExceptionWaitsForTheThread) {
     EXPECT_FALSE(IsOpen(raw));
 }
 
+// A thread that stops its own owner (a bus thread closing its port) must not
+// wait for itself; the owner keeps the handle, and its destructor later joins
+// from another thread.
+TEST(OwnedThread, JoinOnItsOwnThreadIsRefused) {
+    COwnedThread t;
+    std::atomic<int> joined{-1};
+    COwnedHandle go(NewEvent());
+    ASSERT_TRUE(t.Start([&] {
+        WaitForSingleObject(go, kWait);
+        joined = t.Join();  // without bound: never returns if it waits for itself
+    }));
+    HANDLE raw = t.GetHandle();
+    SetEvent(go);
+    const bool ended = WaitForSingleObject(raw, kWait) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateThread(raw, 1);  // it waits for itself; end it so the owner can go
+    ASSERT_TRUE(ended) << "the thread waited for its own end";
+    EXPECT_EQ(joined.load(), FALSE);
+    EXPECT_EQ(t.GetHandle(), raw) << "the handle stays for the owner";
+    EXPECT_TRUE(t.Join(0));
+}
+
 TEST(OwnedThread, MovesAndJoinsTheThreadItReplaces) {
     std::atomic<int> finished{0};
     COwnedThread a;

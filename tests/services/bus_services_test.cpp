@@ -2,7 +2,7 @@
 // consumer (for the file and the database) and the push read them, buffered rows rebuilt
 // in their own year, and controllers found by (port, id) at use.
 #include "bus/VTMultiDrop.h"
-#include "bus/BusLock.h"
+#include "framework/sync.h"
 #include "tests/bus/FakeLine.h"
 #include "server/services/BusServices.h"
 #include "server/services/ServiceMessages.h"
@@ -124,12 +124,12 @@ TEST(BusServices, AControllerOnALineThatIsDownIsAnsweredWithErr)
     VTMultiDrop::Device* device = nullptr;
     ASSERT_EQ(0, port->AddDevice(5, &device, true, "Door"));
     {
-        VTMultiDrop::BusLock lock(VTMultiDrop::g_RegistryLock);
+        CSingleLock lock(&VTMultiDrop::g_RegistryLock, TRUE);
         VTMultiDrop::g_Ports[3] = port;
     }
     EXPECT_TRUE(bus.ControllerExists(3, 5));
     {
-        VTMultiDrop::BusLock lock(port->GetLock());
+        CSingleLock lock(&port->GetLock(), TRUE);
         line->WithFaults([](FakeLine::Faults& f) { f.open = -1; f.failParity = SPACEPARITY; });
         port->SelectAddress(5);
     }

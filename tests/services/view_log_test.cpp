@@ -51,12 +51,14 @@ protected:
         ListView_InsertColumn(list, 1, &column);
         images = ImageList_Create(16, 16, ILC_COLOR32, 3, 0);
         ListView_SetImageList(list, images, LVSIL_SMALL);
-        log.Attach(list, owner);
+        listCtrl.Attach(list);
+        log.Attach(&listCtrl, owner);
         g_log = &log;
     }
     void TearDown() override
     {
         g_log = nullptr;
+        listCtrl.Detach();
         DestroyWindow(owner);
         ImageList_Destroy(images);
     }
@@ -82,6 +84,7 @@ protected:
     }
     int Count() { return ListView_GetItemCount(list); }
 
+    CListCtrl listCtrl;
     CHalvexViewLog log;
     HWND owner = NULL, list = NULL;
     HIMAGELIST images = NULL;

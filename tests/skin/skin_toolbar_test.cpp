@@ -7,7 +7,7 @@
 #include "gdi_census.h"
 #include "menu_window.h"
 #include "skin/drawing.h"
-#include "tests/screenshot/screen_png.h"
+#include "screen_png.h"
 #include <gtest/gtest.h>
 #include <set>
 #include <vector>

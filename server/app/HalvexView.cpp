@@ -39,6 +39,7 @@ BEGIN_MESSAGE_MAP(C_HalvexView, CFormView)
     ON_COMMAND(ID_SHOW_USER_LOG, OnShowUserLog)
     ON_COMMAND(ID_SETTINGS, OnSettings)
     ON_COMMAND(ID_IMPORT_REGISTRATIONS, OnImportRegistrations)
+    ON_UPDATE_COMMAND_UI(ID_IMPORT_REGISTRATIONS, OnUpdateImport)
     ON_COMMAND(ID_TEST_READ_EEPROM, OnTestReadEEPROM)
     ON_COMMAND(ID_TEST_WRITE_EEPROM, OnTestWriteEEPROM)
     ON_UPDATE_COMMAND_UI(ID_CONTROLLER_EDIT, OnUpdateControllerCommand)
@@ -58,7 +59,7 @@ END_MESSAGE_MAP()
 
 
 C_HalvexView::C_HalvexView()
-    : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_nAutoSetTime(0),
+    : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_bDatabaseConnected(false), m_nAutoSetTime(0),
       m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000),
       m_setTime(*this, QueueSetTimeOnBus), m_bInitialised(false), m_bShuttingDown(false), m_nBusy(0),
       m_bCloseDeferred(false), m_pRemoving(nullptr), m_hFrame(nullptr), m_busServices(*this),

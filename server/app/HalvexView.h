@@ -37,6 +37,7 @@ public:
     // connects: through SetConnStr and ConnStr only, under m_connStrLock.
     CString m_strConnStr;
     std::atomic<bool> m_bUseBCDB;
+    std::atomic<bool> m_bDatabaseConnected; // the reporting-database thread's connection is open
     std::atomic<int> m_nAutoSetTime;
     int m_nTestMenu;
     std::atomic<int> m_nSelectPollInfo;
@@ -96,6 +97,7 @@ public:
     // ---- IHalvexView (any thread) ------------------------------------------
     bool IsRunning() const override { return m_bRunning; }
     bool UseBCDB() const override { return m_bUseBCDB; }
+    void DatabaseConnected(bool connected) override { m_bDatabaseConnected = connected; }
     std::string ConnStr() const override;
     void SetConnStr(const CString& text);
     int AutoSetTime() const override { return m_nAutoSetTime; }
@@ -158,6 +160,7 @@ protected:
     void OnShowUserLog();
     void OnSettings();
     void OnImportRegistrations();
+    void OnUpdateImport(CCmdUI* cmdUI);
     void OnTestReadEEPROM();
     void OnTestWriteEEPROM();
     void OnUpdateControllerCommand(CCmdUI* cmdUI);

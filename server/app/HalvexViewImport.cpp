@@ -43,6 +43,11 @@ private:
 
 } // namespace
 
+void C_HalvexView::OnUpdateImport(CCmdUI* cmdUI)
+{
+    cmdUI->Enable(m_bDatabaseConnected);
+}
+
 void C_HalvexView::OnImportRegistrations()
 {
     CD_ImportReg dlg(AfxGetApp()->m_pszProfileName);

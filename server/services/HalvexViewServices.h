@@ -22,6 +22,9 @@ public:
     virtual DWORD DispatcherThreadId() const = 0; // of the CTH_TCPDispatcher
     // The view's window: target of WM_LOG_STRING and WM_BUFFER_COUNT.
     virtual HWND GetSafeHwnd() const = 0;
+    // Called by the reporting-database thread whenever its connection opens
+    // or goes; the view enables the import only while it is open.
+    virtual void DatabaseConnected(bool connected) {}
 
     // One time-stamped line in the message list; image 0 failure, 1 information.
     virtual void AddLogMessage(const std::string& text, int image) = 0;

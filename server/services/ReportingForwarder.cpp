@@ -21,6 +21,13 @@ void CReportingForwarder::Log(int image, UINT id) const
         m_hooks.log(image, id);
 }
 
+void CReportingForwarder::SetConnected(bool connected)
+{
+    m_connected = connected;
+    if (m_hooks.connected)
+        m_hooks.connected(connected);
+}
+
 bool CReportingForwarder::UseDatabase() const
 {
     return m_hooks.useDatabase && m_hooks.useDatabase();
@@ -42,7 +49,7 @@ void CReportingForwarder::Shutdown()
 void CReportingForwarder::Disconnect()
 {
     Log(1, IDS_DB_DISCONNECTED);
-    m_connected = false;
+    SetConnected(false);
     m_link.Close();
 }
 
@@ -51,7 +58,7 @@ void CReportingForwarder::Connect()
     Disconnect();
     if (!UseDatabase())
         return;
-    m_connected = m_link.Open(m_hooks.connectionString ? m_hooks.connectionString() : "");
+    SetConnected(m_link.Open(m_hooks.connectionString ? m_hooks.connectionString() : ""));
     Log(m_connected ? 1 : 0, m_connected ? IDS_DB_CONNECTED : IDS_DB_UNABLE_TO_CONNECT);
 }
 
@@ -61,7 +68,7 @@ void CReportingForwarder::Reconnect()
         return;
     m_link.Close();
     Log(1, IDS_DB_TRYING_TO_CONNECT);
-    m_connected = m_link.Open(m_hooks.connectionString ? m_hooks.connectionString() : "");
+    SetConnected(m_link.Open(m_hooks.connectionString ? m_hooks.connectionString() : ""));
     Log(m_connected ? 1 : 0, m_connected ? IDS_DB_CONNECTED : IDS_DB_UNABLE_TO_CONNECT);
 }
 

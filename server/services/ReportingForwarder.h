@@ -28,6 +28,7 @@ public:
 struct ReportingHooks {
     std::function<bool()> useDatabase;             // the owner's UseBCDB
     std::function<std::string()> connectionString; // the owner's ConnStr
+    std::function<void(bool connected)> connected;  // each change of the connection
     std::function<void(int image, UINT textId)> log;
     std::function<void(int rows)> bufferCount;
     // Rebuilds a buffered registration from its stored port, device id, raw
@@ -79,6 +80,7 @@ public:
     bool InsertIntoBuffer(const BufferedRegistration& r);
 
 private:
+    void SetConnected(bool connected); // tells the owner of each change
     void Log(int image, UINT id) const;
     bool UseDatabase() const;
     int CountRows(SQLite::Database& db) const;

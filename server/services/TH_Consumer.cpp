@@ -141,7 +141,7 @@ void CTH_Consumer::CloseFile()
 void CTH_Consumer::OnReconnectDatabase(WPARAM wParam, LPARAM lParam)
 {
     // Only this thread knows the database thread, and only while it runs.
-    Locked lock(m_Lock);
+    CSingleLock lock(&m_Lock, TRUE);
     if (m_pDatabaseBC)
         ::PostThreadMessageA(m_pDatabaseBC->m_nThreadID, WM_DB_RECONNECT, wParam, lParam);
 }

@@ -71,6 +71,7 @@ BOOL CTH_DatabaseBC::InitInstance()
     IHalvexView* view = m_pOwnerView;
     hooks.useDatabase = [view] { return view && view->UseBCDB(); };
     hooks.connectionString = [view] { return view ? view->ConnStr() : std::string(); };
+    hooks.connected = [view](bool connected) { if (view) view->DatabaseConnected(connected); };
     hooks.log = [this](int image, UINT id) { PostLog(image, id); };
     hooks.bufferCount = [this](int rows) { PostBufferCount(rows); };
     hooks.rebuild = [](int port, int id, const char* raw, int year, BufferedRegistration& out) {

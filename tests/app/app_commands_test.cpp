@@ -562,16 +562,20 @@ TEST(OperatorCommands, TestCommandsReadAndWriteTheirLocations)
 
     op.Post(CmdTestRead);
     EXPECT_TRUE(sim.Wait(p0, 5, "RE", alphaReads + 200, 60000));
-    Sleep(300);
     // Every location from 4 to 203 was read, and no other (a command the line
-    // lost is sent again).
+    // lost is sent again, so the count of reads alone does not tell).
     std::set<int> read;
-    for (const std::string& event : sim.Events(p0)) {
-        unsigned location = 0;
-        if (sscanf(event.c_str(), "cmd 5 RE %x", &location) == 1)
-            read.insert((int)location);
-    }
-    ASSERT_EQ(200u, read.size());
+    auto locationsRead = [&] {
+        read.clear();
+        for (const std::string& event : sim.Events(p0)) {
+            unsigned location = 0;
+            if (sscanf(event.c_str(), "cmd 5 RE %x", &location) == 1)
+                read.insert((int)location);
+        }
+        return read.size();
+    };
+    WaitUntil([&] { return locationsRead() >= 200; }, 60000, 200);
+    ASSERT_EQ(200u, locationsRead());
     EXPECT_EQ(4, *read.begin());
     EXPECT_EQ(203, *read.rbegin());
     ASSERT_EQ(0, op.Exit());

@@ -19,6 +19,17 @@ void PumpPending();
 // Paints the window now (and its children).
 void PaintNow(HWND wnd);
 
+// Destroys the frame (and its bars) at the end of a test.
+struct FrameScope {
+    CBarsFrame* frame;
+    explicit FrameScope(CBarsFrame* f) : frame(f) {}
+    ~FrameScope()
+    {
+        if (frame && IsWindow(frame->m_hWnd)) frame->DestroyWindow();
+        PumpPending();
+    }
+};
+
 // A draw mode for the time of one test.
 struct DrawModeScope {
     int previous;

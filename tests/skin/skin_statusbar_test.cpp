@@ -8,16 +8,6 @@
 
 namespace {
 
-struct FrameScope {
-    CBarsFrame* frame;
-    explicit FrameScope(CBarsFrame* f) : frame(f) {}
-    ~FrameScope()
-    {
-        if (frame && IsWindow(frame->m_hWnd)) frame->DestroyWindow();
-        PumpPending();
-    }
-};
-
 // The pixel of the first shadow line of the diagonal grip (draw mode 0).
 COLORREF GripPixel(CSkinStatusBar& bar)
 {

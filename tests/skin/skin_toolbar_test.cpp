@@ -81,16 +81,6 @@ void ExpectImages(CSkinToolBar& bar, int first, const std::vector<COLORREF>& fac
     }
 }
 
-struct FrameScope {
-    CBarsFrame* frame;
-    explicit FrameScope(CBarsFrame* f) : frame(f) {}
-    ~FrameScope()
-    {
-        if (frame && IsWindow(frame->m_hWnd)) frame->DestroyWindow();
-        PumpPending();
-    }
-};
-
 struct ShadedScope {
     int previous;
     explicit ShadedScope(int on) : previous(SetUseShadedIcons(on)) {}

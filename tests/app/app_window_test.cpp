@@ -237,24 +237,25 @@ struct PopupSearch {
     HWND found;
 };
 
+BOOL CALLBACK NotifierSearchStep(HWND w, LPARAM lp)
+{
+    PopupSearch* s = (PopupSearch*)lp;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    RECT r;
+    if (owner == s->pid && IsWindowVisible(w) && (GetWindowLongA(w, GWL_STYLE) & WS_POPUP) &&
+        GetWindowRect(w, &r) && r.right - r.left == 100 && r.bottom - r.top == 70) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The visible 100 x 70 popup of the process: the notifier.
 HWND FindNotifier(DWORD pid)
 {
     PopupSearch search = {pid, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            PopupSearch* s = (PopupSearch*)lp;
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            RECT r;
-            if (owner == s->pid && IsWindowVisible(w) && (GetWindowLongA(w, GWL_STYLE) & WS_POPUP) &&
-                GetWindowRect(w, &r) && r.right - r.left == 100 && r.bottom - r.top == 70) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&search);
+    EnumWindows(NotifierSearchStep, (LPARAM)&search);
     return search.found;
 }
 

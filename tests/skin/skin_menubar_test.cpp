@@ -145,23 +145,22 @@ struct Frame {
     HMENU Popup(int index) const { return GetSubMenu(menu, index); }
 };
 
+BOOL CALLBACK PopupMenuSearchStep(HWND w, LPARAM lp)
+{
+    char cls[16];
+    if (GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32768") == 0 && IsWindowVisible(w)) {
+        *(HMENU*)lp = (HMENU)SendMessageA(w, 0x01E1 /* MN_GETHMENU */, 0, 0);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The menu of the popup-menu window on screen, or null.
 HMENU ShownPopupMenu()
 {
-    struct Find {
-        HMENU menu = nullptr;
-    } f;
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            char cls[16];
-            if (GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32768") == 0 && IsWindowVisible(w)) {
-                ((Find*)lp)->menu = (HMENU)SendMessageA(w, 0x01E1 /* MN_GETHMENU */, 0, 0);
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&f);
-    return f.menu;
+    HMENU menu = nullptr;
+    EnumWindows(PopupMenuSearchStep, (LPARAM)&menu);
+    return menu;
 }
 
 // Steps run by a timer while a menu loop is open; each returns true when

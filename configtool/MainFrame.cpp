@@ -46,11 +46,17 @@ BOOL C_MainFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext* context) {
 
 int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
     if (CSkinFrameWnd::OnCreate(cs) == -1) return -1;
+    // The menu bar first: it takes the frame's menu at the first idle pass
+    // and lies above the other bars.
+    if (!m_wndMenuBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
+                             IDW_MENU_BAR))
+        return -1;
     if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
                                WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_FLYBY |
                                    CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
                                CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR) ||
-        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME) ||
+        !m_wndToolBar.LoadToolBarBitmap(IDB_TOOLBAR, ToolbarTransparent))
         return -1;
     // The menu items show the images of their toolbar buttons.
     if (!m_DefaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent)) return -1;
@@ -132,6 +138,12 @@ void C_MainFrame::SaveLayout() {
         tree->GetWindowRect(&outer);
         app->WriteProfileInt(ToolSettings::Section, ToolSettings::LeftView, outer.Width());
     }
+}
+
+BOOL C_MainFrame::PreTranslateMessage(MSG* msg) {
+    // Alt, F10 and the mnemonics belong to the menu bar.
+    if (m_wndMenuBar.GetSafeHwnd() && m_wndMenuBar.TranslateFrameMessage(msg)) return TRUE;
+    return CSkinFrameWnd::PreTranslateMessage(msg);
 }
 
 BOOL C_MainFrame::DestroyWindow() {

@@ -1,10 +1,13 @@
-// The main window of the configuration tool: the toolbar, the bar of the
+// The main window of the configuration tool: the menu bar, the toolbar, the bar of the
 // controller and its status, the status bar, and the page tree beside the
 // page in a splitter. It starts the reply listener, takes
 // the answers it posts and stops it when the window goes.
 #pragma once
 #include "framework/framework.h"
+#include "skin/menubar.h"
 #include "skin/skinframewnd.h"
+#include "skin/skinstatusbar.h"
+#include "skin/skintoolbar.h"
 #include "configtool/D_BarStatus.h"
 #include "configtool/ProgressDlg.h"
 
@@ -20,6 +23,7 @@ public:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     BOOL OnCreateClient(LPCREATESTRUCTA cs, CCreateContext* context) override;
     BOOL DestroyWindow() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     // The page in the right-hand pane; null for the welcome page.
     CV_Common* CurrentPage() const;
@@ -28,8 +32,9 @@ public:
     void ShowPage(CRuntimeClass* pageClass);
 
     CSplitterWnd m_wndSplitter;
-    CToolBar m_wndToolBar;
-    CStatusBar m_wndStatusBar;
+    CSkinMenuBar m_wndMenuBar;
+    CSkinToolBar m_wndToolBar;
+    CSkinStatusBar m_wndStatusBar;
     CD_BarStatus m_wndBarStatus;
     CProgressDlg m_dlgProgress;
     int m_nListeningPort;

@@ -4,6 +4,8 @@
 #include "orimbel_process.h"
 #include "screen_png.h"
 #include <gtest/gtest.h>
+#include <cctype>
+#include <climits>
 
 namespace {
 
@@ -320,6 +322,45 @@ TEST_F(Tool, TheTreePaneIs180PixelsWide) {
     EXPECT_EQ(180, tree.right - tree.left);
 }
 
+// The skinned bars stand top to bottom: the menu bar, the toolbar, the
+// controller's bar, the panes; the status bar at the bottom. Alt with a
+// letter opens that menu's popup from the menu bar (pictured: its icons).
+TEST_F(Tool, TheBarsStandInTheirOrderAndAltOpensTheMenuBar) {
+    struct Bar {
+        const char* name;
+        int id;
+    };
+    const Bar topDown[] = {{"menu bar", 0xE81A}, {"toolbar", 0xE800}, {"controller bar", 1001},
+                           {"page", 0xE901}, {"status bar", 0xE801}};
+    LONG above = LONG_MIN;
+    for (const Bar& bar : topDown) {
+        SCOPED_TRACE(bar.name);
+        HWND wnd = bar.id == 0xE901 ? T().Page() : GetDlgItem(T().Main(), bar.id);
+        ASSERT_TRUE(wnd && IsWindowVisible(wnd));
+        RECT r;
+        GetWindowRect(wnd, &r);
+        EXPECT_LT(0, r.bottom - r.top);
+        EXPECT_LE(above, r.top);
+        above = r.bottom;
+    }
+    HWND status = GetDlgItem(T().Main(), 0xE801);
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(status, SB_GETTEXTLENGTHA, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    EXPECT_EQ(5u, LOWORD(length)) << "the status bar says Ready";
+    const LPARAM altHeld = 1 << 29;
+    PostMessageA(T().Main(), WM_SYSKEYDOWN, 'F', altHeld | 1);
+    HWND popup = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (popup = FindProcessMenu(T().ProcessId())) != nullptr; })) << "no popup";
+    Sleep(300);
+    RECT shot, menu;
+    GetWindowRect(T().Main(), &shot);
+    GetWindowRect(popup, &menu);
+    UnionRect(&shot, &shot, &menu);
+    EXPECT_TRUE(SaveScreenPng(T().Path("file_menu.png").c_str(), shot));
+    PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitFor([&] { return FindProcessMenu(T().ProcessId()) == nullptr; })) << "the popup stays";
+}
+
 TEST_F(Tool, RegistersItsFileTypeForTheShell) {
     std::string exe = T().Path("Orimbel.exe");
     char full[MAX_PATH];
@@ -473,12 +514,13 @@ std::string LanguageDll(const char* name) {
     return std::string(dir ? dir : ".") + "\\tests\\lang\\dlls\\" + name + ".dll";
 }
 
-// Opens the main-menu popup of that mnemonic by the keyboard and takes its
-// last item with Enter, as a user would: a disabled item does nothing. (The
-// tool's menus cannot be read from another process under Wine.) The menu
-// is closed again when the item did not close it.
+// Opens the menu bar's popup of that mnemonic by Alt and the letter and takes
+// its last item with Enter, as a user would: a disabled item does nothing.
+// (The tool's menus cannot be read from another process under Wine.) The
+// menu is closed again when the item did not close it.
 void ChooseLastMenuItem(const OrimbelProcess& tool, char mnemonic) {
-    PostMessageA(tool.Main(), WM_SYSCOMMAND, SC_KEYMENU, mnemonic);
+    const LPARAM altHeld = 1 << 29;
+    PostMessageA(tool.Main(), WM_SYSKEYDOWN, (WPARAM)toupper((unsigned char)mnemonic), altHeld | 1);
     HWND popup = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (popup = FindProcessMenu(tool.ProcessId())) != nullptr; })) << "no popup";
     PostMessageA(popup, WM_KEYDOWN, VK_UP, 0);

@@ -3,6 +3,7 @@
 #include "skin/drawing.h"
 #include "skin/menutheme.h"
 #include "skin/skinlib.h"
+#include "skin/skintoolbar.h"
 
 IMPLEMENT_DYNAMIC(CSkinDialogBar, CDialogBar)
 
@@ -58,29 +59,6 @@ void CSkinDialogBar::OnPaint() {
 
 void CSkinDialogBar::OnNcPaint() { PaintBarNonClient(*this); }
 
-void CSkinDialogBar::PaintBarBackground(HDC dc) {
-    int mode = GetMenuDrawMode();
-    if (IsFloating() || !(IsFlatMode(mode) || IsGradientMode(mode))) return;
-    CRect bar;
-    GetWindowRect(&bar);
-    ScreenToClient(&bar);
-    CWnd* frame = GetParent();
-    if (frame && frame->GetParent()) frame = frame->GetParent();
-    CRect frameRect;
-    if (frame) {
-        frame->GetWindowRect(&frameRect);
-        ScreenToClient(&frameRect);
-    }
-    if (CSkinBrush* brush = GetMenuBarBrush()) {
-        POINT old;
-        ::SetBrushOrgEx(dc, frameRect.left, 0, &old);
-        ::FillRect(dc, &bar, (HBRUSH)brush->GetSafeHandle());
-        ::SetBrushOrgEx(dc, old.x, old.y, nullptr);
-    } else {
-        FillSolid(dc, bar, GetMenuBarColor(nullptr));
-    }
-}
-
 void CSkinDialogBar::PaintGradients(HDC dc, const CRect& r, COLORREF light, COLORREF middle, COLORREF dark,
                                     COLORREF line) {
     bool docked = !IsFloating();
@@ -113,7 +91,7 @@ BOOL CSkinDialogBar::OnEraseBkgnd(CDC* dc) {
         // Few colours: one darker band instead of the gradients.
         COLORREF band =
             mode <= 7 ? DarkenColor(30, GetMenuBarColor(nullptr)) : DarkenColor(30, GetSelectionBackColor());
-        PaintBarBackground(h);
+        PaintControlBarBackground(this, dc);
         CRect inner = r;
         if (!horizontal) {
             inner = CRect(r.left + 2, r.top, mode <= 7 ? r.right + 3 : r.right - 3, r.bottom);
@@ -132,7 +110,7 @@ BOOL CSkinDialogBar::OnEraseBkgnd(CDC* dc) {
         } else {
             GetThemeGradientColors(&light, &middle, &dark, &line);
         }
-        PaintBarBackground(h);
+        PaintControlBarBackground(this, dc);
         PaintGradients(h, r, light, middle, dark, line);
     } else {
         FillSolid(h, r, GetMenuBarColor(nullptr));

@@ -19,8 +19,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The menu bar's brush (or colour) aligned with the frame, under the gradients.
-    void PaintBarBackground(HDC dc);
     // The light-to-dark halves of the gradient modes and the docked bar's line.
     void PaintGradients(HDC dc, const CRect& r, COLORREF light, COLORREF middle, COLORREF dark, COLORREF line);
 };

@@ -2,24 +2,21 @@
 // written. Its owner (the main window) is disabled while it stands, so no
 // other command can start. The answers move it on the GUI thread.
 #pragma once
+#include "common/ProgressWindow.h"
 #include "framework/framework.h"
 
-class CProgressDlg : public CDialog {
+class CProgressDlg : public CProgressWindow<CDialog> {
 public:
     // captionId 0: "Transferring configuration".
     explicit CProgressDlg(UINT captionId = 0);
-    ~CProgressDlg() override;
 
     // parent null: over the main window. FALSE when the window could not be made.
     BOOL Create(CWnd* parent = nullptr);
-    BOOL IsOpen() const { return m_hWnd != nullptr && ::IsWindow(m_hWnd); }
     void SetRange(int lower, int upper);
     void SetStep(int step);
     void SetPos(int position);
     void StepIt();
     void SetStatusText(LPCSTR text);
-    // Enables the owner again when this dialog disabled it.
-    BOOL DestroyWindow() override;
 
     // Held by the command that sends the words: Cancel and the answers leave
     // the window alone until the sending is done.
@@ -44,14 +41,10 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    void OnOK() override;
     void OnCancel() override;
     void UpdatePercent(int position);
 
 private:
-    CProgressCtrl m_bar;
     CStatic m_icon;
-    HWND m_hOwner;
-    BOOL m_bOwnerDisabled;
     int m_nHolds;
 };

@@ -2,43 +2,15 @@
 #include "server/app/OperatorDialogsRes.h"
 
 CD_Progress::CD_Progress(UINT captionId)
-    : m_captionId(captionId ? captionId : IDS_PROGRESS), m_cancelled(FALSE), m_lower(0), m_upper(100), m_step(1),
-      m_position(0), m_owner(nullptr), m_ownerDisabled(FALSE)
+    : CProgressWindow<CSkinDialog>(IDD_PROGRESS, IDC_PROGRESS_BAR), m_captionId(captionId ? captionId : IDS_PROGRESS),
+      m_cancelled(FALSE), m_lower(0), m_upper(100), m_step(1), m_position(0)
 {
-}
-
-CD_Progress::~CD_Progress()
-{
-    DestroyWindow();
-}
-
-BOOL CD_Progress::Create(CWnd* parent)
-{
-    m_owner = AfxGetSafeOwner(parent);
-    m_ownerDisabled = FALSE;
-    if (m_owner && ::IsWindowEnabled(m_owner)) {
-        ::EnableWindow(m_owner, FALSE);
-        m_ownerDisabled = TRUE;
-    }
-    if (!CSkinDialog::Create(IDD_PROGRESS, CWnd::FromHandle(m_owner))) {
-        if (m_ownerDisabled)
-            ::EnableWindow(m_owner, TRUE);
-        m_ownerDisabled = FALSE;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 BOOL CD_Progress::OnInitDialog()
 {
     CSkinDialog::OnInitDialog();
-    m_progress.SubclassDlgItem(IDC_PROGRESS_BAR, this);
-    m_progress.SetRange32(m_lower, m_upper);
-    m_progress.SetStep(m_step);
-    m_progress.SetPos(m_position);
-    CString caption;
-    caption.LoadString(m_captionId);
-    SetWindowText(caption);
+    ShowProgress(m_captionId, m_lower, m_upper, m_step, m_position);
     return TRUE;
 }
 
@@ -71,23 +43,7 @@ BOOL CD_Progress::CheckCancel()
     return cancelled;
 }
 
-void CD_Progress::OnOK()
-{
-    // Enter must not end the operation.
-}
-
 void CD_Progress::OnCancel()
 {
     m_cancelled = TRUE;
-}
-
-BOOL CD_Progress::DestroyWindow()
-{
-    if (m_ownerDisabled) {
-        ::EnableWindow(m_owner, TRUE);
-        m_ownerDisabled = FALSE;
-    }
-    if (!m_hWnd)
-        return FALSE;
-    return CSkinDialog::DestroyWindow();
 }

@@ -2,36 +2,26 @@
 // owner is disabled while the window is up; the operation pumps messages
 // through CheckCancel between its steps and stops when Cancel was pressed.
 #pragma once
+#include "common/ProgressWindow.h"
 #include "framework/framework.h"
 #include "skin/skindialog.h"
 
-class CD_Progress : public CSkinDialog {
+class CD_Progress : public CProgressWindow<CSkinDialog> {
 public:
     // captionId 0: the default caption "Progress".
     explicit CD_Progress(UINT captionId = 0);
-    ~CD_Progress() override;
 
-    // parent null: owned by the main window. FALSE when the window could not be made.
-    BOOL Create(CWnd* parent = nullptr);
     void SetText(LPCSTR text);
     // Handles every message waiting in this thread's queue.
     void PumpMessages();
     // Pumps, then reports whether Cancel was pressed since the last call.
     BOOL CheckCancel();
-    // Enables the owner again when this window disabled it.
-    BOOL DestroyWindow() override;
 
     UINT m_captionId;
     BOOL m_cancelled;
-    CProgressCtrl m_progress;
     int m_lower, m_upper, m_step, m_position;
 
 protected:
     BOOL OnInitDialog() override;
-    void OnOK() override;
     void OnCancel() override;
-
-private:
-    HWND m_owner;
-    BOOL m_ownerDisabled;
 };

@@ -361,6 +361,32 @@ TEST_F(Tool, TheBarsStandInTheirOrderAndAltOpensTheMenuBar) {
     EXPECT_TRUE(WaitFor([&] { return FindProcessMenu(T().ProcessId()) == nullptr; })) << "the popup stays";
 }
 
+// A click on the toolbar's About button reaches the frame as the command.
+TEST_F(Tool, TheToolbarsButtonsGiveTheirCommands) {
+    const UINT ID_APP_ABOUT = 57664;
+    HWND toolbar = GetDlgItem(T().Main(), 0xE800);
+    ASSERT_NE(nullptr, toolbar);
+    DWORD_PTR index = (DWORD_PTR)-1;
+    SendMessageTimeoutA(toolbar, TB_COMMANDTOINDEX, ID_APP_ABOUT, 0, SMTO_ABORTIFHUNG, 2000, &index);
+    ASSERT_NE((DWORD_PTR)-1, index);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, T().ProcessId());
+    ASSERT_NE(nullptr, process);
+    RECT button = {};
+    {
+        RemoteBlock remote(process, sizeof(RECT));
+        DWORD_PTR ok = 0;
+        SendMessageTimeoutA(toolbar, TB_GETITEMRECT, index, (LPARAM)remote.At(0), SMTO_ABORTIFHUNG, 2000, &ok);
+        ASSERT_TRUE(ok && remote.Read(0, &button, sizeof button));
+    }
+    CloseHandle(process);
+    LPARAM centre = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    PostMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    PostMessageA(toolbar, WM_LBUTTONUP, 0, centre);
+    HWND about = T().WaitForDialog("About Zavora21");
+    ASSERT_NE(nullptr, about);
+    EXPECT_TRUE(PressButton(about, IDOK));
+}
+
 TEST_F(Tool, RegistersItsFileTypeForTheShell) {
     std::string exe = T().Path("Orimbel.exe");
     char full[MAX_PATH];

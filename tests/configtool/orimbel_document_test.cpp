@@ -323,9 +323,9 @@ TEST_F(Tool, TheTreePaneIs180PixelsWide) {
 }
 
 // The skinned bars stand top to bottom: the menu bar, the toolbar, the
-// controller's bar, the panes; the status bar at the bottom. Alt with a
+// controller's bar, the panes; the status bar at the bottom. Alt, then a
 // letter opens that menu's popup from the menu bar (pictured: its icons).
-TEST_F(Tool, TheBarsStandInTheirOrderAndAltOpensTheMenuBar) {
+TEST_F(Tool, TheBarsStandInTheirOrderAndAltReachesTheMenuBar) {
     struct Bar {
         const char* name;
         int id;
@@ -343,12 +343,12 @@ TEST_F(Tool, TheBarsStandInTheirOrderAndAltOpensTheMenuBar) {
         EXPECT_LE(above, r.top);
         above = r.bottom;
     }
-    HWND status = GetDlgItem(T().Main(), 0xE801);
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(status, SB_GETTEXTLENGTHA, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
-    EXPECT_EQ(5u, LOWORD(length)) << "the status bar says Ready";
-    const LPARAM altHeld = 1 << 29;
-    PostMessageA(T().Main(), WM_SYSKEYDOWN, 'F', altHeld | 1);
+    // Alt pressed and let go makes the bar's first item hot; a letter then
+    // opens its menu without Alt, which only the bar does.
+    const LPARAM altHeld = 1 << 29, released = 0xC0000000;
+    PostMessageA(T().Main(), WM_SYSKEYDOWN, VK_MENU, altHeld | 1);
+    PostMessageA(T().Main(), WM_SYSKEYUP, VK_MENU, released | 1);
+    PostMessageA(T().Main(), WM_KEYDOWN, 'F', 1);
     HWND popup = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (popup = FindProcessMenu(T().ProcessId())) != nullptr; })) << "no popup";
     Sleep(300);

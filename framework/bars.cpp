@@ -712,7 +712,27 @@ void CStatusBar::UpdateAllPanes(BOOL updateRects, BOOL updateText) {
 }
 
 void CStatusBar::GetItemRect(int index, LPRECT rect) const {
-    if (!SendMessage(SB_GETRECT, index, (LPARAM)rect)) ::SetRectEmpty(rect);
+    if (!SendMessage(SB_GETRECT, index, (LPARAM)rect)) {
+        ::SetRectEmpty(rect);
+        return;
+    }
+    if (!::IsRectEmpty(rect)) return;
+    // Some status controls keep their part bounds from creation, when the bar
+    // was 0 x 0, once CCS_NORESIZE is set: work them out from the parts and
+    // borders the way the control lays them out.
+    int count = (int)SendMessage(SB_GETPARTS, 0, 0);
+    if (index < 0 || index >= count) return;
+    std::vector<int> rights(count);
+    SendMessage(SB_GETPARTS, count, (LPARAM)rights.data());
+    int borders[3] = {0, 0, 0};  // horizontal, vertical, between parts
+    SendMessage(SB_GETBORDERS, 0, (LPARAM)borders);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    rect->left = index == 0 ? client.left + borders[0] : rights[index - 1] + borders[2];
+    rect->right = rights[index] == -1 ? client.right : rights[index];
+    rect->top = client.top + borders[1];
+    rect->bottom = client.bottom;
+    if (rect->right < rect->left) rect->right = rect->left;
 }
 
 int CStatusBar::CommandToIndex(UINT id) const {

@@ -53,13 +53,11 @@ void CD_ImportReg::OnOK()
     m_strFilePath.Trim();
     if (m_strFilePath.IsEmpty())
         return;
-    HANDLE file = CreateFileA(m_strFilePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        AfxMessageBox(SystemErrorText(GetLastError()).c_str(), MB_OK | MB_ICONERROR);
+    std::string error;
+    if (!OpenImportFile((LPCSTR)m_strFilePath, error).IsValid()) {
+        AfxMessageBox(error.c_str(), MB_OK | MB_ICONERROR);
         return;
     }
-    CloseHandle(file);
     WriteImportFilePath(CIniFile((LPCSTR)m_strIniPath), (LPCSTR)m_strFilePath);
     EndDialog(IDOK);
 }

@@ -112,14 +112,20 @@ SYSTEMTIME FileNameMonth(const std::string& path)
     return when;
 }
 
+COwnedHandle OpenImportFile(const std::string& path, std::string& error)
+{
+    COwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
+        error = SystemErrorText(GetLastError());
+    return file;
+}
+
 bool ReadImportFile(const std::string& path, std::vector<std::string>& lines, std::string& error)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        error = SystemErrorText(GetLastError());
+    COwnedHandle file = OpenImportFile(path, error);
+    if (!file.IsValid())
         return false;
-    }
     std::string text;
     char buffer[65536];
     DWORD got = 0;
@@ -127,7 +133,7 @@ bool ReadImportFile(const std::string& path, std::vector<std::string>& lines, st
     while ((ok = ReadFile(file, buffer, sizeof(buffer), &got, nullptr) != FALSE) && got > 0)
         text.append(buffer, got);
     DWORD code = GetLastError();
-    CloseHandle(file);
+    file.Close();
     if (!ok) {
         error = SystemErrorText(code);
         return false;

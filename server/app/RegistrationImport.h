@@ -4,6 +4,7 @@
 // and the progress window.
 #pragma once
 #include <windows.h>
+#include "framework/handle.h"
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ SYSTEMTIME FileNameMonth(const std::string& path);
 // The file's lines without their line ends; false (with the system's error
 // text) when it cannot be opened or read. Others may go on writing it.
 bool ReadImportFile(const std::string& path, std::vector<std::string>& lines, std::string& error);
+// Opens the file for reading, others still reading and writing it; on failure
+// no handle and the system's text of the failure in `error`.
+COwnedHandle OpenImportFile(const std::string& path, std::string& error);
 
 // The system's text for an error code, without its line end.
 std::string SystemErrorText(DWORD code);

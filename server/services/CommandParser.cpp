@@ -18,12 +18,6 @@ const std::string& Field(const std::vector<std::string>& fields, size_t i)
     return i < fields.size() ? fields[i] : empty;
 }
 
-void AddPending(PendingMap& map, const std::string& requester, const std::string& value)
-{
-    PendingLock lock;
-    map.insert(std::make_pair(requester, value));
-}
-
 // Handles one frame; false ends the parsing of the request.
 bool HandleFrame(const std::string& frame, const std::string& peerHost, ICommandTarget& target)
 {
@@ -36,7 +30,7 @@ bool HandleFrame(const std::string& frame, const std::string& peerHost, ICommand
     int port = 0, id = 0;
     bool numbers = ReadNumber(Field(f, 4), port) & ReadNumber(Field(f, 5), id);
     if (!numbers || !target.ControllerExists(port, id)) {
-        AddPendingError(requester, port, id);
+        PendingRequests().AddError(requester, port, id);
         target.PostErrorReply(port, id);
         return false;
     }
@@ -47,7 +41,7 @@ bool HandleFrame(const std::string& frame, const std::string& peerHost, ICommand
     if (command == "CD") {
         target.AddController(port, id, Field(f, 7));
     } else if (command == "ST") {
-        AddPending(g_PendingStatus, requester, idText + ":0");
+        PendingRequests().Add(PendingKind::Status, requester, idText + ":0");
         target.QueueStatus(port, id);
     } else if (command == "SETTIME") {
         // No answer follows a set-time, so no requester is recorded: an entry
@@ -57,12 +51,12 @@ bool HandleFrame(const std::string& frame, const std::string& peerHost, ICommand
         target.EraseStatus(id);
     } else if (command == "RE") {
         if (ReadNumber(Field(f, 7), location)) {
-            AddPending(g_PendingRead, requester, idText + ":" + Field(f, 7));
+            PendingRequests().Add(PendingKind::Read, requester, idText + ":" + Field(f, 7));
             target.QueueReadEEPROM(port, id, location);
         }
     } else if (command == "WE") {
         if (ReadNumber(Field(f, 7), location) && ReadNumber(Field(f, 8), value)) {
-            AddPending(g_PendingWrite, requester, idText + ":" + Field(f, 7));
+            PendingRequests().Add(PendingKind::Write, requester, idText + ":" + Field(f, 7));
             target.QueueWriteEEPROM(port, id, location, value);
         }
     } else if (command == "DD") {

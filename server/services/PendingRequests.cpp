@@ -1,66 +1,11 @@
 #include "server/services/PendingRequests.h"
-#include <deque>
-
-PendingMap g_PendingReg2;
-PendingMap g_PendingStatus;
-PendingMap g_PendingRead;
-PendingMap g_PendingWrite;
-std::multimap<int, PendingError> g_PendingErrors;
+#include "server/services/CommandProtocol.h"
 
 namespace {
 
-const CCriticalSection& g_sectionReady = PendingSection(); // built during static construction
+const CPendingRequests& g_requestsReady = PendingRequests(); // built during static construction
 
-int g_errorArrival = 0;
-std::map<int, std::deque<StatusSnapshot>> g_statusSnapshots;
-
-} // namespace
-
-CCriticalSection& PendingSection()
-{
-    static CCriticalSection section;
-    return section;
-}
-
-void AddPendingError(const std::string& requester, int port, int id)
-{
-    PendingLock lock;
-    g_PendingErrors.insert(std::make_pair(++g_errorArrival, PendingError{ requester, port, id }));
-}
-
-bool TakePendingError(int port, int id, PendingError& error)
-{
-    PendingLock lock;
-    for (auto it = g_PendingErrors.begin(); it != g_PendingErrors.end(); ++it) {
-        if (it->second.port == port && it->second.id == id) {
-            error = it->second;
-            g_PendingErrors.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
-void PushStatusSnapshot(int id, const StatusSnapshot& snapshot)
-{
-    PendingLock lock;
-    g_statusSnapshots[id].push_back(snapshot);
-}
-
-bool TakeStatusSnapshot(int id, StatusSnapshot& snapshot)
-{
-    PendingLock lock;
-    auto it = g_statusSnapshots.find(id);
-    if (it == g_statusSnapshots.end() || it->second.empty())
-        return false;
-    snapshot = it->second.front();
-    it->second.pop_front();
-    if (it->second.empty())
-        g_statusSnapshots.erase(it);
-    return true;
-}
-
-bool TakeFirstMatching(PendingMap& map, const std::string& awaited, std::string& requester)
+bool TakeFirstMatchingIn(PendingMap& map, const std::string& awaited, std::string& requester)
 {
     for (auto it = map.begin(); it != map.end(); ++it) {
         if (it->second == awaited) {
@@ -72,13 +17,124 @@ bool TakeFirstMatching(PendingMap& map, const std::string& awaited, std::string&
     return false;
 }
 
-void ClearPendingRequests()
+bool PopSnapshot(std::map<int, std::deque<StatusSnapshot>>& snapshots, int id, StatusSnapshot& snapshot)
 {
-    PendingLock lock;
-    g_PendingReg2.clear();
-    g_PendingStatus.clear();
-    g_PendingRead.clear();
-    g_PendingWrite.clear();
-    g_PendingErrors.clear();
-    g_statusSnapshots.clear();
+    auto it = snapshots.find(id);
+    if (it == snapshots.end() || it->second.empty())
+        return false;
+    snapshot = it->second.front();
+    it->second.pop_front();
+    if (it->second.empty())
+        snapshots.erase(it);
+    return true;
+}
+
+} // namespace
+
+CPendingRequests& PendingRequests()
+{
+    static CPendingRequests requests;
+    return requests;
+}
+
+PendingMap& CPendingRequests::Map(PendingKind kind)
+{
+    return m_maps[static_cast<int>(kind)];
+}
+
+const PendingMap& CPendingRequests::Map(PendingKind kind) const
+{
+    return m_maps[static_cast<int>(kind)];
+}
+
+void CPendingRequests::Add(PendingKind kind, const std::string& requester, const std::string& awaited)
+{
+    CSingleLock lock(&m_section, TRUE);
+    Map(kind).insert(std::make_pair(requester, awaited));
+}
+
+bool CPendingRequests::TakeFirstMatching(PendingKind kind, const std::string& awaited, std::string& requester)
+{
+    CSingleLock lock(&m_section, TRUE);
+    return TakeFirstMatchingIn(Map(kind), awaited, requester);
+}
+
+void CPendingRequests::AddError(const std::string& requester, int port, int id)
+{
+    CSingleLock lock(&m_section, TRUE);
+    m_errors.insert(std::make_pair(++m_errorArrival, PendingError{ requester, port, id }));
+}
+
+bool CPendingRequests::TakeError(int port, int id, PendingError& error)
+{
+    CSingleLock lock(&m_section, TRUE);
+    for (auto it = m_errors.begin(); it != m_errors.end(); ++it) {
+        if (it->second.port == port && it->second.id == id) {
+            error = it->second;
+            m_errors.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CPendingRequests::PushStatusSnapshot(int id, const StatusSnapshot& snapshot)
+{
+    CSingleLock lock(&m_section, TRUE);
+    m_statusSnapshots[id].push_back(snapshot);
+}
+
+bool CPendingRequests::TakeStatusSnapshot(int id, StatusSnapshot& snapshot)
+{
+    CSingleLock lock(&m_section, TRUE);
+    return PopSnapshot(m_statusSnapshots, id, snapshot);
+}
+
+bool CPendingRequests::TakeStatusAnswer(int id, std::string& requester, StatusSnapshot& snapshot, bool& haveSnapshot)
+{
+    CSingleLock lock(&m_section, TRUE);
+    haveSnapshot = PopSnapshot(m_statusSnapshots, id, snapshot);
+    return TakeFirstMatchingIn(Map(PendingKind::Status), CommandProtocol::AwaitedValue(id, 0), requester);
+}
+
+std::vector<std::string> CPendingRequests::Subscribers() const
+{
+    CSingleLock lock(&m_section, TRUE);
+    std::vector<std::string> subscribers;
+    for (const auto& entry : Map(PendingKind::Reg2))
+        subscribers.push_back(entry.first);
+    return subscribers;
+}
+
+void CPendingRequests::RemoveSubscriber(const std::string& subscriber)
+{
+    CSingleLock lock(&m_section, TRUE);
+    PendingMap& map = Map(PendingKind::Reg2);
+    auto it = map.find(subscriber);
+    if (it != map.end())
+        map.erase(it);
+}
+
+PendingMap CPendingRequests::Entries(PendingKind kind) const
+{
+    CSingleLock lock(&m_section, TRUE);
+    return Map(kind);
+}
+
+std::vector<PendingError> CPendingRequests::Errors() const
+{
+    CSingleLock lock(&m_section, TRUE);
+    std::vector<PendingError> errors;
+    for (const auto& entry : m_errors)
+        errors.push_back(entry.second);
+    return errors;
+}
+
+void CPendingRequests::Clear()
+{
+    CSingleLock lock(&m_section, TRUE);
+    for (PendingMap& map : m_maps)
+        map.clear();
+    m_errors.clear();
+    m_statusSnapshots.clear();
 }

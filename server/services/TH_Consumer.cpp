@@ -93,10 +93,10 @@ void CTH_Consumer::HandleStatus(int port, int id, const StatusSnapshot& status)
         return;
     // The view drops the stored status when it has shown it, possibly before
     // the dispatcher answers: the answer is taken from this snapshot.
-    PushStatusSnapshot(id, status);
+    PendingRequests().PushStatusSnapshot(id, status);
     if (!::PostThreadMessageA(m_pOwnerView->DispatcherThreadId(), WM_TCP_STATUS_REPLY, port, id)) {
         StatusSnapshot unused;
-        TakeStatusSnapshot(id, unused);
+        PendingRequests().TakeStatusSnapshot(id, unused);
     }
     m_pOwnerView->UpdateControllerStatus(id, port);
 }

@@ -38,15 +38,15 @@ BEGIN_MESSAGE_MAP(CTH_TCPDispatcher, CWorkerThread)
     ON_THREAD_MESSAGE(WM_TCP_FAILED_REPLY, OnFailedReply)
 END_MESSAGE_MAP()
 
-// The lock of the pending-request maps (PendingLock) exists from static
-// construction on, so the listener may insert before this thread has run.
+// The record of waiting requesters exists from static construction on, so
+// the listener may insert before this thread has run.
 CTH_TCPDispatcher::CTH_TCPDispatcher() : m_answers(SendAnswerLine) {}
 
 CTH_TCPDispatcher::~CTH_TCPDispatcher() {}
 
 int CTH_TCPDispatcher::ExitInstance()
 {
-    ClearPendingRequests(); // nothing is sent for requests still waiting
+    PendingRequests().Clear(); // nothing is sent for requests still waiting
     m_answers.Stop();
     return CWorkerThread::ExitInstance();
 }
@@ -57,14 +57,8 @@ void CTH_TCPDispatcher::OnStatusReply(WPARAM, LPARAM lParam)
     StatusSnapshot status;
     bool haveSnapshot;
     std::string requester;
-    {
-        PendingLock lock;
-        // The texts of the reply that caused this message, whether anybody
-        // waits for them or not, so that no snapshot is left for a later reply.
-        haveSnapshot = TakeStatusSnapshot(id, status);
-        if (!TakeFirstMatching(g_PendingStatus, CommandProtocol::AwaitedValue(id, 0), requester))
-            return;
-    }
+    if (!PendingRequests().TakeStatusAnswer(id, requester, status, haveSnapshot))
+        return;
     if (!haveSnapshot && g_pServiceBus)
         status = g_pServiceBus->CurrentStatus(id);
     m_answers.Send(requester, CommandProtocol::StatusLine(status.dateTime, status.head, status.firmware));
@@ -77,11 +71,10 @@ unsigned TakeWord(int id, int location)
     return g_pServiceBus ? (g_pServiceBus->TakeEEPROMWord(id, location) & 0xFFFF) : 0xFFFF;
 }
 
-// The first requester awaiting `awaited` in `map`, taken off it.
-bool TakeRequester(PendingMap& map, const std::string& awaited, std::string& requester)
+// The first requester of `kind` awaiting `awaited`, taken off the record.
+bool TakeRequester(PendingKind kind, const std::string& awaited, std::string& requester)
 {
-    PendingLock lock;
-    return TakeFirstMatching(map, awaited, requester);
+    return PendingRequests().TakeFirstMatching(kind, awaited, requester);
 }
 
 } // namespace
@@ -92,7 +85,7 @@ void CTH_TCPDispatcher::OnReadReply(WPARAM wParam, LPARAM lParam)
     // Taken on every answer: a word nobody receives must not answer a later read.
     unsigned word = TakeWord(id, location);
     std::string requester;
-    if (TakeRequester(g_PendingRead, CommandProtocol::AwaitedValue(id, location), requester))
+    if (TakeRequester(PendingKind::Read, CommandProtocol::AwaitedValue(id, location), requester))
         m_answers.Send(requester, CommandProtocol::ReadLine(id, location, word));
 }
 
@@ -101,7 +94,7 @@ void CTH_TCPDispatcher::OnWriteReply(WPARAM wParam, LPARAM lParam)
     const int id = (int)wParam, location = (int)lParam;
     unsigned word = TakeWord(id, location);
     std::string requester;
-    if (TakeRequester(g_PendingWrite, CommandProtocol::AwaitedValue(id, location), requester))
+    if (TakeRequester(PendingKind::Write, CommandProtocol::AwaitedValue(id, location), requester))
         m_answers.Send(requester, CommandProtocol::WriteLine(id, location, word));
 }
 
@@ -111,7 +104,7 @@ void CTH_TCPDispatcher::OnErrorReply(WPARAM wParam, LPARAM lParam)
     // The requester of the failing frame, not whichever client waits for a
     // status of the same id.
     PendingError error;
-    if (TakePendingError(port, id, error))
+    if (PendingRequests().TakeError(port, id, error))
         m_answers.Send(error.requester, CommandProtocol::ErrorLine(port, id));
 }
 
@@ -121,25 +114,24 @@ void CTH_TCPDispatcher::OnFailedReply(WPARAM wParam, LPARAM lParam)
     // neither waits for ever nor takes an answer meant for a later request.
     const int port = (int)wParam;
     const FailedCommand failed = UnpackFailedCommand(lParam);
-    PendingMap* map = failed.code == "ST" ? &g_PendingStatus
-                    : failed.code == "RE" ? &g_PendingRead
-                    : failed.code == "WE" ? &g_PendingWrite : nullptr;
-    if (map == nullptr)
+    PendingKind kind;
+    if (failed.code == "ST")
+        kind = PendingKind::Status;
+    else if (failed.code == "RE")
+        kind = PendingKind::Read;
+    else if (failed.code == "WE")
+        kind = PendingKind::Write;
+    else
         return;
     const int second = failed.code == "ST" ? 0 : failed.location;
     std::string requester;
-    if (TakeRequester(*map, CommandProtocol::AwaitedValue(failed.deviceId, second), requester))
+    if (TakeRequester(kind, CommandProtocol::AwaitedValue(failed.deviceId, second), requester))
         m_answers.Send(requester, CommandProtocol::ErrorLine(port, failed.deviceId));
 }
 
 void CTH_TCPDispatcher::OnReg2(WPARAM, LPARAM lParam)
 {
-    std::vector<std::string> subscribers;
-    {
-        PendingLock lock;
-        for (const auto& entry : g_PendingReg2)
-            subscribers.push_back(entry.first);
-    }
+    std::vector<std::string> subscribers = PendingRequests().Subscribers();
     if (subscribers.empty() || !g_pServiceBus)
         return;
     CommandProtocol::Reg2Fields fields;
@@ -148,16 +140,10 @@ void CTH_TCPDispatcher::OnReg2(WPARAM, LPARAM lParam)
     std::string frame = CommandProtocol::Reg2Frame(fields);
     // Served subscribers stay; one that cannot be reached is dropped.
     for (const std::string& subscriber : subscribers)
-        m_answers.Send(subscriber, frame, [subscriber] {
-            PendingLock lock;
-            auto it = g_PendingReg2.find(subscriber);
-            if (it != g_PendingReg2.end())
-                g_PendingReg2.erase(it);
-        });
+        m_answers.Send(subscriber, frame, [subscriber] { PendingRequests().RemoveSubscriber(subscriber); });
 }
 
 void CTH_TCPDispatcher::OnStop(WPARAM, LPARAM)
 {
-    PendingLock lock;
-    PostThreadMessage(WM_QUIT, 0, 0);
+    PendingRequests().WhileHeld([this] { PostThreadMessage(WM_QUIT, 0, 0); });
 }

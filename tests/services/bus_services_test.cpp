@@ -144,9 +144,9 @@ TEST(BusServices, AControllerOnALineThatIsDownIsAnsweredWithErr)
     EXPECT_EQ(3u, msg.wParam);
     EXPECT_EQ(5, msg.lParam);
     EXPECT_FALSE(device->HasCommands());
-    EXPECT_TRUE(g_PendingStatus.empty());
+    EXPECT_TRUE(PendingRequests().Entries(PendingKind::Status).empty());
     EXPECT_EQ(0, VTMultiDrop::RemoveDeviceById(3, 5)); // the last one: the port goes too
-    ClearPendingRequests();
+    PendingRequests().Clear();
 }
 
 } // namespace

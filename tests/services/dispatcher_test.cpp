@@ -90,15 +90,19 @@ std::string DeadRequester()
     return "127.0.0.1:" + std::to_string(ntohs(bound.sin_port));
 }
 
-void Insert(PendingMap& map, const std::string& key, const std::string& value)
+void Insert(PendingKind kind, const std::string& key, const std::string& value)
 {
-    PendingLock lock;
-    map.insert({ key, value });
+    PendingRequests().Add(kind, key, value);
+}
+
+size_t Waiting(PendingKind kind)
+{
+    return PendingRequests().Entries(kind).size();
 }
 
 class Dispatcher : public ::testing::Test {
 protected:
-    void SetUp() override { ClearPendingRequests(); }
+    void SetUp() override { PendingRequests().Clear(); }
     FakeBus source;
     // The handlers, called directly on this thread.
     CTH_TCPDispatcher core;
@@ -107,22 +111,22 @@ protected:
 TEST_F(Dispatcher, ErrorGoesToTheFailingRequesterNotAnotherStatusWaiter)
 {
     ReplyListener waiter, failing;
-    Insert(g_PendingStatus, waiter.Requester(), "99:0"); // waits for controller 99 on another port
-    AddPendingError(failing.Requester(), 1, 99);
+    Insert(PendingKind::Status, waiter.Requester(), "99:0"); // waits for controller 99 on another port
+    PendingRequests().AddError(failing.Requester(), 1, 99);
     core.OnErrorReply(1, 99);
     core.WaitForAnswers();
     EXPECT_EQ(std::vector<std::string>{ "ERR 1 99 " }, failing.Lines(1));
     EXPECT_TRUE(waiter.Lines(0).empty());
-    EXPECT_EQ(1u, g_PendingStatus.size());
+    EXPECT_EQ(1u, Waiting(PendingKind::Status));
 }
 
 TEST_F(Dispatcher, StatusAnswerUsesTheSnapshotOfItsReply)
 {
     ReplyListener first, second;
-    Insert(g_PendingStatus, second.Requester(), "5:0");
-    Insert(g_PendingStatus, first.Requester(), "5:0");
+    Insert(PendingKind::Status, second.Requester(), "5:0");
+    Insert(PendingKind::Status, first.Requester(), "5:0");
     // The view has already dropped the stored status: only the snapshot holds it.
-    PushStatusSnapshot(5, { "2024-03-05 14:07:00", "AB", "101" });
+    PendingRequests().PushStatusSnapshot(5, { "2024-03-05 14:07:00", "AB", "101" });
     core.OnStatusReply(1, 5);
     core.WaitForAnswers();
     std::string sortsFirst = first.Requester() < second.Requester() ? "first" : "second";
@@ -130,31 +134,31 @@ TEST_F(Dispatcher, StatusAnswerUsesTheSnapshotOfItsReply)
     ReplyListener& waiting = sortsFirst == "first" ? second : first;
     EXPECT_EQ(std::vector<std::string>{ "ST 2024-03-05 14:07:00 AB 101" }, answered.Lines(1));
     EXPECT_TRUE(waiting.Lines(0).empty());
-    EXPECT_EQ(1u, g_PendingStatus.size());
+    EXPECT_EQ(1u, Waiting(PendingKind::Status));
 }
 
 TEST_F(Dispatcher, StatusNobodyWaitsForSendsNothingAndLeavesNoSnapshot)
 {
-    PushStatusSnapshot(5, { "old", "AA", "000" });
+    PendingRequests().PushStatusSnapshot(5, { "old", "AA", "000" });
     core.OnStatusReply(1, 5);
     StatusSnapshot s;
-    EXPECT_FALSE(TakeStatusSnapshot(5, s));
+    EXPECT_FALSE(PendingRequests().TakeStatusSnapshot(5, s));
 }
 
 TEST_F(Dispatcher, ReadAndWriteAnswersConsumeOneEntryEach)
 {
     ReplyListener client;
-    Insert(g_PendingRead, client.Requester(), "5:496");
-    Insert(g_PendingRead, client.Requester(), "5:496");
-    Insert(g_PendingWrite, client.Requester(), "5:500");
+    Insert(PendingKind::Read, client.Requester(), "5:496");
+    Insert(PendingKind::Read, client.Requester(), "5:496");
+    Insert(PendingKind::Write, client.Requester(), "5:500");
     source.words[{ 5, 496 }] = 0x1234;
     core.OnReadReply(5, 496);
     core.OnReadReply(5, 496); // no word stored any more
     source.words[{ 5, 500 }] = 77;
     core.OnWriteReply(5, 500);
     EXPECT_EQ((std::vector<std::string>{ "RE 5 496 4660", "RE 5 496 65535", "WE 5 500 77" }), client.Lines(3));
-    EXPECT_TRUE(g_PendingRead.empty());
-    EXPECT_TRUE(g_PendingWrite.empty());
+    EXPECT_EQ(0u, Waiting(PendingKind::Read));
+    EXPECT_EQ(0u, Waiting(PendingKind::Write));
 }
 
 // A command that ended without its answer: the entry its answer would have
@@ -162,10 +166,10 @@ TEST_F(Dispatcher, ReadAndWriteAnswersConsumeOneEntryEach)
 TEST_F(Dispatcher, AFailedCommandAnswersItsOwnRequesterWithErrOnce)
 {
     ReplyListener client, other;
-    Insert(g_PendingStatus, client.Requester(), "5:0");
-    Insert(g_PendingRead, client.Requester(), "5:496");
-    Insert(g_PendingWrite, client.Requester(), "5:500");
-    Insert(g_PendingRead, other.Requester(), "6:496");
+    Insert(PendingKind::Status, client.Requester(), "5:0");
+    Insert(PendingKind::Read, client.Requester(), "5:496");
+    Insert(PendingKind::Write, client.Requester(), "5:500");
+    Insert(PendingKind::Read, other.Requester(), "6:496");
     core.OnFailedReply(2, PackFailedCommand(5, "ST", 0));
     core.OnFailedReply(2, PackFailedCommand(5, "RE", 496));
     core.OnFailedReply(2, PackFailedCommand(5, "WE", 500));
@@ -173,10 +177,10 @@ TEST_F(Dispatcher, AFailedCommandAnswersItsOwnRequesterWithErrOnce)
     core.WaitForAnswers();
     EXPECT_EQ((std::vector<std::string>{ "ERR 2 5 ", "ERR 2 5 ", "ERR 2 5 " }), client.Lines(3));
     EXPECT_TRUE(other.Lines(0).empty());
-    EXPECT_TRUE(g_PendingStatus.empty());
-    EXPECT_TRUE(g_PendingWrite.empty());
-    ASSERT_EQ(1u, g_PendingRead.size());
-    EXPECT_EQ(other.Requester(), g_PendingRead.begin()->first);
+    EXPECT_EQ(0u, Waiting(PendingKind::Status));
+    EXPECT_EQ(0u, Waiting(PendingKind::Write));
+    ASSERT_EQ(1u, Waiting(PendingKind::Read));
+    EXPECT_EQ(other.Requester(), PendingRequests().Entries(PendingKind::Read).begin()->first);
 }
 
 TEST_F(Dispatcher, UndeliveredWordIsNotKeptForALaterRead)
@@ -184,55 +188,55 @@ TEST_F(Dispatcher, UndeliveredWordIsNotKeptForALaterRead)
     ReplyListener client;
     source.words[{ 5, 496 }] = 0x1111;
     core.OnReadReply(5, 496); // nobody waits
-    Insert(g_PendingRead, client.Requester(), "5:496");
+    Insert(PendingKind::Read, client.Requester(), "5:496");
     core.OnReadReply(5, 496);
     EXPECT_EQ(std::vector<std::string>{ "RE 5 496 65535" }, client.Lines(1));
 }
 
 TEST_F(Dispatcher, UnreachableRequesterLosesItsEntry)
 {
-    Insert(g_PendingStatus, DeadRequester(), "5:0");
+    Insert(PendingKind::Status, DeadRequester(), "5:0");
     core.OnStatusReply(1, 5);
-    EXPECT_TRUE(g_PendingStatus.empty());
+    EXPECT_EQ(0u, Waiting(PendingKind::Status));
 }
 
 TEST_F(Dispatcher, AnUnreachableRequesterHoldsUpNeitherTheParserNorAnotherClientsAnswer)
 {
     HeldPort held; // a switched-off PC: its connect goes unanswered
     ASSERT_TRUE(held.held);
-    Insert(g_PendingStatus, "127.0.0.1:" + std::to_string(held.port), "5:0");
+    Insert(PendingKind::Status, "127.0.0.1:" + std::to_string(held.port), "5:0");
     core.OnStatusReply(1, 5);
     // Meanwhile the parser records another client's request, which is
     // answered while the first requester's connect still waits.
     ReplyListener client;
-    Insert(g_PendingRead, client.Requester(), "6:496");
+    Insert(PendingKind::Read, client.Requester(), "6:496");
     source.words[{ 6, 496 }] = 7;
     core.OnReadReply(6, 496);
     EXPECT_EQ(std::vector<std::string>{ "RE 6 496 7" }, client.Lines(1));
     EXPECT_EQ(1u, core.AnswersInFlight()) << "the unreachable requester's connect has not given up yet";
     core.WaitForAnswers(); // its own time-out ends it
     EXPECT_EQ(0u, core.AnswersInFlight());
-    EXPECT_TRUE(g_PendingStatus.empty());
+    EXPECT_EQ(0u, Waiting(PendingKind::Status));
 }
 
 TEST_F(Dispatcher, RegistrationPushReachesSubscribersAndDropsFailingOnes)
 {
     ReplyListener subscriber;
     core.OnReg2(3, 42); // nobody subscribed: nothing happens
-    Insert(g_PendingReg2, subscriber.Requester(), "");
-    Insert(g_PendingReg2, DeadRequester(), "");
+    Insert(PendingKind::Reg2, subscriber.Requester(), "");
+    Insert(PendingKind::Reg2, DeadRequester(), "");
     core.OnReg2(3, 42);
     core.WaitForAnswers();
     EXPECT_EQ(std::vector<std::string>{ "VeTr 1 0000033 Hlvx 3 REG2 12345678,05.03.24,14:07:00,0A,05." },
               subscriber.Lines(1));
-    ASSERT_EQ(1u, g_PendingReg2.size());
-    EXPECT_EQ(subscriber.Requester(), g_PendingReg2.begin()->first);
+    ASSERT_EQ(1u, Waiting(PendingKind::Reg2));
+    EXPECT_EQ(subscriber.Requester(), PendingRequests().Entries(PendingKind::Reg2).begin()->first);
 }
 
 TEST_F(Dispatcher, ThreadAnswersPostedRepliesAndEndsOnStop)
 {
     ReplyListener client;
-    Insert(g_PendingRead, client.Requester(), "7:12");
+    Insert(PendingKind::Read, client.Requester(), "7:12");
     source.words[{ 7, 12 }] = 513;
     CWinThread* thread = AfxBeginThread(RUNTIME_CLASS(CTH_TCPDispatcher), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(nullptr, thread);
@@ -245,11 +249,11 @@ TEST_F(Dispatcher, ThreadAnswersPostedRepliesAndEndsOnStop)
     thread->ResumeThread();
     PostThreadMessageA(threadId, WM_TCP_READ_REPLY, 7, 12);
     EXPECT_EQ(std::vector<std::string>{ "RE 7 12 513" }, client.Lines(1));
-    Insert(g_PendingStatus, client.Requester(), "8:0"); // still waiting at the stop: dropped
+    Insert(PendingKind::Status, client.Requester(), "8:0"); // still waiting at the stop: dropped
     PostThreadMessageA(threadId, WM_THREAD_STOP, 0, 0);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(handle, 10000));
     CloseHandle(handle);
-    EXPECT_TRUE(g_PendingStatus.empty());
+    EXPECT_EQ(0u, Waiting(PendingKind::Status));
 }
 
 } // namespace

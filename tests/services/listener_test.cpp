@@ -82,23 +82,24 @@ struct Server {
 
 TEST(Listener, RequestsAreParsedInOrderAndEmptyOnesIgnored)
 {
-    ClearPendingRequests();
+    PendingRequests().Clear();
     Server server;
     server.Send("");
     server.Send("VeTr 1 0000000 Ob21 1 5 RE 496 0 VTEnd VeTr 1 0000000 Ob21 1 5 ST 0 0 VTEnd");
     server.Send("VeTr 1 0000000 Ob21 1 99 ST 0 0 VTEnd");
     EXPECT_EQ((std::vector<std::string>{ "read 496", "status 5", "err 1 99" }), server.target.Wait(3));
-    PendingLock lock;
-    ASSERT_EQ(1u, g_PendingRead.size());
+    const PendingMap reads = PendingRequests().Entries(PendingKind::Read);
+    ASSERT_EQ(1u, reads.size());
     // The requester is the peer's address and the tag's reply port.
-    EXPECT_EQ("127.0.0.1:65002", g_PendingRead.begin()->first);
-    ASSERT_EQ(1u, g_PendingErrors.size());
-    EXPECT_EQ("127.0.0.1:65002", g_PendingErrors.begin()->second.requester);
+    EXPECT_EQ("127.0.0.1:65002", reads.begin()->first);
+    const std::vector<PendingError> errors = PendingRequests().Errors();
+    ASSERT_EQ(1u, errors.size());
+    EXPECT_EQ("127.0.0.1:65002", errors.front().requester);
 }
 
 TEST(Listener, OnlyTheFirstFullBufferIsParsed)
 {
-    ClearPendingRequests();
+    PendingRequests().Clear();
     Server server;
     std::string request = "VeTr 1 0 Ob21 1 5 WE 500 1 VTEnd";
     request.resize(CommandProtocol::MaxRequestBytes - 10, ' ');

@@ -41,8 +41,8 @@ std::string Dump(const PendingMap& map)
 std::string DumpErrors()
 {
     std::string s;
-    for (const auto& e : g_PendingErrors)
-        s += (s.empty() ? "" : " ") + e.second.requester + "=" + std::to_string(e.second.port) + "," + std::to_string(e.second.id);
+    for (const auto& e : PendingRequests().Errors())
+        s += (s.empty() ? "" : " ") + e.requester + "=" + std::to_string(e.port) + "," + std::to_string(e.id);
     return s;
 }
 
@@ -91,7 +91,7 @@ class ParserCase : public ::testing::TestWithParam<Case> {};
 TEST_P(ParserCase, ActsAndRecords)
 {
     const Case& c = GetParam();
-    ClearPendingRequests();
+    PendingRequests().Clear();
     Recorder recorder;
     // Requests may hold NUL bytes: pass the literal's full size.
     size_t length = strlen(c.request);
@@ -99,11 +99,11 @@ TEST_P(ParserCase, ActsAndRecords)
         length += 1 + strlen(c.request + length + 1);
     ParseCommandFrames(c.request, length, "10.0.0.7", recorder);
     EXPECT_EQ(c.calls, recorder.calls);
-    EXPECT_EQ(c.status, Dump(g_PendingStatus));
-    EXPECT_EQ(c.read, Dump(g_PendingRead));
-    EXPECT_EQ(c.write, Dump(g_PendingWrite));
+    EXPECT_EQ(c.status, Dump(PendingRequests().Entries(PendingKind::Status)));
+    EXPECT_EQ(c.read, Dump(PendingRequests().Entries(PendingKind::Read)));
+    EXPECT_EQ(c.write, Dump(PendingRequests().Entries(PendingKind::Write)));
     EXPECT_EQ(c.errors, DumpErrors());
-    EXPECT_TRUE(g_PendingReg2.empty());
+    EXPECT_TRUE(PendingRequests().Entries(PendingKind::Reg2).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, ParserCase, ::testing::ValuesIn(kCases), [](const auto& info) {
@@ -131,7 +131,7 @@ TEST(Parser, FullRequestAgainstGuardPageIsReadWithinItsLength)
     memcpy(request, frame.data(), frame.size());
     // A second frame whose end marker would lie beyond the request.
     memcpy(request + CommandProtocol::MaxRequestBytes - 20, "VeTr 1 0 Ob21 1 5 VT", 20);
-    ClearPendingRequests();
+    PendingRequests().Clear();
     Recorder recorder;
     ParseCommandFrames(request, CommandProtocol::MaxRequestBytes, "127.0.0.1", recorder);
     EXPECT_EQ(std::vector<std::string>{ "read 1 5 496" }, recorder.calls);
@@ -143,7 +143,7 @@ TEST(Parser, HostileRequestOfMarkersOnly)
     std::string request;
     while (request.size() + 9 <= (size_t)CommandProtocol::MaxRequestBytes)
         request += "VeTrVTEnd";
-    ClearPendingRequests();
+    PendingRequests().Clear();
     Recorder recorder;
     ParseCommandFrames(request.data(), request.size(), "127.0.0.1", recorder);
     EXPECT_TRUE(recorder.calls.empty());
@@ -186,48 +186,47 @@ TEST(Protocol, RegistrationPush)
 
 TEST(Pending, FirstMatchInKeyOrderIsTaken)
 {
-    ClearPendingRequests();
-    PendingLock lock;
-    g_PendingStatus.insert({ "10.0.0.9:65002", "5:0" });
-    g_PendingStatus.insert({ "10.0.0.7:65002", "6:0" });
-    g_PendingStatus.insert({ "10.0.0.8:65002", "5:0" });
+    CPendingRequests pending;
+    pending.Add(PendingKind::Status, "10.0.0.9:65002", "5:0");
+    pending.Add(PendingKind::Status, "10.0.0.7:65002", "6:0");
+    pending.Add(PendingKind::Status, "10.0.0.8:65002", "5:0");
     std::string requester;
-    ASSERT_TRUE(TakeFirstMatching(g_PendingStatus, "5:0", requester));
+    ASSERT_TRUE(pending.TakeFirstMatching(PendingKind::Status, "5:0", requester));
     EXPECT_EQ("10.0.0.8:65002", requester);
-    ASSERT_TRUE(TakeFirstMatching(g_PendingStatus, "5:0", requester));
+    ASSERT_TRUE(pending.TakeFirstMatching(PendingKind::Status, "5:0", requester));
     EXPECT_EQ("10.0.0.9:65002", requester);
-    EXPECT_FALSE(TakeFirstMatching(g_PendingStatus, "5:0", requester));
-    EXPECT_EQ(1u, g_PendingStatus.size());
+    EXPECT_FALSE(pending.TakeFirstMatching(PendingKind::Status, "5:0", requester));
+    EXPECT_EQ(1u, pending.Entries(PendingKind::Status).size());
 }
 
 TEST(Pending, ErrorGoesToTheFailingRequesterInArrivalOrder)
 {
-    ClearPendingRequests();
-    AddPendingError("10.0.0.9:65002", 1, 99);
-    AddPendingError("10.0.0.1:65002", 1, 99);
-    AddPendingError("10.0.0.5:65002", 2, 99);
+    CPendingRequests pending;
+    pending.AddError("10.0.0.9:65002", 1, 99);
+    pending.AddError("10.0.0.1:65002", 1, 99);
+    pending.AddError("10.0.0.5:65002", 2, 99);
     PendingError e;
-    ASSERT_TRUE(TakePendingError(2, 99, e));
+    ASSERT_TRUE(pending.TakeError(2, 99, e));
     EXPECT_EQ("10.0.0.5:65002", e.requester);
-    ASSERT_TRUE(TakePendingError(1, 99, e));
+    ASSERT_TRUE(pending.TakeError(1, 99, e));
     EXPECT_EQ("10.0.0.9:65002", e.requester);
-    ASSERT_TRUE(TakePendingError(1, 99, e));
+    ASSERT_TRUE(pending.TakeError(1, 99, e));
     EXPECT_EQ("10.0.0.1:65002", e.requester);
-    EXPECT_FALSE(TakePendingError(1, 99, e));
+    EXPECT_FALSE(pending.TakeError(1, 99, e));
 }
 
 TEST(Pending, StatusSnapshotsQueuePerController)
 {
-    ClearPendingRequests();
-    PushStatusSnapshot(5, { "2024-03-05 14:07:00", "AB", "101" });
-    PushStatusSnapshot(5, { "2024-03-05 14:08:00", "AB", "101" });
+    CPendingRequests pending;
+    pending.PushStatusSnapshot(5, { "2024-03-05 14:07:00", "AB", "101" });
+    pending.PushStatusSnapshot(5, { "2024-03-05 14:08:00", "AB", "101" });
     StatusSnapshot s;
-    EXPECT_FALSE(TakeStatusSnapshot(6, s));
-    ASSERT_TRUE(TakeStatusSnapshot(5, s));
+    EXPECT_FALSE(pending.TakeStatusSnapshot(6, s));
+    ASSERT_TRUE(pending.TakeStatusSnapshot(5, s));
     EXPECT_EQ("2024-03-05 14:07:00", s.dateTime);
-    ASSERT_TRUE(TakeStatusSnapshot(5, s));
+    ASSERT_TRUE(pending.TakeStatusSnapshot(5, s));
     EXPECT_EQ("2024-03-05 14:08:00", s.dateTime);
-    EXPECT_FALSE(TakeStatusSnapshot(5, s));
+    EXPECT_FALSE(pending.TakeStatusSnapshot(5, s));
 }
 
 } // namespace

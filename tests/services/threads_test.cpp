@@ -176,7 +176,7 @@ TEST(Consumer, WithoutFileRegistrationsAreStillHandedOn)
 
 TEST(Consumer, OtherEventsGoToDispatcherAndView)
 {
-    ClearPendingRequests();
+    PendingRequests().Clear();
     RecordingView view;
     Queue dispatcher;
     view.dispatcher = dispatcher.id;
@@ -192,7 +192,7 @@ TEST(Consumer, OtherEventsGoToDispatcherAndView)
     EXPECT_EQ((std::vector<std::string>{ "8008 1 5", "8009 5 496", "800A 5 500", failed }), dispatcher.Drain());
     EXPECT_EQ((std::vector<std::string>{ "tree 5 1", "diagnostics 5 1" }), view.Log());
     StatusSnapshot s;
-    ASSERT_TRUE(TakeStatusSnapshot(5, s)) << "the answer's texts were not kept";
+    ASSERT_TRUE(PendingRequests().TakeStatusSnapshot(5, s)) << "the answer's texts were not kept";
     EXPECT_EQ("AB", s.head);
 }
 

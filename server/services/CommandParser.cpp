@@ -1,21 +1,45 @@
 #include "server/services/CommandParser.h"
 #include "server/services/CommandProtocol.h"
 #include "server/services/PendingRequests.h"
-#include <stdio.h>
+#include <errno.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
 
-// A decimal field as "%d" reads it; false when it holds no number.
+// A decimal field as "%d" reads it (leading blanks skipped, trailing text
+// ignored); false when it holds no number or one beyond an int, which "%d"
+// would wrap onto another controller or location.
 bool ReadNumber(const std::string& field, int& value)
 {
-    return sscanf(field.c_str(), "%d", &value) == 1;
+    const char* text = field.c_str();
+    char* end = nullptr;
+    errno = 0;
+    long long number = strtoll(text, &end, 10);
+    if (end == text || errno == ERANGE || number < INT_MIN || number > INT_MAX)
+        return false;
+    value = (int)number;
+    return true;
+}
+
+// EEPROM locations and words are 16-bit on the bus.
+bool ReadWord(const std::string& field, int& value)
+{
+    return ReadNumber(field, value) && value >= 0 && value <= 0xFFFF;
 }
 
 const std::string& Field(const std::vector<std::string>& fields, size_t i)
 {
     static const std::string empty;
     return i < fields.size() ? fields[i] : empty;
+}
+
+// The requester hears "ERR" for a frame that is not carried out.
+void AnswerError(const std::string& requester, int port, int id, ICommandTarget& target)
+{
+    PendingRequests().AddError(requester, port, id);
+    target.PostErrorReply(port, id);
 }
 
 // Handles one frame; false ends the parsing of the request.
@@ -30,18 +54,19 @@ bool HandleFrame(const std::string& frame, const std::string& peerHost, ICommand
     int port = 0, id = 0;
     bool numbers = ReadNumber(Field(f, 4), port) & ReadNumber(Field(f, 5), id);
     if (!numbers || !target.ControllerExists(port, id)) {
-        PendingRequests().AddError(requester, port, id);
-        target.PostErrorReply(port, id);
+        AnswerError(requester, port, id, target);
         return false;
     }
 
+    // Pending values name the controller and location as read, so that the
+    // answer, which the dispatcher formats from the numbers, finds them even
+    // when the client wrote "05" or "+5".
     const std::string& command = Field(f, 6);
-    const std::string& idText = Field(f, 5);
     int location = 0, value = 0;
     if (command == "CD") {
         target.AddController(port, id, Field(f, 7));
     } else if (command == "ST") {
-        PendingRequests().Add(PendingKind::Status, requester, idText + ":0");
+        PendingRequests().Add(PendingKind::Status, requester, CommandProtocol::AwaitedValue(id, 0));
         target.QueueStatus(port, id);
     } else if (command == "SETTIME") {
         // No answer follows a set-time, so no requester is recorded: an entry
@@ -50,14 +75,20 @@ bool HandleFrame(const std::string& frame, const std::string& peerHost, ICommand
     } else if (command == "CS") {
         target.EraseStatus(id);
     } else if (command == "RE") {
-        if (ReadNumber(Field(f, 7), location)) {
-            PendingRequests().Add(PendingKind::Read, requester, idText + ":" + Field(f, 7));
+        if (ReadWord(Field(f, 7), location)) {
+            PendingRequests().Add(PendingKind::Read, requester, CommandProtocol::AwaitedValue(id, location));
             target.QueueReadEEPROM(port, id, location);
+        } else {
+            // Missing or beyond 16 bits: the bus would cut it to another
+            // location, whose answer this requester would never match.
+            AnswerError(requester, port, id, target);
         }
     } else if (command == "WE") {
-        if (ReadNumber(Field(f, 7), location) && ReadNumber(Field(f, 8), value)) {
-            PendingRequests().Add(PendingKind::Write, requester, idText + ":" + Field(f, 7));
+        if (ReadWord(Field(f, 7), location) && ReadWord(Field(f, 8), value)) {
+            PendingRequests().Add(PendingKind::Write, requester, CommandProtocol::AwaitedValue(id, location));
             target.QueueWriteEEPROM(port, id, location, value);
+        } else {
+            AnswerError(requester, port, id, target);
         }
     } else if (command == "DD") {
         target.RemoveController(port, id);

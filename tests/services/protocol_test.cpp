@@ -75,9 +75,19 @@ const Case kCases[] = {
     { "port not a number is unknown", "VeTr 1 0 Ob21 x 5 ST 0 0 VTEnd", { "err 0 5" }, "", "", "", "10.0.0.7:65002=0,5" },
     { "missing id is unknown", "VeTr 1 0 Ob21 1 VTEnd", { "err 1 0" }, "", "", "", "10.0.0.7:65002=1,0" },
     { "missing command does nothing", "VeTr 1 0 Ob21 1 5 VTEnd", {}, "", "", "", "" },
-    { "read without location does nothing", "VeTr 1 0 Ob21 1 5 RE VTEnd", {}, "", "", "", "" },
-    { "write without value does nothing", "VeTr 1 0 Ob21 1 5 WE 500 VTEnd", {}, "", "", "", "" },
-    { "id text kept as received", "VeTr 1 0 Ob21 1 05 RE 0496 0 VTEnd", { "read 1 5 496" }, "", "10.0.0.7:65002=05:0496", "", "" },
+    // A read or write it cannot carry out is answered with "ERR", and the
+    // request goes on.
+    { "read without location is refused", "VeTr 1 0 Ob21 1 5 RE VTEnd", { "err 1 5" }, "", "", "", "10.0.0.7:65002=1,5" },
+    { "write without value is refused", "VeTr 1 0 Ob21 1 5 WE 500 VTEnd", { "err 1 5" }, "", "", "", "10.0.0.7:65002=1,5" },
+    { "location beyond 16 bits is refused", "VeTr 1 0 Ob21 1 5 RE 70032 0 VTEnd", { "err 1 5" }, "", "", "", "10.0.0.7:65002=1,5" },
+    { "negative location is refused", "VeTr 1 0 Ob21 1 5 RE -1 0 VTEnd", { "err 1 5" }, "", "", "", "10.0.0.7:65002=1,5" },
+    { "word beyond 16 bits is refused", "VeTr 1 0 Ob21 1 5 WE 500 65536 VTEnd", { "err 1 5" }, "", "", "", "10.0.0.7:65002=1,5" },
+    { "refused read leaves the next frame handled", "VeTr 1 0 Ob21 1 5 RE 99999 0 VTEnd VeTr 1 0 Ob21 1 5 WE 500 65535 VTEnd",
+      { "err 1 5", "write 1 5 500 65535" }, "", "", "10.0.0.7:65002=5:500", "10.0.0.7:65002=1,5" },
+    // Answers carry the numbers, so entries must name them, not the texts.
+    { "id and location with leading zeros", "VeTr 1 0 Ob21 1 05 RE 0496 0 VTEnd", { "read 1 5 496" }, "", "10.0.0.7:65002=5:496", "", "" },
+    { "id with a sign", "VeTr 1 0 Ob21 1 +5 ST 0 0 VTEnd", { "status 1 5" }, "10.0.0.7:65002=5:0", "", "", "" },
+    { "id beyond an int is unknown, not wrapped", "VeTr 1 0 Ob21 1 4294967301 ST 0 0 VTEnd", { "err 1 0" }, "", "", "", "10.0.0.7:65002=1,0" },
     { "extra end marker runs nothing twice", "VeTr 1 0 Ob21 1 5 WE 500 1 VTEnd VTEnd", { "write 1 5 500 1" }, "", "", "10.0.0.7:65002=5:500", "" },
     { "end marker before start", "VTEnd VeTr 1 0 Ob21 1 5 ST 0 0", {}, "", "", "", "" },
     { "start without end", "VeTr 1 0 Ob21 1 5 ST 0 0", {}, "", "", "", "" },

@@ -98,7 +98,7 @@ server_pid=$!
 echo $$ > "$demo/netns.pid"
 if [ -n "${headless:-}" ]; then
   shot=$demo/halvex_window.png
-  if wine "$build/tests/demo/window_shot.exe" "$(winepath -w "$shot")" </dev/null >>"$demo/halvex.log" 2>&1; then
+  if wine "$build/tests/demo/window_shot.exe" "Z:${shot//\//\\}" </dev/null >>"$demo/halvex.log" 2>&1; then
     echo "demo: screenshot of the Halvex window: $shot"
   else
     echo "demo: no screenshot of the Halvex window (see $demo/halvex.log)" >&2

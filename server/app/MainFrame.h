@@ -24,7 +24,7 @@ public:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // Declared in creation order; destroyed the other way round.
+    // Destroyed in the reverse order: notifier and tray first, menu bar last.
     CSkinMenuBar m_wndMenuBar;
     CSkinStatusBar m_wndStatusBar;
     CSkinToolBar m_wndToolBar;

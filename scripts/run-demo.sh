@@ -22,7 +22,8 @@ if [ -n "${DISPLAY:-}" ] && [ -S "$display_socket" ]; then
   export HALVEX_USE_DISPLAY=$DISPLAY
   echo "demo: showing Halvex on your display $DISPLAY"
 else
-  echo "demo: no local X display: running headless under Xvfb (the window is not visible)"
+  echo "demo: no local X display: running headless under Xvfb (a screenshot of the window is saved)"
+  headless=1
 fi
 . "$root/scripts/rig-env.sh"
 echo "demo: preparing the Wine prefix in $WINEPREFIX"
@@ -95,6 +96,14 @@ feed_pid=$!
   exec setsid wine Halvex.exe </dev/null >"$demo/halvex.log" 2>&1) &
 server_pid=$!
 echo $$ > "$demo/netns.pid"
+if [ -n "${headless:-}" ]; then
+  shot=$demo/halvex_window.png
+  if wine "$build/tests/demo/window_shot.exe" "Z:${shot//\//\\}" </dev/null >>"$demo/halvex.log" 2>&1; then
+    echo "demo: screenshot of the Halvex window: $shot"
+  else
+    echo "demo: no screenshot of the Halvex window (see $demo/halvex.log)" >&2
+  fi
+fi
 
 month_file() { echo "$server_dir/Halvex-$(date +%Y-%m).regQv"; }
 cat <<TXT

@@ -16,6 +16,7 @@ BEGIN_MESSAGE_MAP(C_MainFrame, C_MainFrameBase)
 END_MESSAGE_MAP()
 
 namespace {
+const UINT MenuBarId = 0xE81A;
 const UINT StatusIndicators[] = { ID_SEPARATOR };
 const COLORREF ToolbarTransparent = RGB(255, 0, 255);
 const COLORREF NotifierTransparent = RGB(255, 255, 255);
@@ -51,15 +52,29 @@ BOOL C_MainFrame::PreCreateWindow(CREATESTRUCTA& cs)
     return TRUE;
 }
 
+BOOL C_MainFrame::PreTranslateMessage(MSG* msg)
+{
+    // Alt, F10 and the menu bar's mnemonics go to the menu bar first.
+    if (m_wndMenuBar.TranslateFrameMessage(msg))
+        return TRUE;
+    return C_MainFrameBase::PreTranslateMessage(msg);
+}
+
 int C_MainFrame::OnCreate(LPCREATESTRUCTA cs)
 {
     if (C_MainFrameBase::OnCreate(cs) == -1)
+        return -1;
+    // The menu bar takes the window's menu over at the first idle pass.
+    if (!m_wndMenuBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
+                             MenuBarId))
         return -1;
     if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
                                WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
                                CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR) ||
         !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
+    // Without its bitmap the toolbar keeps the resource's own images.
+    m_wndToolBar.LoadToolBarBitmap(IDB_TOOLBAR, ToolbarTransparent);
     // The menu items show the images of their toolbar buttons.
     if (!m_DefaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent))
         return -1;

@@ -1,4 +1,4 @@
-// The server's main window: fixed size, menu, toolbar, one-pane status bar
+// The server's main window: fixed size, skinned menu bar, toolbar, one-pane status bar
 // and the view, with its icon in the notification area and the popup
 // notifier. It does not close: the close box and minimising hide it (the
 // close box with the notice "Halvex is still active"), and only Exit, from
@@ -6,6 +6,9 @@
 #pragma once
 #include "framework/framework.h"
 #include "skin/skinframewnd.h"
+#include "skin/menubar.h"
+#include "skin/skinstatusbar.h"
+#include "skin/skintoolbar.h"
 #include "server/app/PopupNotifier.h"
 #include "server/app/TrayIcon.h"
 
@@ -19,9 +22,12 @@ public:
     ~C_MainFrame() override;
 
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
 
-    CStatusBar m_wndStatusBar;
-    CToolBar m_wndToolBar;
+    // Destroyed in the reverse order: notifier and tray first, menu bar last.
+    CSkinMenuBar m_wndMenuBar;
+    CSkinStatusBar m_wndStatusBar;
+    CSkinToolBar m_wndToolBar;
     // The icon image outlives the tray icon that shows it; the notifier's
     // invisible parent outlives the notifier (it owns its window).
     COwnedIcon m_hTrayIconImage;

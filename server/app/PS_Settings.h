@@ -3,9 +3,10 @@
 // the values back after OK.
 #pragma once
 #include "framework/framework.h"
+#include "skin/skinpropsheet.h"
 
-typedef CPropertySheet CSettingsSheetBase;
-typedef CPropertyPage CSettingsPageBase;
+typedef CSkinPropertySheet CSettingsSheetBase;
+typedef CSkinPropertyPage CSettingsPageBase;
 
 class CPP_Database : public CSettingsPageBase
 {

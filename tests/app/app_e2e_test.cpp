@@ -12,6 +12,8 @@
 
 namespace {
 
+const int MenuBarId = 0xE81A;
+
 // Entries the server must skip: no name, port 0, port missing.
 const char* const InvalidEntriesIni =
     "[Controllers]\r\nOnLine=1\r\nCount=3\r\n"
@@ -66,13 +68,18 @@ RECT ChildRect(HWND parent, HWND child)
 
 } // namespace
 
-TEST(ServerRun, MainWindowStacksToolbarViewAndStatusBar)
+TEST(ServerRun, MainWindowStacksMenuBarToolbarViewAndStatusBar)
 {
     std::string folder = ServerProcess::MakeFolder("bars", "[Misc]\r\nTCPPort=65021\r\n");
     ServerProcess server(folder);
     ASSERT_TRUE(server.Start());
     HWND main = server.WaitForMainWindow();
     ASSERT_NE(nullptr, main);
+    // The menu bar takes the window's menu over at the first idle pass.
+    HWND menuBar = GetDlgItem(main, MenuBarId);
+    ASSERT_NE(nullptr, menuBar);
+    EXPECT_TRUE(WaitUntil([&] { return GetMenu(main) == nullptr; })) << "the window keeps its own menu";
+    EXPECT_TRUE(IsWindowVisible(menuBar));
     HWND toolbar = GetDlgItem(main, 0xE800);
     HWND status = GetDlgItem(main, 0xE801);
     HWND view = GetDlgItem(main, 0xE900);
@@ -97,15 +104,19 @@ TEST(ServerRun, MainWindowStacksToolbarViewAndStatusBar)
     }
     EXPECT_EQ(1, SendMessageA(status, SB_GETPARTS, 0, 0)) << "one message pane";
 
-    // Toolbar on top, the view under it, the status bar at the bottom, all
-    // across the client area, nothing overlapping.
-    RECT client, tb = ChildRect(main, toolbar), vw = ChildRect(main, view), sb = ChildRect(main, status);
+    // Menu bar on top, the toolbar under it, then the view, the status bar at
+    // the bottom, all across the client area, nothing overlapping.
+    RECT client, mb = ChildRect(main, menuBar), tb = ChildRect(main, toolbar), vw = ChildRect(main, view),
+                 sb = ChildRect(main, status);
     GetClientRect(main, &client);
-    EXPECT_EQ(0, tb.top);
+    EXPECT_EQ(0, mb.top);
+    EXPECT_GT(mb.bottom, mb.top);
+    EXPECT_EQ(mb.bottom, tb.top);
     EXPECT_GT(tb.bottom, tb.top);
     EXPECT_EQ(tb.bottom, vw.top);
     EXPECT_EQ(vw.bottom, sb.top);
     EXPECT_EQ(client.bottom, sb.bottom);
+    EXPECT_EQ(client.right, mb.right);
     EXPECT_EQ(client.right, tb.right);
     EXPECT_EQ(client.right, sb.right);
     EXPECT_GT(vw.bottom, vw.top);
@@ -113,6 +124,56 @@ TEST(ServerRun, MainWindowStacksToolbarViewAndStatusBar)
     RECT shot;
     GetWindowRect(main, &shot);
     SaveScreenPng((folder + "\\main_window.png").c_str(), shot);
+    EXPECT_EQ(0, server.Exit());
+}
+
+// Keys as the frame's message loop gets them from the keyboard: Alt and F10
+// come as system keys, and a key pressed with Alt held carries the context bit.
+enum KeyKind { Plain, System, WithAlt };
+void PostKey(HWND wnd, UINT key, KeyKind kind = Plain)
+{
+    const LPARAM context = kind == WithAlt ? (1 << 29) : 0;
+    const UINT down = kind == Plain ? WM_KEYDOWN : WM_SYSKEYDOWN, up = kind == Plain ? WM_KEYUP : WM_SYSKEYUP;
+    PostMessageA(wnd, down, key, 1 | context);
+    PostMessageA(wnd, up, key, 1 | context | 0xC0000000);
+}
+
+// Alt and F10 reach the menu bar (its first item, then Down opens it), and
+// Alt with a mnemonic opens that popup; Escape twice leaves the bar.
+TEST(ServerRun, KeysReachTheMenuBar)
+{
+    std::string folder = ServerProcess::MakeFolder("menubar", "[Misc]\r\nTCPPort=65021\r\n");
+    ServerProcess server(folder);
+    ASSERT_TRUE(server.Start());
+    HWND main = server.WaitForMainWindow();
+    ASSERT_NE(nullptr, main);
+    ASSERT_TRUE(WaitUntil([&] { return GetMenu(main) == nullptr; }));
+    SetForegroundWindow(main);
+    struct Route { const char* name; UINT key; KeyKind kind; UINT then; } const routes[] = {
+        { "Alt, Down", VK_MENU, WithAlt, VK_DOWN },
+        { "F10, Down", VK_F10, System, VK_DOWN },
+        { "Alt+C", 'C', WithAlt, 0 },
+    };
+    for (const Route& route : routes) {
+        PostKey(main, route.key, route.kind);
+        if (route.then)
+            PostKey(main, route.then);
+        EXPECT_TRUE(WaitUntil([&] { return FindProcessMenu(server.ProcessId()) != nullptr; }, 3000)) << route.name;
+        if (route.key == 'C') {
+            HWND popup = FindProcessMenu(server.ProcessId());
+            RECT window, menu;
+            GetWindowRect(main, &window);
+            GetWindowRect(popup, &menu);
+            UnionRect(&window, &window, &menu);
+            SaveScreenPng((folder + "\\menu_bar_popup.png").c_str(), window);
+            printf("screenshot of the open menu: %s\\menu_bar_popup.png\n", folder.c_str());
+        }
+        for (int i = 0; i < 2; ++i) {
+            PostKey(main, VK_ESCAPE);
+            Sleep(200);
+        }
+        EXPECT_TRUE(WaitUntil([&] { return FindProcessMenu(server.ProcessId()) == nullptr; }, 3000)) << route.name;
+    }
     EXPECT_EQ(0, server.Exit());
 }
 

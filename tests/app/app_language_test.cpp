@@ -6,6 +6,7 @@
 #include "server_process.h"
 #include "lang/language_dlls.h"
 #include <gtest/gtest.h>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,16 @@ const char* const Ini = "[Misc]\r\nTCPPort=65021\r\n[Database]\r\nUseBCDB=0\r\n[
 
 // Menus belong to the server's process (Wine hands none across processes),
 // so the top-level menus are read back through their mnemonics, as an
-// operator reaches them with Alt and a letter: the letters of "&Controllers",
-// "&Steuerungen" and "&Kontroleri" whose popup opens.
+// operator reaches them on the menu bar with Alt and a letter: the letters
+// of "&Controllers", "&Steuerungen" and "&Kontroleri" whose popup opens.
 std::string MenuLetters(ServerProcess& server)
 {
+    WaitUntil([&] { return GetMenu(server.Main()) == nullptr; }, 5000);
     std::string opened;
-    for (char letter : {'c', 's', 'k'}) {
-        PostMessageA(server.Main(), WM_SYSCOMMAND, SC_KEYMENU, letter);
+    for (char letter : {'C', 'S', 'K'}) {
+        PostMessageA(server.Main(), WM_SYSKEYDOWN, letter, 1 | (1 << 29));
         if (WaitUntil([&] { return FindProcessMenu(server.ProcessId()) != nullptr; }, 2000))
-            opened += letter;
+            opened += (char)tolower(letter);
         // Escape closes the popup, a second one leaves the menu bar.
         for (int i = 0; i < 2; ++i) {
             PostMessageA(server.Main(), WM_KEYDOWN, VK_ESCAPE, 0);

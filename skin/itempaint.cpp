@@ -5,9 +5,9 @@
 #include "skin/skinlib.h"
 #include "skin/skinmenu.h"
 
-UINT RewriteBarItemState(UINT state, UINT itemID, int openPopups)
+UINT RewriteBarItemState(UINT state, bool hasPopup, int openPopups)
 {
-    if (!::IsMenu((HMENU)(UINT_PTR)itemID) && (state & kStateBarNoPopup))
+    if (!hasPopup && (state & kStateBarNoPopup))
         return (state & ~(kStateBarNoPopup | ODS_SELECTED)) | ODS_HOTLIGHT;
     if (!(state & kStateBarNoPopup) && (state & ODS_SELECTED) && openPopups == 0)
         return (state & ~ODS_SELECTED) | ODS_HOTLIGHT;
@@ -134,7 +134,13 @@ SIZE MenuItemPaint::IconSize() const { return HasIcon() ? data->m_icons->GetIcon
 
 void MenuItemPaint::PrepareState(ItemLayout layout)
 {
-    if (bar) state = RewriteBarItemState(state, dis->itemID, menu->GetOpenPopupCount());
+    if (bar) {
+        // The item's own flags say whether it opens a popup: its id is a menu
+        // handle only then, and a command id may equal some other live
+        // menu's handle.
+        bool hasPopup = data ? (data->m_menuFlags & MF_POPUP) != 0 : ::IsMenu((HMENU)(UINT_PTR)dis->itemID) != FALSE;
+        state = RewriteBarItemState(state, hasPopup, menu->GetOpenPopupCount());
+    }
     if (layout == ItemLayout::Flat && Has(ODS_HOTLIGHT | ODS_INACTIVE)) state |= ODS_SELECTED;
     keyboardFrame = ApplySelectDisabledRule(&state);
 }

@@ -28,7 +28,7 @@ enum class ItemLayout { Flat, Classic };
 
 // On the menu bar "selected" means that the item's popup is open: an item
 // without popup, or one selected while no popup is open, is drawn hot instead.
-UINT RewriteBarItemState(UINT state, UINT itemID, int openPopups);
+UINT RewriteBarItemState(UINT state, bool hasPopup, int openPopups);
 
 // With the select-disabled option off a grayed item is never drawn selected.
 // The item still shows a keyboard frame when it was reached by the keyboard:

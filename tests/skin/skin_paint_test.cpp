@@ -248,6 +248,17 @@ TEST(SkinPainters, BarItemWithAndWithoutOpenPopup)
         Canvas help(60, 20, kSentinel);
         UINT helpState = Paint(&f.bar, p.op, 1, ODS_SELECTED | kStateBarNoPopup, help, TRUE, kBarItem);
         EXPECT_EQ(hot, helpState) << p.name;
+        {
+            // Its command id may equal the handle of a live menu of any
+            // program: the item still has no popup.
+            CSkinMenuItemData* d = f.bar.GetItemData()[1];
+            HMENU other = CreatePopupMenu();
+            UINT_PTR id = d->m_id;
+            d->m_id = (UINT_PTR)other;
+            EXPECT_EQ(hot, Paint(&f.bar, p.op, 1, ODS_SELECTED | kStateBarNoPopup, help, TRUE, kBarItem)) << p.name;
+            d->m_id = id;
+            DestroyMenu(other);
+        }
         if (p.mode == 3) {
             COLORREF bar = GetMenuBarColor(f.bar.m_hMenu);
             EXPECT_EQ(GetSelectionBackColor(), closed.At(5, 1)) << "hot";

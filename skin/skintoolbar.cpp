@@ -191,6 +191,14 @@ LRESULT CSkinToolBar::OnReplaceBitmap(WPARAM, LPARAM lp)
     return result;
 }
 
+bool CSkinToolBar::GetVisibleButton(int i, TBBUTTON& button, RECT& rect) const
+{
+    button = TBBUTTON{};
+    if (!SendMessage(TB_GETBUTTON, i, (LPARAM)&button) || (button.fsState & TBSTATE_HIDDEN)) return false;
+    GetItemRect(i, &rect);
+    return true;
+}
+
 // ---- creation, layout and style ------------------------------------------
 
 int CSkinToolBar::OnCreate(LPCREATESTRUCTA cs)
@@ -365,10 +373,9 @@ BOOL CSkinToolBar::OnEraseBkgnd(CDC* dc)
             int previousTop = INT_MIN, previousBottom = R.top;
             int n = GetCount();
             for (int i = 0; i < n; ++i) {
-                TBBUTTON b = {};
-                if (!SendMessage(TB_GETBUTTON, i, (LPARAM)&b) || (b.fsState & TBSTATE_HIDDEN)) continue;
+                TBBUTTON b;
                 RECT r;
-                GetItemRect(i, &r);
+                if (!GetVisibleButton(i, b, r)) continue;
                 if ((b.fsStyle & TBSTYLE_SEP) && (b.fsState & TBSTATE_WRAP)) {
                     Gradient(h, {R.left, previousBottom, R.right, r.bottom}, dark, light);
                     previousBottom = r.bottom;
@@ -648,10 +655,9 @@ void CSkinToolBar::OnPaint()
     RECT previous = {0, 0, 0, 0};
     int n = GetCount();
     for (int i = 0; i < n; ++i) {
-        TBBUTTON b = {};
-        if (!SendMessage(TB_GETBUTTON, i, (LPARAM)&b) || (b.fsState & TBSTATE_HIDDEN)) continue;
+        TBBUTTON b;
         RECT r;
-        GetItemRect(i, &r);
+        if (!GetVisibleButton(i, b, r)) continue;
         if (b.fsStyle & TBSTYLE_SEP) {
             if ((b.fsState & TBSTATE_WRAP) && IsFloating()) {
                 int top = (previous.bottom + r.bottom) / 2 - 1;

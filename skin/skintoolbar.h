@@ -47,6 +47,8 @@ protected:
     // transparent colour) and their tinted copies to the disabled list.
     void AppendImages(HBITMAP bitmap, COLORREF transparent);
     void PlaceEmbeddedControls(BOOL vertical);
+    // Button i and its rectangle; false for a hidden or missing button.
+    bool GetVisibleButton(int i, TBBUTTON& button, RECT& rect) const;
     void DrawButton(NMTBCUSTOMDRAW* cd);
     DECLARE_MESSAGE_MAP()
 };

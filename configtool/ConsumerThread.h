@@ -3,8 +3,8 @@
 // the main frame's window. It touches no window itself. Its starter ends it
 // with WM_QUIT, which the accept loop looks for between its short waits.
 #pragma once
+#include "configtool/ServerLink.h" // first: winsock2.h before windows.h
 #include "framework/framework.h"
-#include "configtool/ServerLink.h"
 #include "configtool/ServerProtocol.h"
 
 class CConsumerThread : public CWorkerThread {

@@ -7,6 +7,7 @@
 #include "framework/cmdui.h"
 #include "framework/menu.h"
 #include <commdlg.h>
+#include <stdlib.h> // __argc, __argv
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include "framework/app.h"
 #include "framework/handlemap.h"
 #include "framework/wnd.h"
+#include <stdlib.h>
 
 const void* AfxOpaquePointer(const void* p) { return p; }
 

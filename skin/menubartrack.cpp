@@ -70,7 +70,7 @@ void CSkinMenuBar::SetHotItem(int index, int mode)
         m_nTrackMode = mode;
     }
     const BOOL vertical = IsVertical();
-    UINT bits = mode == kPopupMode ? (kBarItemPressed | kBarItemPopupMode) : mode == kHotMode ? kBarItemHot : 0;
+    UINT bits = mode == kPopupMode ? UINT(kBarItemPressed | kBarItemPopupMode) : mode == kHotMode ? UINT(kBarItemHot) : 0u;
     if (vertical) bits |= kBarItemVertical;
     auto mark = [&](int i) {
         CSkinBarItem* item = m_arrItems[i];

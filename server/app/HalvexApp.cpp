@@ -71,7 +71,7 @@ bool C_HalvexApp::BeginClosing()
 BOOL C_HalvexApp::InitInstance()
 {
     CSingleInstance checker;
-    if (checker.PreviousInstanceRunning() && checker.ActivatePrevious() != NULL)
+    if (checker.PreviousInstanceRunning() && checker.ActivatePrevious() != nullptr)
         return FALSE;
     // Created in one step: of two processes starting together only one passes.
     if (!AcquireInstanceMutex(InstanceMutexName))
@@ -86,7 +86,7 @@ BOOL C_HalvexApp::InitInstance()
     SetIconShadeAmount(0);
     SetUseShadedIcons(1);
 
-    if (FAILED(OleInitialize(NULL))) {
+    if (FAILED(OleInitialize(nullptr))) {
         AfxMessageBox(IDS_OLE_INIT_FAILED);
         return FALSE;
     }

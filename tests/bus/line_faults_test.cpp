@@ -53,8 +53,9 @@ protected:
     }
     void TearDown() override
     {
-        if (port_)
+        if (port_) {
             EXPECT_EQ(port_->ClosePort(), 0);
+        }
         port_.reset();
         sim_.Remove(com_, Address);
     }
@@ -117,8 +118,9 @@ TEST_F(LineFaults, EachFaultGivesItsCode)
         SCOPED_TRACE(std::string(c.knob) + " " + c.arg + (c.poll ? " on the poll" : " on the command"));
         CSingleLock lock(&port_->GetLock(), TRUE);
         const std::string status = Frame("ST", "");
-        if (c.poll)
+        if (c.poll) {
             ASSERT_EQ(port_->SendCommand(Address, status.c_str()), 0);
+        }
         if (c.knob[0])
             sim_.Knob(com_, Address, c.knob, 1, c.arg);
         char reply[FrameBufferSize];

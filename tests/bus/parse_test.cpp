@@ -138,8 +138,9 @@ TEST_F(BusTables, RegistrationFields)
         EXPECT_EQ(r.m_DeviceId, 7);
         EXPECT_EQ(r.m_RawData, c.data);
         EXPECT_EQ(r.m_EventCodeText, std::string(c.data).substr(0, 2));
-        if (c.name[0] || c.code)
+        if (c.name[0] || c.code) {
             EXPECT_EQ(r.m_EventCode, c.code);
+        }
         EXPECT_EQ(r.m_EventName, c.name);
         if (c.dateTime) {
             EXPECT_EQ(r.m_DateTimeText, c.dateTime);

@@ -393,8 +393,9 @@ TEST(SkinMenuText, AcceleratorTexts)
     d.m_id = 103;
     std::string del = Text(&d, table);
     EXPECT_EQ("&Save\t" + name(VK_DELETE, true), del);
-    if (name(VK_DELETE, true) != name(VK_DELETE, false))
+    if (name(VK_DELETE, true) != name(VK_DELETE, false)) {
         EXPECT_NE("&Save\t" + name(VK_DELETE, false), del);
+    }
     d.m_id = 104;
     EXPECT_EQ("&Save\tAlt+Shift+" + name(VK_HOME, true), Text(&d, table));
     d.m_id = 105;

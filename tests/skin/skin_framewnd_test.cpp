@@ -63,7 +63,9 @@ TEST(SkinFrameWnd, LoadFrameMakesTheMenusSkinMenus)
     EXPECT_EQ(&frame->GetDefaultMenu(), CSkinMenu::FromMenuHandle(bar));
     EXPECT_EQ((size_t)GetMenuItemCount(bar), frame->GetDefaultMenu().GetItemData().size());
     EXPECT_EQ(GetSystemMenu(hwnd, FALSE), frame->GetSystemSkinMenu().m_hMenu);
-    if (CSkinBrush* brush = GetMenuBarBrush()) EXPECT_EQ((HBRUSH)*brush, MenuBrush(bar));
+    if (CSkinBrush* brush = GetMenuBarBrush()) {
+        EXPECT_EQ((HBRUSH)*brush, MenuBrush(bar));
+    }
     int destroyed = CTestSkinFrame::s_destroyed;
     frame->DestroyWindow();   // deletes itself
     EXPECT_EQ(destroyed + 1, CTestSkinFrame::s_destroyed);

@@ -119,7 +119,9 @@ TEST(SkinPopupHook, PopupsFollowTheMenuTheyWereCreatedFor)
         HWND popup = CreatePopupWindow(c.createdFor);
         CMenuHookData* data = GetMenuHookData(popup);
         EXPECT_EQ(c.boundTo != nullptr, data != nullptr) << c.what;
-        if (data) EXPECT_EQ(c.boundTo, data->menu) << c.what;
+        if (data) {
+            EXPECT_EQ(c.boundTo, data->menu) << c.what;
+        }
         EXPECT_EQ(nullptr, GetMenuBeingOpened()) << c.what;
         DestroyWindow(popup);
     }

@@ -2,7 +2,6 @@
 #include "server/app/HalvexApp.h"
 #include "server/app/resource.h"
 #include "server/services/ServerSettings.h"
-#include "server/services/ReceiveThread.h"
 #include "server/services/ServiceMessages.h"
 
 IMPLEMENT_DYNCREATE(C_HalvexView, CFormView)
@@ -60,9 +59,9 @@ END_MESSAGE_MAP()
 
 C_HalvexView::C_HalvexView()
     : CFormView(IDD_HALVEX_FORM), m_bRunning(true), m_bOnLine(true), m_bUseBCDB(false), m_bDatabaseConnected(false), m_nAutoSetTime(0),
-      m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000),
+      m_nTestMenu(0), m_nSelectPollInfo(0), m_nAutoSetTimeInterval(1), m_nTCPPort(65000), m_busServices(*this),
       m_setTime(*this, QueueSetTimeOnBus), m_bInitialised(false), m_bShuttingDown(false), m_nBusy(0),
-      m_bCloseDeferred(false), m_pRemoving(nullptr), m_hFrame(nullptr), m_busServices(*this),
+      m_bCloseDeferred(false), m_pRemoving(nullptr), m_hFrame(nullptr),
       m_registrationRows(MaxRegistrationRows, &C_HalvexView::InsertRegistrationRow)
 {
 }
@@ -148,9 +147,7 @@ void C_HalvexView::StartServices()
     for (const ControllerEntry& entry : s.controllers)
         AddController(entry.name.c_str(), entry.port, entry.id);
 
-    g_pServiceBus = &m_busServices;
-    g_pCommandTarget = &m_busServices;
-    m_services.StartServices(this, &m_setTime);
+    m_services.StartServices(this, &m_busServices, &m_busServices, &m_setTime);
 }
 
 void C_HalvexView::ConnectBus()

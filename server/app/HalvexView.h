@@ -51,6 +51,8 @@ public:
     CImageList m_imagesMessages;
     CImageList m_imagesRegistrations;
     CUserLog m_UserLog;
+    // The services' way to the bus; the service threads end before it goes.
+    CBusServices m_busServices;
     CHalvexServices m_services;
     CHalvexViewSetTime m_setTime;
     CHalvexViewLog m_log;
@@ -191,7 +193,6 @@ private:
     bool m_bCloseDeferred;
     VTMultiDrop::Device* m_pRemoving;     // the device a removal is freeing
     HWND m_hFrame;                        // for RefreshCommandStates
-    CBusServices m_busServices;           // the services' way to the bus
 
     mutable CCriticalSection m_connStrLock;
     CCriticalSection m_lock;              // guards m_treeOrder

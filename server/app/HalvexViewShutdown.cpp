@@ -4,7 +4,6 @@
 // serving its messages, so no thread waiting on it can hold the shutdown up.
 #include "server/app/HalvexView.h"
 #include "server/app/HalvexApp.h"
-#include "server/services/ReceiveThread.h"
 #include "server/services/ServerSettings.h"
 
 using VTMultiDrop::Device;
@@ -83,5 +82,4 @@ void C_HalvexView::SaveAndStop()
     // registration the bus handed over is written before it stops.
     m_services.StopServices(PumpedWait);
     m_bRunning = false;
-    g_pCommandTarget = nullptr;
 }

@@ -10,7 +10,7 @@ CAnswerSender::~CAnswerSender()
 void CAnswerSender::Send(const std::string& requester, const std::string& line, std::function<void()> failed)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_stopped)
+    if (m_bStopped)
         return;
     SweepIdleLanes(requester);
     Lane& lane = m_lanes[requester];
@@ -75,7 +75,7 @@ size_t CAnswerSender::Busy()
 void CAnswerSender::Stop()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_stopped = true;
+    m_bStopped = true;
     for (auto& lane : m_lanes)
         lane.second.queue.clear();
     m_laneEnded.wait(lock, [this] {

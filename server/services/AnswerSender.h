@@ -51,5 +51,5 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_laneEnded;
     std::map<std::string, Lane> m_lanes;
-    bool m_stopped = false;
+    bool m_bStopped = false;
 };

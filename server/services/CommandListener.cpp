@@ -3,10 +3,8 @@
 #include <string.h>
 #include <vector>
 
-CCommandListener g_CommandListener;
-
 CCommandListener::CCommandListener()
-    : m_closed(false), m_listening(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_boundPort(0)
+    : m_bClosed(false), m_hListening(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_nBoundPort(0)
 {
 }
 
@@ -39,7 +37,7 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
             // A Close that came first leaves nothing to set up; one that
             // comes later finds the socket listening and ends the accept.
             CSingleLock lock(&m_lock, TRUE);
-            closed = m_closed;
+            closed = m_bClosed;
             if (!closed) {
                 m_socket.Create();
                 m_socket.Bind(address);
@@ -47,11 +45,11 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
                 sockaddr_in bound = {};
                 int length = sizeof(bound);
                 getsockname(m_socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
-                m_boundPort = ntohs(bound.sin_port);
+                m_nBoundPort = ntohs(bound.sin_port);
             }
         }
         if (!closed) {
-            SetEvent(m_listening);
+            SetEvent(m_hListening);
             for (;;) {
                 CTcpSocket connection; // closed when this client is done
                 CSocketAddress peer;
@@ -79,7 +77,7 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
 void CCommandListener::Close()
 {
     CSingleLock lock(&m_lock, TRUE);
-    m_closed = true;
+    m_bClosed = true;
     // From another thread: ends the accept that Run is blocked in.
     m_socket.Cleanup();
 }

@@ -17,8 +17,8 @@ public:
     // From another thread: ends Run, also when Run has not bound yet.
     void Close();
     // Set once Run listens; with BoundPort valid from then on.
-    HANDLE ListeningEvent() const { return m_listening; }
-    USHORT BoundPort() const { return m_boundPort; }
+    HANDLE ListeningEvent() const { return m_hListening; }
+    USHORT BoundPort() const { return m_nBoundPort; }
 
 private:
     CCommandListener(const CCommandListener&) = delete;
@@ -26,9 +26,9 @@ private:
 
     CCriticalSection m_lock; // orders Close against the set-up in Run
     CTcpSocket m_socket;
-    bool m_closed;
-    COwnedHandle m_listening;
-    std::atomic<USHORT> m_boundPort;
+    bool m_bClosed;
+    COwnedHandle m_hListening;
+    std::atomic<USHORT> m_nBoundPort;
 };
 
 // Reads one request: 60 seconds per receive, until the peer closes or
@@ -36,6 +36,3 @@ private:
 // always ends with a NUL. Returns the byte count; throws on a failed or
 // timed-out receive.
 int ReceiveRequest(CTcpSocket& connection, char* buffer);
-
-// The server's one listener; the shutdown closes it.
-extern CCommandListener g_CommandListener;

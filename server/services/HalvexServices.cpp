@@ -22,15 +22,19 @@ CHalvexServices::CHalvexServices() : m_pSetTime(nullptr) {}
 CHalvexServices::~CHalvexServices()
 {
     if (m_receiveThread.IsRunning())
-        g_CommandListener.Close();
+        m_listener.Close();
 }
 
-void CHalvexServices::StartServices(IHalvexView* view, CHalvexViewSetTime* setTime)
+void CHalvexServices::StartServices(IHalvexView* view, IServiceBus* bus, ICommandTarget* commands,
+                                    CHalvexViewSetTime* setTime)
 {
     m_pSetTime = setTime;
-    m_dispatcher.Start<CTH_TCPDispatcher>(nullptr);
-    m_receiveThread.Start([view] { ReceiveThread(view); });
-    m_consumer.Start<CTH_Consumer>([view](CTH_Consumer* consumer) { consumer->m_pOwnerView = view; });
+    m_dispatcher.Start<CTH_TCPDispatcher>([bus](CTH_TCPDispatcher* dispatcher) { dispatcher->m_pBus = bus; });
+    m_receiveThread.Start([this, view, commands] { ReceiveThread(m_listener, view, commands); });
+    m_consumer.Start<CTH_Consumer>([view, bus](CTH_Consumer* consumer) {
+        consumer->m_pOwnerView = view;
+        consumer->m_pBus = bus;
+    });
     if (setTime)
         setTime->StartAutoSetTimeThread();
 }
@@ -38,7 +42,7 @@ void CHalvexServices::StartServices(IHalvexView* view, CHalvexViewSetTime* setTi
 void CHalvexServices::StopServices(DWORD (*wait)(HANDLE*))
 {
     StopAndJoin(m_consumer, wait);
-    g_CommandListener.Close();
+    m_listener.Close();
     m_receiveThread.Join([wait](HANDLE h) { return wait(&h); });
     StopAndJoin(m_dispatcher, wait);
     if (m_pSetTime)

@@ -5,7 +5,9 @@
 // controllers, and its shutdown calls StopServices after clearing its running
 // flag.
 #pragma once
+#include "server/services/CommandListener.h"
 #include "server/services/HalvexViewServices.h"
+#include "server/services/ServiceBus.h"
 #include "server/services/SetTimeThreads.h"
 #include "server/services/TH_Consumer.h"
 #include "server/services/TH_TCPDispatcher.h"
@@ -16,9 +18,10 @@ public:
     CHalvexServices();
     ~CHalvexServices();
 
-    // Dispatcher, ReceiveThread, consumer (owner view set before it runs),
-    // AutoSetTimeThread.
-    void StartServices(IHalvexView* view, CHalvexViewSetTime* setTime);
+    // Dispatcher, ReceiveThread, consumer, AutoSetTimeThread. Each thread is
+    // handed what it works with before it runs: the view, `bus` (the bus
+    // layer as the threads read it) and, for the listener, `commands`.
+    void StartServices(IHalvexView* view, IServiceBus* bus, ICommandTarget* commands, CHalvexViewSetTime* setTime);
     // In order: stop the consumer and wait for it, close the listening socket
     // and wait for the listener, stop the dispatcher and wait for it, then
     // wait for the set-time threads. Each wait goes through `wait`, which the
@@ -30,6 +33,8 @@ public:
     // Asks the reporting-database thread (through the consumer, which runs
     // it) to disconnect and connect with the current settings.
     void ReconnectDatabase() const;
+    // The TCP listener, set once ReceiveThread listens (port and event).
+    const CCommandListener& Listener() const { return m_listener; }
 
 private:
     CHalvexServices(const CHalvexServices&) = delete;
@@ -38,6 +43,7 @@ private:
     // The dispatcher and the consumer delete their objects when their threads
     // end: the links wait on handles of their own and post by id.
     CThreadLink m_dispatcher;
+    CCommandListener m_listener;  // served by ReceiveThread, which ends before it goes
     COwnedThread m_receiveThread;
     CThreadLink m_consumer;
     CHalvexViewSetTime* m_pSetTime;

@@ -19,17 +19,17 @@ std::string LocalStamp()
 
 } // namespace
 
-CHalvexViewLog::CHalvexViewLog() : m_lines(MaxLines, &CHalvexViewLog::Insert), m_guiThreadId(0) {}
+CHalvexViewLog::CHalvexViewLog() : m_lines(MaxLines, &CHalvexViewLog::Insert), m_dwGuiThreadId(0) {}
 
 void CHalvexViewLog::Attach(CListCtrl* list, HWND owner)
 {
     m_lines.Attach(list, owner, WM_ADD_LOG_LINE);
-    m_guiThreadId = GetCurrentThreadId();
+    m_dwGuiThreadId = GetCurrentThreadId();
 }
 
 void CHalvexViewLog::AddLogMessage(const std::string& text, int image)
 {
-    const DWORD guiThread = m_guiThreadId;
+    const DWORD guiThread = m_dwGuiThreadId;
     if (guiThread == 0)
         return;
     // Queued in order; other threads' lines are shown on the next wake-up,

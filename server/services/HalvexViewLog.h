@@ -46,5 +46,5 @@ private:
     static void Insert(CListCtrl& list, const Line& line);
 
     CListRowBatch<Line> m_lines;
-    std::atomic<DWORD> m_guiThreadId; // 0 until attached
+    std::atomic<DWORD> m_dwGuiThreadId; // 0 until attached
 };

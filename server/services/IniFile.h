@@ -6,8 +6,8 @@
 class CIniFile
 {
 public:
-    explicit CIniFile(const std::string& path) : m_path(path) {}
-    const std::string& Path() const { return m_path; }
+    explicit CIniFile(const std::string& path) : m_strPath(path) {}
+    const std::string& Path() const { return m_strPath; }
 
     int GetInt(const char* section, const char* key, int defaultValue) const;
     // On exactly when the stored value is 1.
@@ -20,7 +20,7 @@ public:
     bool EmptySection(const char* section) const;
 
 private:
-    std::string m_path;
+    std::string m_strPath;
 };
 
 // The folder of the program file with its trailing backslash; empty when the

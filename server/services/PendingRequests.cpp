@@ -49,25 +49,25 @@ const PendingMap& CPendingRequests::Map(PendingKind kind) const
 
 void CPendingRequests::Add(PendingKind kind, const std::string& requester, const std::string& awaited)
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     Map(kind).insert(std::make_pair(requester, awaited));
 }
 
 bool CPendingRequests::TakeFirstMatching(PendingKind kind, const std::string& awaited, std::string& requester)
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     return TakeFirstMatchingIn(Map(kind), awaited, requester);
 }
 
 void CPendingRequests::AddError(const std::string& requester, int port, int id)
 {
-    CSingleLock lock(&m_section, TRUE);
-    m_errors.insert(std::make_pair(++m_errorArrival, PendingError{ requester, port, id }));
+    CSingleLock lock(&m_lock, TRUE);
+    m_errors.insert(std::make_pair(++m_nErrorArrival, PendingError{ requester, port, id }));
 }
 
 bool CPendingRequests::TakeError(int port, int id, PendingError& error)
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     for (auto it = m_errors.begin(); it != m_errors.end(); ++it) {
         if (it->second.port == port && it->second.id == id) {
             error = it->second;
@@ -80,26 +80,26 @@ bool CPendingRequests::TakeError(int port, int id, PendingError& error)
 
 void CPendingRequests::PushStatusSnapshot(int id, const StatusSnapshot& snapshot)
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     m_statusSnapshots[id].push_back(snapshot);
 }
 
 bool CPendingRequests::TakeStatusSnapshot(int id, StatusSnapshot& snapshot)
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     return PopSnapshot(m_statusSnapshots, id, snapshot);
 }
 
 bool CPendingRequests::TakeStatusAnswer(int id, std::string& requester, StatusSnapshot& snapshot, bool& haveSnapshot)
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     haveSnapshot = PopSnapshot(m_statusSnapshots, id, snapshot);
     return TakeFirstMatchingIn(Map(PendingKind::Status), CommandProtocol::AwaitedValue(id, 0), requester);
 }
 
 std::vector<std::string> CPendingRequests::Subscribers() const
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     std::vector<std::string> subscribers;
     for (const auto& entry : Map(PendingKind::Reg2))
         subscribers.push_back(entry.first);
@@ -108,7 +108,7 @@ std::vector<std::string> CPendingRequests::Subscribers() const
 
 void CPendingRequests::RemoveSubscriber(const std::string& subscriber)
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     PendingMap& map = Map(PendingKind::Reg2);
     auto it = map.find(subscriber);
     if (it != map.end())
@@ -117,13 +117,13 @@ void CPendingRequests::RemoveSubscriber(const std::string& subscriber)
 
 PendingMap CPendingRequests::Entries(PendingKind kind) const
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     return Map(kind);
 }
 
 std::vector<PendingError> CPendingRequests::Errors() const
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     std::vector<PendingError> errors;
     for (const auto& entry : m_errors)
         errors.push_back(entry.second);
@@ -132,7 +132,7 @@ std::vector<PendingError> CPendingRequests::Errors() const
 
 void CPendingRequests::Clear()
 {
-    CSingleLock lock(&m_section, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     for (PendingMap& map : m_maps)
         map.clear();
     m_errors.clear();

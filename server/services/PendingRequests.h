@@ -4,7 +4,6 @@
 // ever happens under it. Keys are requester texts ("host:port"), ordered
 // byte-wise; equal keys keep their insertion order.
 #pragma once
-#include <winsock2.h> // before windows.h, for the socket users
 #include <windows.h>
 #include "framework/sync.h"
 #include <deque>
@@ -78,7 +77,7 @@ public:
     // ordered after any record in progress.
     template <class Action> void WhileHeld(Action action)
     {
-        CSingleLock lock(&m_section, TRUE);
+        CSingleLock lock(&m_lock, TRUE);
         action();
     }
 
@@ -86,9 +85,9 @@ private:
     PendingMap& Map(PendingKind kind);
     const PendingMap& Map(PendingKind kind) const;
 
-    mutable CCriticalSection m_section;
+    mutable CCriticalSection m_lock;
     PendingMap m_maps[4];
-    int m_errorArrival = 0;
+    int m_nErrorArrival = 0;
     std::multimap<int, PendingError> m_errors; // keyed by arrival
     std::map<int, std::deque<StatusSnapshot>> m_statusSnapshots;
 };

@@ -1,11 +1,8 @@
 #include "server/services/ReceiveThread.h"
 
-ICommandTarget* g_pCommandTarget = nullptr;
-
-DWORD WINAPI ReceiveThread(LPVOID param)
+DWORD ReceiveThread(CCommandListener& listener, IHalvexView* view, ICommandTarget* commands)
 {
-    IHalvexView* view = static_cast<IHalvexView*>(param);
-    if (view && g_pCommandTarget)
-        g_CommandListener.Run((USHORT)view->TCPPort(), *g_pCommandTarget);
+    if (view && commands)
+        listener.Run((USHORT)view->TCPPort(), *commands);
     return 0;
 }

@@ -1,12 +1,10 @@
-// The TCP listener thread: started by the service start-up with the view as
-// its argument; serves requests on the view's TCPPort until the shutdown
-// closes the listening socket (g_CommandListener.Close()).
+// The TCP listener thread: started by the service start-up with the view;
+// serves requests on the view's TCPPort through `listener` until the shutdown
+// closes it (CCommandListener::Close).
 #pragma once
 #include "server/services/CommandListener.h"
 #include "server/services/HalvexViewServices.h"
 
-// What frames may ask of the server; set by the start-up before the listener
-// runs (the implementation over the bus layer and the view).
-extern ICommandTarget* g_pCommandTarget;
-
-DWORD WINAPI ReceiveThread(LPVOID view);
+// `commands` is what frames may ask of the server: the implementation over
+// the bus layer and the view. Returns 0.
+DWORD ReceiveThread(CCommandListener& listener, IHalvexView* view, ICommandTarget* commands);

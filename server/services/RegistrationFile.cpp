@@ -34,31 +34,31 @@ bool CRegistrationFile::Open(const std::string& path)
     if (fd < 0)
         return false;
     file.Detach(); // the descriptor owns it now
-    m_stream = _fdopen(fd, "a");
-    if (m_stream == nullptr) {
+    m_pStream = _fdopen(fd, "a");
+    if (m_pStream == nullptr) {
         _close(fd);
         return false;
     }
-    fseek(m_stream, 0, SEEK_END);
-    if (ftell(m_stream) == 0) {
-        fprintf(m_stream, "%s\n", RegistrationFileHeader);
-        fflush(m_stream);
+    fseek(m_pStream, 0, SEEK_END);
+    if (ftell(m_pStream) == 0) {
+        fprintf(m_pStream, "%s\n", RegistrationFileHeader);
+        fflush(m_pStream);
     }
     return true;
 }
 
 void CRegistrationFile::WriteLine(const std::string& line)
 {
-    if (m_stream == nullptr)
+    if (m_pStream == nullptr)
         return;
-    fprintf(m_stream, "%s\n", line.c_str());
-    fflush(m_stream);
+    fprintf(m_pStream, "%s\n", line.c_str());
+    fflush(m_pStream);
 }
 
 void CRegistrationFile::Close()
 {
-    if (m_stream != nullptr) {
-        fclose(m_stream);
-        m_stream = nullptr;
+    if (m_pStream != nullptr) {
+        fclose(m_pStream);
+        m_pStream = nullptr;
     }
 }

@@ -19,13 +19,13 @@ std::string RegistrationLine(const std::string& raw, const std::string& mediaId,
 class CRegistrationFile
 {
 public:
-    CRegistrationFile() : m_stream(nullptr) {}
+    CRegistrationFile() : m_pStream(nullptr) {}
     ~CRegistrationFile() { Close(); }
 
     // Creates the file when missing, never truncates, appends; others may
     // read it but not write it meanwhile. A new (empty) file gets the header.
     bool Open(const std::string& path);
-    bool IsOpen() const { return m_stream != nullptr; }
+    bool IsOpen() const { return m_pStream != nullptr; }
     // Appends the line and a line feed (CR LF on disk) and flushes.
     void WriteLine(const std::string& line);
     void Close();
@@ -33,5 +33,5 @@ public:
 private:
     CRegistrationFile(const CRegistrationFile&) = delete;
     CRegistrationFile& operator=(const CRegistrationFile&) = delete;
-    FILE* m_stream;
+    FILE* m_pStream;
 };

@@ -6,7 +6,7 @@
 
 CReportingForwarder::CReportingForwarder(IReportingLink& link, const ReportingHooks& hooks,
                                          const std::string& bufferPath)
-    : m_link(link), m_hooks(hooks), m_bufferPath(bufferPath), m_connected(false)
+    : m_link(link), m_hooks(hooks), m_strBufferPath(bufferPath), m_bConnected(false)
 {
 }
 
@@ -23,7 +23,7 @@ void CReportingForwarder::Log(int image, UINT id) const
 
 void CReportingForwarder::SetConnected(bool connected)
 {
-    m_connected = connected;
+    m_bConnected = connected;
     if (m_hooks.connected)
         m_hooks.connected(connected);
 }
@@ -35,7 +35,7 @@ bool CReportingForwarder::UseDatabase() const
 
 void CReportingForwarder::Start()
 {
-    m_buffer.Open(m_bufferPath.c_str());
+    m_buffer.Open(m_strBufferPath.c_str());
     m_buffer.DirectStatement(CreateBufferTable); // fails harmlessly when it exists
     Connect();
 }
@@ -59,17 +59,17 @@ void CReportingForwarder::Connect()
     if (!UseDatabase())
         return;
     SetConnected(m_link.Open(m_hooks.connectionString ? m_hooks.connectionString() : ""));
-    Log(m_connected ? 1 : 0, m_connected ? IDS_DB_CONNECTED : IDS_DB_UNABLE_TO_CONNECT);
+    Log(m_bConnected ? 1 : 0, m_bConnected ? IDS_DB_CONNECTED : IDS_DB_UNABLE_TO_CONNECT);
 }
 
 void CReportingForwarder::Reconnect()
 {
-    if (!UseDatabase() || m_connected)
+    if (!UseDatabase() || m_bConnected)
         return;
     m_link.Close();
     Log(1, IDS_DB_TRYING_TO_CONNECT);
     SetConnected(m_link.Open(m_hooks.connectionString ? m_hooks.connectionString() : ""));
-    Log(m_connected ? 1 : 0, m_connected ? IDS_DB_CONNECTED : IDS_DB_UNABLE_TO_CONNECT);
+    Log(m_bConnected ? 1 : 0, m_bConnected ? IDS_DB_CONNECTED : IDS_DB_UNABLE_TO_CONNECT);
 }
 
 bool CReportingForwarder::ExecStoredProcedure(const BufferedRegistration& r)
@@ -83,7 +83,7 @@ bool CReportingForwarder::InsertIntoBuffer(const BufferedRegistration& r)
     // The buffer may have been unavailable when it was opened (or lost since):
     // one fresh open before the registration is given up.
     bool ok = m_buffer.DirectStatement(sql.c_str()) == SQLITE_OK;
-    if (!ok && m_buffer.Open(m_bufferPath.c_str()) == SQLITE_OK) {
+    if (!ok && m_buffer.Open(m_strBufferPath.c_str()) == SQLITE_OK) {
         m_buffer.DirectStatement(CreateBufferTable);
         ok = m_buffer.DirectStatement(sql.c_str()) == SQLITE_OK;
     }
@@ -98,7 +98,7 @@ void CReportingForwarder::OnRegistration(const BufferedRegistration& r)
 {
     if (!UseDatabase())
         return;
-    if (m_connected) {
+    if (m_bConnected) {
         if (ExecStoredProcedure(r))
             return;
         Disconnect();
@@ -120,13 +120,13 @@ int CReportingForwarder::CountRows(SQLite::Database& db) const
 
 void CReportingForwarder::Flush(const std::atomic<bool>& keepGoing)
 {
-    if (!UseDatabase() || !m_connected)
+    if (!UseDatabase() || !m_bConnected)
         return;
     // No transaction spans the flush: each row is deleted, and the deletion
     // committed, as soon as its call succeeded. A crash, or a deletion that
     // cannot be committed, leaves at most the row in hand to be sent again.
     SQLite::Database db;
-    if (db.Open(m_bufferPath.c_str()) != SQLITE_OK)
+    if (db.Open(m_strBufferPath.c_str()) != SQLITE_OK)
         return;
     SQLite::TablePtr rows = db.Query("select * from tblRegBC order by RegID");
     if (!rows || !rows->ResetRow())

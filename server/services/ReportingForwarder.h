@@ -63,7 +63,7 @@ public:
 
     void Disconnect();
     void Connect();
-    bool IsConnected() const { return m_connected; }
+    bool IsConnected() const { return m_bConnected; }
 
     // A new valid registration: send it, or buffer it when that is not possible.
     void OnRegistration(const BufferedRegistration& r);
@@ -87,8 +87,8 @@ private:
 
     IReportingLink& m_link;
     ReportingHooks m_hooks;
-    std::string m_bufferPath;
-    bool m_connected;
+    std::string m_strBufferPath;
+    bool m_bConnected;
     SQLite::Database m_buffer;
     std::set<std::string> m_unreadableRows; // RegIDs already reported
 };

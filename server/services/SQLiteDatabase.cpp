@@ -28,30 +28,30 @@ std::vector<char> ToAnsi(const char* utf8)
 
 } // namespace
 
-UTF8MBSTR::UTF8MBSTR(const char* ansi) : m_utf8(nullptr), m_ansiLength(0)
+UTF8MBSTR::UTF8MBSTR(const char* ansi) : m_pUtf8(nullptr), m_nAnsiLength(0)
 {
     if (!ansi)
         ansi = "";
-    m_ansiLength = strlen(ansi);
-    int wide = MultiByteToWideChar(CP_ACP, 0, ansi, (int)m_ansiLength + 1, nullptr, 0);
+    m_nAnsiLength = strlen(ansi);
+    int wide = MultiByteToWideChar(CP_ACP, 0, ansi, (int)m_nAnsiLength + 1, nullptr, 0);
     std::vector<wchar_t> w(wide > 0 ? wide : 1, L'\0');
     if (wide > 0)
-        MultiByteToWideChar(CP_ACP, 0, ansi, (int)m_ansiLength + 1, w.data(), wide);
+        MultiByteToWideChar(CP_ACP, 0, ansi, (int)m_nAnsiLength + 1, w.data(), wide);
     int size = WideCharToMultiByte(CP_UTF8, 0, w.data(), -1, nullptr, 0, nullptr, nullptr);
     if (size < 1)
         size = 1;
-    m_utf8 = new char[size];
-    m_utf8[0] = '\0';
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), -1, m_utf8, size, nullptr, nullptr);
+    m_pUtf8 = new char[size];
+    m_pUtf8[0] = '\0';
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), -1, m_pUtf8, size, nullptr, nullptr);
 }
 
 UTF8MBSTR::~UTF8MBSTR()
 {
-    delete[] m_utf8;
+    delete[] m_pUtf8;
 }
 
 Table::Table(int rows, int columns)
-    : m_rowCount(rows), m_columnCount(columns), m_currentRow(rows > 0 ? 0 : -1)
+    : m_nRowCount(rows), m_nColumnCount(columns), m_nCurrentRow(rows > 0 ? 0 : -1)
 {
 }
 
@@ -59,16 +59,16 @@ Table::~Table() {}
 
 bool Table::ResetRow()
 {
-    if (m_rowCount <= 0)
+    if (m_nRowCount <= 0)
         return false;
-    m_currentRow = 0;
+    m_nCurrentRow = 0;
     return true;
 }
 
 bool Table::MoveNext()
 {
-    if (m_currentRow + 1 < m_rowCount) {
-        ++m_currentRow;
+    if (m_nCurrentRow + 1 < m_nRowCount) {
+        ++m_nCurrentRow;
         return true;
     }
     return false;
@@ -76,12 +76,12 @@ bool Table::MoveNext()
 
 const char* Table::GetValue(const char* column) const
 {
-    if (!column || m_currentRow < 0 || m_currentRow >= (int)m_rows.size())
+    if (!column || m_nCurrentRow < 0 || m_nCurrentRow >= (int)m_rows.size())
         return nullptr;
-    for (int c = 0; c < m_columnCount; ++c) {
+    for (int c = 0; c < m_nColumnCount; ++c) {
         if (_mbsicmp(reinterpret_cast<const unsigned char*>(m_columnNames[c].data()),
                      reinterpret_cast<const unsigned char*>(column)) == 0)
-            return m_rows[m_currentRow][c].data();
+            return m_rows[m_nCurrentRow][c].data();
     }
     return nullptr;
 }
@@ -90,19 +90,19 @@ TablePtr& TablePtr::operator=(TablePtr&& other) noexcept
 {
     if (this != &other) {
         Reset();
-        m_table = other.m_table;
-        other.m_table = nullptr;
+        m_pTable = other.m_pTable;
+        other.m_pTable = nullptr;
     }
     return *this;
 }
 
 void TablePtr::Reset()
 {
-    delete m_table;
-    m_table = nullptr;
+    delete m_pTable;
+    m_pTable = nullptr;
 }
 
-Database::Database() : m_db(nullptr), m_lastError(0) {}
+Database::Database() : m_pDb(nullptr), m_nLastError(0) {}
 
 Database::~Database()
 {
@@ -113,13 +113,13 @@ int Database::Open(const char* path)
 {
     Close();
     UTF8MBSTR utf8(path);
-    int rc = sqlite3_open(utf8, &m_db);
+    int rc = sqlite3_open(utf8, &m_pDb);
     if (rc != SQLITE_OK) {
-        m_lastError = rc;
+        m_nLastError = rc;
         // sqlite3_open may hand back a handle even on failure; it must be closed.
-        if (m_db) {
-            sqlite3_close(m_db);
-            m_db = nullptr;
+        if (m_pDb) {
+            sqlite3_close(m_pDb);
+            m_pDb = nullptr;
         }
         return rc;
     }
@@ -131,66 +131,66 @@ int Database::Open(const char* path)
 
 int Database::Close()
 {
-    if (!m_db)
+    if (!m_pDb)
         return 0;
-    int rc = sqlite3_close(m_db);
-    m_db = nullptr;
+    int rc = sqlite3_close(m_pDb);
+    m_pDb = nullptr;
     if (rc != SQLITE_OK)
-        m_lastError = rc;
+        m_nLastError = rc;
     return rc;
 }
 
 int Database::DirectStatement(const char* sql)
 {
-    if (!m_db) {
-        m_lastError = SQLITE_ERROR;
+    if (!m_pDb) {
+        m_nLastError = SQLITE_ERROR;
         return SQLITE_ERROR;
     }
     UTF8MBSTR utf8(sql);
     char* message = nullptr;
-    int rc = sqlite3_exec(m_db, utf8, nullptr, nullptr, &message);
+    int rc = sqlite3_exec(m_pDb, utf8, nullptr, nullptr, &message);
     if (message)
         sqlite3_free(message);
     if (rc != SQLITE_OK)
-        m_lastError = rc;
+        m_nLastError = rc;
     return rc;
 }
 
 bool Database::BeginTransaction()
 {
-    if (!m_db) {
-        m_lastError = SQLITE_ERROR;
+    if (!m_pDb) {
+        m_nLastError = SQLITE_ERROR;
         return false;
     }
-    m_lastError = DirectStatement("BEGIN TRANSACTION");
-    return m_lastError == SQLITE_OK;
+    m_nLastError = DirectStatement("BEGIN TRANSACTION");
+    return m_nLastError == SQLITE_OK;
 }
 
 bool Database::CommitTransaction()
 {
-    if (!m_db) {
-        m_lastError = SQLITE_ERROR;
+    if (!m_pDb) {
+        m_nLastError = SQLITE_ERROR;
         return false;
     }
-    m_lastError = DirectStatement("COMMIT TRANSACTION");
-    return m_lastError == SQLITE_OK;
+    m_nLastError = DirectStatement("COMMIT TRANSACTION");
+    return m_nLastError == SQLITE_OK;
 }
 
 TablePtr Database::Query(const char* sql)
 {
-    if (!m_db) {
-        m_lastError = SQLITE_ERROR;
+    if (!m_pDb) {
+        m_nLastError = SQLITE_ERROR;
         return TablePtr();
     }
     UTF8MBSTR utf8(sql);
     char** result = nullptr;
     int rows = 0, columns = 0;
     char* message = nullptr;
-    int rc = sqlite3_get_table(m_db, utf8, &result, &rows, &columns, &message);
+    int rc = sqlite3_get_table(m_pDb, utf8, &result, &rows, &columns, &message);
     if (message)
         sqlite3_free(message);
     if (rc != SQLITE_OK) {
-        m_lastError = rc;
+        m_nLastError = rc;
         rows = 0;
         columns = 0;
     }

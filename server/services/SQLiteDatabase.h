@@ -18,14 +18,14 @@ class UTF8MBSTR {
 public:
     explicit UTF8MBSTR(const char* ansi);
     virtual ~UTF8MBSTR();
-    operator const char*() const { return m_utf8; }
-    size_t AnsiLength() const { return m_ansiLength; }
+    operator const char*() const { return m_pUtf8; }
+    size_t AnsiLength() const { return m_nAnsiLength; }
 
 private:
     UTF8MBSTR(const UTF8MBSTR&) = delete;
     UTF8MBSTR& operator=(const UTF8MBSTR&) = delete;
-    char* m_utf8;
-    size_t m_ansiLength;
+    char* m_pUtf8;
+    size_t m_nAnsiLength;
 };
 
 // Result of one query: column names, rows of cells (all ANSI texts, NULL
@@ -35,9 +35,9 @@ public:
     Table(int rows, int columns);
     virtual ~Table();
 
-    int GetRowCount() const { return m_rowCount; }
-    int GetColumnCount() const { return m_columnCount; }
-    int GetCurrentRow() const { return m_currentRow; }
+    int GetRowCount() const { return m_nRowCount; }
+    int GetColumnCount() const { return m_nColumnCount; }
+    int GetCurrentRow() const { return m_nCurrentRow; }
 
     bool ResetRow();
     bool MoveNext();
@@ -47,31 +47,31 @@ public:
 
 private:
     friend class Database;
-    int m_rowCount;
-    int m_columnCount;
+    int m_nRowCount;
+    int m_nColumnCount;
     std::vector<std::vector<char>> m_columnNames;
     std::vector<std::vector<std::vector<char>>> m_rows;
-    int m_currentRow;
+    int m_nCurrentRow;
 };
 
 // Owns one Table (possibly none).
 class TablePtr {
 public:
-    TablePtr() : m_table(nullptr) {}
-    explicit TablePtr(Table* table) : m_table(table) {}
-    TablePtr(TablePtr&& other) noexcept : m_table(other.m_table) { other.m_table = nullptr; }
+    TablePtr() : m_pTable(nullptr) {}
+    explicit TablePtr(Table* table) : m_pTable(table) {}
+    TablePtr(TablePtr&& other) noexcept : m_pTable(other.m_pTable) { other.m_pTable = nullptr; }
     TablePtr& operator=(TablePtr&& other) noexcept;
     virtual ~TablePtr() { Reset(); }
 
     void Reset();
-    Table* operator->() const { return m_table; }
-    Table* Get() const { return m_table; }
-    explicit operator bool() const { return m_table != nullptr; }
+    Table* operator->() const { return m_pTable; }
+    Table* Get() const { return m_pTable; }
+    explicit operator bool() const { return m_pTable != nullptr; }
 
 private:
     TablePtr(const TablePtr&) = delete;
     TablePtr& operator=(const TablePtr&) = delete;
-    Table* m_table;
+    Table* m_pTable;
 };
 
 class Database {
@@ -81,7 +81,7 @@ public:
 
     int Open(const char* path);
     int Close();
-    bool IsOpen() const { return m_db != nullptr; }
+    bool IsOpen() const { return m_pDb != nullptr; }
 
     int DirectStatement(const char* sql);
     bool BeginTransaction();
@@ -89,13 +89,13 @@ public:
     TablePtr Query(const char* sql);
 
     // Last non-zero SQLite result code (1 when used while closed).
-    int GetLastError() const { return m_lastError; }
+    int GetLastError() const { return m_nLastError; }
 
 private:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
-    sqlite3* m_db;
-    int m_lastError;
+    sqlite3* m_pDb;
+    int m_nLastError;
 };
 
 // A text as an SQL string literal body: every single quote doubled.

@@ -1,7 +1,7 @@
 // The bus layer as the service threads read it: the registration ring
 // g_Registrations, the stored status texts and EEPROM words. The server's
-// start-up points g_pServiceBus at the implementation over VTMultiDrop; tests
-// point it at their own.
+// start-up hands the implementation over VTMultiDrop to each service thread
+// before it runs; tests hand them their own.
 #pragma once
 #include "server/services/BufferedRegistration.h"
 #include "server/services/CommandProtocol.h"
@@ -30,5 +30,3 @@ public:
     // Removes and returns the stored word; 0xFFFF when none is stored.
     virtual unsigned TakeEEPROMWord(int id, int location) = 0;
 };
-
-extern IServiceBus* g_pServiceBus;

@@ -3,14 +3,14 @@
 #include <stdio.h>
 
 CHalvexViewSetTime::CHalvexViewSetTime(IHalvexView& view, QueueSetTimeFn queueSetTime)
-    : m_view(view), m_queueSetTime(queueSetTime), m_workerRunning(false), m_stopped(false), m_autoStarted(false)
+    : m_view(view), m_queueSetTime(queueSetTime), m_bWorkerRunning(false), m_bStopped(false), m_bAutoStarted(false)
 {
 }
 
 CHalvexViewSetTime::~CHalvexViewSetTime()
 {
-    m_stopped = true;
-    m_workerRunning = false;
+    m_bStopped = true;
+    m_bWorkerRunning = false;
 }
 
 BOOL CHalvexViewSetTime::StartSetTimeWorker()
@@ -18,7 +18,7 @@ BOOL CHalvexViewSetTime::StartSetTimeWorker()
     // The flag is claimed here, by the starter, so that the operator's command
     // and the auto thread cannot both start a worker.
     bool idle = false;
-    if (m_stopped || !m_workerRunning.compare_exchange_strong(idle, true))
+    if (m_bStopped || !m_bWorkerRunning.compare_exchange_strong(idle, true))
         return FALSE;
     CSingleLock lock(&m_lock, TRUE);
     // The previous worker has cleared the flag: it is past its last
@@ -26,21 +26,21 @@ BOOL CHalvexViewSetTime::StartSetTimeWorker()
     m_worker.Join();
     const BOOL started = m_worker.Start([this] { RunWorker(); });
     if (!started)
-        m_workerRunning = false;
+        m_bWorkerRunning = false;
     return started;
 }
 
 BOOL CHalvexViewSetTime::StartAutoSetTimeThread()
 {
-    if (m_autoStarted.exchange(true))
+    if (m_bAutoStarted.exchange(true))
         return FALSE;
     return m_auto.Start([this] { RunAuto(); });
 }
 
 void CHalvexViewSetTime::Stop(DWORD (*wait)(HANDLE*))
 {
-    m_stopped = true;
-    m_workerRunning = false; // a running worker ends at its next controller
+    m_bStopped = true;
+    m_bWorkerRunning = false; // a running worker ends at its next controller
     WaitForThreads(wait);
 }
 
@@ -65,11 +65,11 @@ void CHalvexViewSetTime::RunWorker()
     // Controllers are named by (port, id) and looked up at use: one removed
     // meanwhile is skipped by the bus, never touched after it is freed.
     for (const auto& controller : m_view.ControllersInTreeOrder()) {
-        if (!m_view.IsRunning() || !m_workerRunning || m_stopped)
+        if (!m_view.IsRunning() || !m_bWorkerRunning || m_bStopped)
             break;
         int port = controller.first, id = controller.second;
         int result = m_queueSetTime(port, id);
-        if (!m_view.IsRunning() || !m_workerRunning || m_stopped)
+        if (!m_view.IsRunning() || !m_bWorkerRunning || m_bStopped)
             break;
         char line[256];
         snprintf(line, sizeof(line), "%s CP:%d ID%d", timeSet.c_str(), port, id);
@@ -80,7 +80,7 @@ void CHalvexViewSetTime::RunWorker()
             m_view.AddLogMessage(line, 0);
         }
     }
-    m_workerRunning = false;
+    m_bWorkerRunning = false;
     if (m_view.IsRunning())
         m_view.RefreshCommandStates();
     if (SUCCEEDED(com))
@@ -103,7 +103,7 @@ void CHalvexViewSetTime::RunAuto()
     HRESULT com = CoInitialize(nullptr);
     FILETIME lastRun;
     GetSystemTimeAsFileTime(&lastRun);
-    while (m_view.IsRunning() && !m_stopped) {
+    while (m_view.IsRunning() && !m_bStopped) {
         FILETIME now;
         GetSystemTimeAsFileTime(&now);
         if (m_view.AutoSetTime() != 0) {

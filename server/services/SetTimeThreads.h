@@ -22,7 +22,7 @@ public:
 
     // Starts the worker unless one runs; safe from any thread. TRUE when started.
     BOOL StartSetTimeWorker();
-    bool WorkerRunning() const { return m_workerRunning; }
+    bool WorkerRunning() const { return m_bWorkerRunning; }
     // Starts the auto set-time thread (once).
     BOOL StartAutoSetTimeThread();
     // The shutdown's waits, after the view's running flag was cleared; each
@@ -42,9 +42,9 @@ private:
 
     IHalvexView& m_view;
     QueueSetTimeFn m_queueSetTime;
-    std::atomic<bool> m_workerRunning;
-    std::atomic<bool> m_stopped;
-    std::atomic<bool> m_autoStarted;
+    std::atomic<bool> m_bWorkerRunning;
+    std::atomic<bool> m_bStopped;
+    std::atomic<bool> m_bAutoStarted;
     CCriticalSection m_lock; // guards m_worker
     COwnedThread m_worker;   // SetTimeToAll: queues a set-time on every controller
     COwnedThread m_auto;     // AutoSetTime: starts the worker at the interval

@@ -8,7 +8,7 @@ COwnedHandle g_instanceMutex;
 } // namespace
 
 CSingleInstance::CSingleInstance(const char* applicationName)
-    : m_applicationName(applicationName), m_lock(CreateMutexA(nullptr, FALSE, nullptr))
+    : m_strApplicationName(applicationName), m_hLock(CreateMutexA(nullptr, FALSE, nullptr))
 {
 }
 
@@ -16,7 +16,7 @@ CSingleInstance::~CSingleInstance() {}
 
 std::string CSingleInstance::MakeMappingName() const
 {
-    return "CSingleInstance_MMF_" + m_applicationName;
+    return "CSingleInstance_MMF_" + m_strApplicationName;
 }
 
 BOOL CSingleInstance::PreviousInstanceRunning()
@@ -35,11 +35,11 @@ HWND CSingleInstance::ActivatePrevious()
         m_hMapping.Close();
         return nullptr;
     }
-    WaitForSingleObject(m_lock, INFINITE);
+    WaitForSingleObject(m_hLock, INFINITE);
     HWND window = (HWND)(ULONG_PTR)(*static_cast<volatile DWORD*>(view));
     UnmapViewOfFile(view);
     if (window == nullptr || !IsWindow(window)) {
-        ReleaseMutex(m_lock);
+        ReleaseMutex(m_hLock);
         return nullptr;
     }
     HWND popup = GetLastActivePopup(window);
@@ -47,7 +47,7 @@ HWND CSingleInstance::ActivatePrevious()
         ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(popup);
     m_hMapping.Close();
-    ReleaseMutex(m_lock);
+    ReleaseMutex(m_hLock);
     return window;
 }
 
@@ -65,10 +65,10 @@ BOOL CSingleInstance::PublishMainWindow(HWND mainWindow)
     if (view == nullptr)
         return FALSE;
     g_publishedMapping = std::move(mapping);
-    WaitForSingleObject(m_lock, INFINITE);
+    WaitForSingleObject(m_hLock, INFINITE);
     *static_cast<volatile DWORD*>(view) = (DWORD)(ULONG_PTR)mainWindow;
     UnmapViewOfFile(view);
-    ReleaseMutex(m_lock);
+    ReleaseMutex(m_hLock);
     return TRUE;
 }
 

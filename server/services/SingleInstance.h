@@ -25,8 +25,8 @@ private:
     CSingleInstance(const CSingleInstance&) = delete;
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 
-    std::string m_applicationName;
-    COwnedHandle m_lock;     // unnamed mutex ordering this object's own accesses
+    std::string m_strApplicationName;
+    COwnedHandle m_hLock;     // unnamed mutex ordering this object's own accesses
     COwnedHandle m_hMapping; // opened by PreviousInstanceRunning
 };
 

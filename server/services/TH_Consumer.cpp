@@ -1,7 +1,6 @@
 #include "server/services/TH_Consumer.h"
 #include "server/services/IniFile.h"
 #include "server/services/ServiceMessages.h"
-#include "server/services/TH_DatabaseBC.h"
 
 IMPLEMENT_DYNCREATE(CTH_Consumer, CWorkerThread)
 
@@ -17,7 +16,10 @@ BEGIN_MESSAGE_MAP(CTH_Consumer, CWorkerThread)
 END_MESSAGE_MAP()
 
 // The lock is ready before the thread runs: the handlers may be called directly.
-CTH_Consumer::CTH_Consumer() : m_pOwnerView(nullptr), m_pDatabaseBC(nullptr), m_pDatabaseQueue(nullptr) {}
+CTH_Consumer::CTH_Consumer()
+    : m_pOwnerView(nullptr), m_pBus(nullptr), m_pDatabaseBC(nullptr), m_pDatabaseQueue(nullptr)
+{
+}
 
 CTH_Consumer::~CTH_Consumer() {}
 
@@ -28,9 +30,10 @@ BOOL CTH_Consumer::InitInstance()
     GetLocalTime(&now);
     OpenFile(ApplicationFolder(), now);
 
-    IHalvexView* view = m_pOwnerView;
-    m_pDatabaseBC = m_DatabaseLink.Start<CTH_DatabaseBC>([view](CTH_DatabaseBC* thread) {
-        thread->m_pOwnerView = view;
+    m_pDatabaseBC = m_databaseLink.Start<CTH_DatabaseBC>([this](CTH_DatabaseBC* thread) {
+        thread->m_pOwnerView = m_pOwnerView;
+        thread->m_pBus = m_pBus;
+        thread->m_settings = m_databaseSettings;
     });
     if (m_pDatabaseBC)
         m_pDatabaseQueue = &m_pDatabaseBC->Queue();
@@ -40,7 +43,7 @@ BOOL CTH_Consumer::InitInstance()
 bool CTH_Consumer::OpenFile(const std::string& folder, const SYSTEMTIME& now)
 {
     m_strFileName = RegistrationFileName(folder, now);
-    return m_RegFile.Open(m_strFileName);
+    return m_regFile.Open(m_strFileName);
 }
 
 void CTH_Consumer::PostToDispatcher(UINT message, WPARAM wParam, LPARAM lParam)
@@ -50,10 +53,10 @@ void CTH_Consumer::PostToDispatcher(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CTH_Consumer::OnRegistration(WPARAM, LPARAM lParam)
 {
-    if (!m_pOwnerView || !m_pOwnerView->IsRunning() || !g_pServiceBus)
+    if (!m_pOwnerView || !m_pOwnerView->IsRunning() || !m_pBus)
         return;
     RegistrationRecord record;
-    if (!g_pServiceBus->ReadRegistration((int)lParam, record))
+    if (!m_pBus->ReadRegistration((int)lParam, record))
         return;
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -64,7 +67,7 @@ void CTH_Consumer::HandleRegistration(int ringIndex, const RegistrationRecord& r
 {
     if (!m_pOwnerView->IsRunning())
         return;
-    CSingleLock lock(&m_Lock, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     PostToDispatcher(WM_TCP_REG2, r.port, ringIndex);
     m_pOwnerView->AddRegistration(ringIndex);
     if (!r.valid)
@@ -72,7 +75,7 @@ void CTH_Consumer::HandleRegistration(int ringIndex, const RegistrationRecord& r
     // A copy: the database thread may get to it after the ring slot is reused.
     if (m_pOwnerView->UseBCDB() && m_pDatabaseQueue)
         m_pDatabaseQueue->Push(r);
-    m_RegFile.WriteLine(
+    m_regFile.WriteLine(
         RegistrationLine(r.rawData, r.mediaId, r.dateTimeText, r.port, r.deviceId, r.eventCodeText, now));
 }
 
@@ -82,8 +85,8 @@ void CTH_Consumer::OnStatus(WPARAM wParam, LPARAM lParam)
         return;
     const int id = (int)lParam;
     StatusSnapshot status;
-    if (g_pServiceBus)
-        status = g_pServiceBus->CurrentStatus(id);
+    if (m_pBus)
+        status = m_pBus->CurrentStatus(id);
     HandleStatus((int)wParam, id, status);
 }
 
@@ -105,7 +108,7 @@ void CTH_Consumer::OnEEPROMRead(WPARAM wParam, LPARAM lParam)
 {
     if (!m_pOwnerView || !m_pOwnerView->IsRunning())
         return;
-    CSingleLock lock(&m_Lock, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     PostToDispatcher(WM_TCP_READ_REPLY, wParam, lParam);
 }
 
@@ -113,7 +116,7 @@ void CTH_Consumer::OnEEPROMWrite(WPARAM wParam, LPARAM lParam)
 {
     if (!m_pOwnerView || !m_pOwnerView->IsRunning())
         return;
-    CSingleLock lock(&m_Lock, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     PostToDispatcher(WM_TCP_WRITE_REPLY, wParam, lParam);
 }
 
@@ -128,28 +131,28 @@ void CTH_Consumer::OnCommandFailed(WPARAM wParam, LPARAM lParam)
 {
     if (!m_pOwnerView || !m_pOwnerView->IsRunning())
         return;
-    CSingleLock lock(&m_Lock, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     PostToDispatcher(WM_TCP_FAILED_REPLY, wParam, lParam);
 }
 
 void CTH_Consumer::CloseFile()
 {
-    CSingleLock lock(&m_Lock, TRUE);
-    m_RegFile.Close();
+    CSingleLock lock(&m_lock, TRUE);
+    m_regFile.Close();
 }
 
 void CTH_Consumer::OnReconnectDatabase(WPARAM wParam, LPARAM lParam)
 {
     // Only this thread knows the database thread, and only while it runs.
-    CSingleLock lock(&m_Lock, TRUE);
+    CSingleLock lock(&m_lock, TRUE);
     if (m_pDatabaseBC)
         ::PostThreadMessageA(m_pDatabaseBC->m_nThreadID, WM_DB_RECONNECT, wParam, lParam);
 }
 
 void CTH_Consumer::OnStop(WPARAM, LPARAM)
 {
-    CSingleLock lock(&m_Lock, TRUE);
-    m_RegFile.Close();
+    CSingleLock lock(&m_lock, TRUE);
+    m_regFile.Close();
     if (m_pDatabaseBC) {
         // The database thread deletes its object when it ends: the link's
         // own handle is waited on. Thread messages that arrive meanwhile have
@@ -157,7 +160,7 @@ void CTH_Consumer::OnStop(WPARAM, LPARAM)
         m_pDatabaseBC->Stop();
         m_pDatabaseBC = nullptr;
         m_pDatabaseQueue = nullptr;
-        m_DatabaseLink.Join(AfxWaitWithMessagePump);
+        m_databaseLink.Join(AfxWaitWithMessagePump);
     }
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))

@@ -11,9 +11,8 @@
 #include "server/services/RegistrationFile.h"
 #include "server/services/RegistrationQueue.h"
 #include "server/services/ServiceBus.h"
+#include "server/services/TH_DatabaseBC.h"
 #include <string>
-
-class CTH_DatabaseBC;
 
 class CTH_Consumer : public CWorkerThread
 {
@@ -44,13 +43,17 @@ public:
     void CloseFile();
     const std::string& FileName() const { return m_strFileName; }
 
-    IHalvexView* m_pOwnerView;        // set before the thread is resumed
+    // Set before the thread is resumed.
+    IHalvexView* m_pOwnerView;
+    IServiceBus* m_pBus;              // the ring and the stored status texts
+    // Handed to the database thread when it starts; the defaults unless set.
+    DatabaseThreadSettings m_databaseSettings;
     std::string m_strFileName;        // fixed in InitInstance
-    CRegistrationFile m_RegFile;
+    CRegistrationFile m_regFile;
     CTH_DatabaseBC* m_pDatabaseBC;    // auto-deleting; started in InitInstance
-    CThreadLink m_DatabaseLink;       // waited on when it stops
+    CThreadLink m_databaseLink;       // waited on when it stops
     CRegistrationQueue* m_pDatabaseQueue; // its queue: valid registrations, copied
-    CCriticalSection m_Lock;
+    CCriticalSection m_lock;
 
 private:
     void PostToDispatcher(UINT message, WPARAM wParam, LPARAM lParam);

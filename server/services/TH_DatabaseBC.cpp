@@ -24,9 +24,6 @@ private:
 
 } // namespace
 
-DWORD CTH_DatabaseBC::s_nTickMilliseconds = 1000;
-std::string CTH_DatabaseBC::s_strBufferPath;
-
 IMPLEMENT_DYNCREATE(CTH_DatabaseBC, CWorkerThread)
 
 BEGIN_MESSAGE_MAP(CTH_DatabaseBC, CWorkerThread)
@@ -37,7 +34,7 @@ BEGIN_MESSAGE_MAP(CTH_DatabaseBC, CWorkerThread)
 END_MESSAGE_MAP()
 
 CTH_DatabaseBC::CTH_DatabaseBC()
-    : m_pOwnerView(nullptr), m_bRun(false), m_hStopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    : m_pOwnerView(nullptr), m_pBus(nullptr), m_bRun(false), m_hStopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
 }
 
@@ -74,14 +71,16 @@ BOOL CTH_DatabaseBC::InitInstance()
     hooks.connected = [view](bool connected) { if (view) view->DatabaseConnected(connected); };
     hooks.log = [this](int image, UINT id) { PostLog(image, id); };
     hooks.bufferCount = [this](int rows) { PostBufferCount(rows); };
-    hooks.rebuild = [](int port, int id, const char* raw, int year, BufferedRegistration& out) {
-        return g_pServiceBus && g_pServiceBus->RebuildRegistration(port, id, raw, year, out);
+    IServiceBus* bus = m_pBus;
+    hooks.rebuild = [bus](int port, int id, const char* raw, int year, BufferedRegistration& out) {
+        return bus && bus->RebuildRegistration(port, id, raw, year, out);
     };
-    std::string buffer = s_strBufferPath.empty() ? ApplicationFolder() + "Buffer.sqlite" : s_strBufferPath;
+    const std::string buffer =
+        m_settings.bufferPath.empty() ? ApplicationFolder() + "Buffer.sqlite" : m_settings.bufferPath;
     m_pForwarder.reset(new CReportingForwarder(*m_pLink, hooks, buffer));
     m_pForwarder->Start(); // opens the buffer, then connects
 
-    CSingleLock lock(&m_StartLock, TRUE);
+    CSingleLock lock(&m_startLock, TRUE);
     // A stop asked for while this thread was starting leaves the ticks off.
     if (WaitForSingleObject(m_hStopEvent, 0) == WAIT_TIMEOUT) {
         m_bRun = true;
@@ -141,14 +140,14 @@ void CTH_DatabaseBC::TickLoop(UINT tickMessage)
     for (unsigned tick = 0; m_bRun; ++tick) {
         if (tick % 30 == 0)
             ::PostThreadMessageA(m_nThreadID, tickMessage, 0, 0);
-        WaitForSingleObject(m_hStopEvent, s_nTickMilliseconds);
+        WaitForSingleObject(m_hStopEvent, m_settings.tickMilliseconds);
     }
 }
 
 void CTH_DatabaseBC::StopTicks()
 {
     {
-        CSingleLock lock(&m_StartLock, TRUE);
+        CSingleLock lock(&m_startLock, TRUE);
         m_bRun = false;
         SetEvent(m_hStopEvent);
     }

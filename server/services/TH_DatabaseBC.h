@@ -8,11 +8,22 @@
 #include "server/services/HalvexViewServices.h"
 #include "server/services/RegistrationQueue.h"
 #include "server/services/ReportingForwarder.h"
+#include "server/services/ServiceBus.h"
 #include <atomic>
 #include <memory>
 #include <string>
 
 class CAdoConnection;
+
+// How the reporting-database thread keeps time and where it buffers; the
+// product keeps the defaults, tests shorten the tick and buffer in a folder
+// of their own.
+struct DatabaseThreadSettings {
+    // Every thirtieth tick the reconnect and flush work runs.
+    DWORD tickMilliseconds = 1000;
+    // The buffer file; empty means Buffer.sqlite in the application folder.
+    std::string bufferPath;
+};
 
 class CTH_DatabaseBC : public CWorkerThread
 {
@@ -39,17 +50,14 @@ public:
     // buffered.
     void Stop();
 
-    IHalvexView* m_pOwnerView; // copied from the consumer before the thread runs
+    // Copied from the consumer before the thread runs.
+    IHalvexView* m_pOwnerView;
+    IServiceBus* m_pBus; // rebuilds buffered registrations; null: none is rebuilt
+    DatabaseThreadSettings m_settings;
 
     COwnedThread m_reconnectThread;
     COwnedThread m_flushThread;
     std::atomic<bool> m_bRun;
-
-    // Every thirtieth tick the reconnect and flush work runs. Tests shorten
-    // the tick; the product keeps one second.
-    static DWORD s_nTickMilliseconds;
-    // The buffer file; empty means Buffer.sqlite in the application folder.
-    static std::string s_strBufferPath;
 
 private:
     void TickLoop(UINT tickMessage);
@@ -61,7 +69,7 @@ private:
 
     CRegistrationQueue m_queue;
     COwnedHandle m_hStopEvent; // wakes the tick threads at once
-    CCriticalSection m_StartLock; // orders the tick threads' start against Stop
+    CCriticalSection m_startLock; // orders the tick threads' start against Stop
     std::unique_ptr<CAdoConnection> m_pConnection; // made and used on this thread only
     std::unique_ptr<IReportingLink> m_pLink;
     std::unique_ptr<CReportingForwarder> m_pForwarder;

@@ -1,5 +1,5 @@
+#include "common/TcpSocket.h" // first: winsock2.h before windows.h
 #include "server/services/TH_TCPDispatcher.h"
-#include "common/TcpSocket.h"
 #include "server/services/CommandProtocol.h"
 #include "server/services/PendingRequests.h"
 #include "server/services/ServiceBus.h"
@@ -40,7 +40,7 @@ END_MESSAGE_MAP()
 
 // The record of waiting requesters exists from static construction on, so
 // the listener may insert before this thread has run.
-CTH_TCPDispatcher::CTH_TCPDispatcher() : m_answers(SendAnswerLine) {}
+CTH_TCPDispatcher::CTH_TCPDispatcher() : m_pBus(nullptr), m_answers(SendAnswerLine) {}
 
 CTH_TCPDispatcher::~CTH_TCPDispatcher() {}
 
@@ -59,16 +59,16 @@ void CTH_TCPDispatcher::OnStatusReply(WPARAM, LPARAM lParam)
     std::string requester;
     if (!PendingRequests().TakeStatusAnswer(id, requester, status, haveSnapshot))
         return;
-    if (!haveSnapshot && g_pServiceBus)
-        status = g_pServiceBus->CurrentStatus(id);
+    if (!haveSnapshot && m_pBus)
+        status = m_pBus->CurrentStatus(id);
     m_answers.Send(requester, CommandProtocol::StatusLine(status.dateTime, status.head, status.firmware));
 }
 
 namespace {
 
-unsigned TakeWord(int id, int location)
+unsigned TakeWord(IServiceBus* bus, int id, int location)
 {
-    return g_pServiceBus ? (g_pServiceBus->TakeEEPROMWord(id, location) & 0xFFFF) : 0xFFFF;
+    return bus ? (bus->TakeEEPROMWord(id, location) & 0xFFFF) : 0xFFFF;
 }
 
 // The first requester of `kind` awaiting `awaited`, taken off the record.
@@ -83,7 +83,7 @@ void CTH_TCPDispatcher::OnReadReply(WPARAM wParam, LPARAM lParam)
 {
     const int id = (int)wParam, location = (int)lParam;
     // Taken on every answer: a word nobody receives must not answer a later read.
-    unsigned word = TakeWord(id, location);
+    unsigned word = TakeWord(m_pBus, id, location);
     std::string requester;
     if (TakeRequester(PendingKind::Read, CommandProtocol::AwaitedValue(id, location), requester))
         m_answers.Send(requester, CommandProtocol::ReadLine(id, location, word));
@@ -92,7 +92,7 @@ void CTH_TCPDispatcher::OnReadReply(WPARAM wParam, LPARAM lParam)
 void CTH_TCPDispatcher::OnWriteReply(WPARAM wParam, LPARAM lParam)
 {
     const int id = (int)wParam, location = (int)lParam;
-    unsigned word = TakeWord(id, location);
+    unsigned word = TakeWord(m_pBus, id, location);
     std::string requester;
     if (TakeRequester(PendingKind::Write, CommandProtocol::AwaitedValue(id, location), requester))
         m_answers.Send(requester, CommandProtocol::WriteLine(id, location, word));
@@ -132,10 +132,10 @@ void CTH_TCPDispatcher::OnFailedReply(WPARAM wParam, LPARAM lParam)
 void CTH_TCPDispatcher::OnReg2(WPARAM, LPARAM lParam)
 {
     std::vector<std::string> subscribers = PendingRequests().Subscribers();
-    if (subscribers.empty() || !g_pServiceBus)
+    if (subscribers.empty() || !m_pBus)
         return;
     CommandProtocol::Reg2Fields fields;
-    if (!g_pServiceBus->ReadReg2Fields((int)lParam, fields))
+    if (!m_pBus->ReadReg2Fields((int)lParam, fields))
         return;
     std::string frame = CommandProtocol::Reg2Frame(fields);
     // Served subscribers stay; one that cannot be reached is dropped.

@@ -4,6 +4,7 @@
 #pragma once
 #include "framework/framework.h"
 #include "server/services/AnswerSender.h"
+#include "server/services/ServiceBus.h"
 #include <string>
 
 // How long connecting to a requester and each write to it may take.
@@ -37,6 +38,11 @@ public:
     void WaitForAnswers() { m_answers.WaitUntilIdle(); }
     // Requesters whose line is being sent now.
     size_t AnswersInFlight() { return m_answers.Busy(); }
+
+    // Where the stored status texts and EEPROM words are read; set before the
+    // thread runs. Without it a status answer has only its snapshot and a
+    // word answer reads FFFF.
+    IServiceBus* m_pBus;
 
 private:
     CAnswerSender m_answers;

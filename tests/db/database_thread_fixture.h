@@ -89,9 +89,6 @@ struct RingBus : IServiceBus {
         ring[slot] = r;
     }
 
-    RingBus() { g_pServiceBus = this; }
-    ~RingBus() override { g_pServiceBus = nullptr; }
-
     static BufferedRegistration Make(int n, int year)
     {
         BufferedRegistration r;
@@ -142,7 +139,7 @@ struct RingBus : IServiceBus {
     unsigned TakeEEPROMWord(int, int) override { return 0xFFFF; }
 };
 
-std::string Call(int n)
+[[maybe_unused]] std::string Call(int n)
 {
     char buf[160];
     snprintf(buf, sizeof buf, "exec spDorvikReg2 '%08d', '2026-12-10', '2026-12-10 08:00:%02d', '999', 5, 16, '10'", n,
@@ -156,12 +153,14 @@ class RunningDatabaseThread
 {
 public:
     // `start` false: made, but its thread runs only at Start.
-    explicit RunningDatabaseThread(TestView& view, bool start = true)
+    RunningDatabaseThread(TestView& view, IServiceBus& bus, const DatabaseThreadSettings& settings, bool start = true)
     {
         CWinThread* t = AfxBeginThread(RUNTIME_CLASS(CTH_DatabaseBC), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
         m_thread = static_cast<CTH_DatabaseBC*>(t);
         m_thread->m_bAutoDelete = TRUE;
         m_thread->m_pOwnerView = &view;
+        m_thread->m_pBus = &bus;
+        m_thread->m_settings = settings;
         DuplicateHandle(GetCurrentProcess(), m_thread->m_hThread, GetCurrentProcess(), &m_handle, SYNCHRONIZE, FALSE,
                         0);
         m_id = m_thread->m_nThreadID;

@@ -31,13 +31,8 @@ protected:
         ASSERT_EQ("OK", control.Command("refuse off"));
         ASSERT_EQ("OK", control.Command("fail none"));
         ASSERT_EQ("OK", control.Command("clear"));
-        CTH_DatabaseBC::s_strBufferPath = folder.File("Buffer.sqlite");
-        CTH_DatabaseBC::s_nTickMilliseconds = 50; // every 30 ticks: 1.5 seconds
-    }
-    void TearDown() override
-    {
-        CTH_DatabaseBC::s_strBufferPath.clear();
-        CTH_DatabaseBC::s_nTickMilliseconds = 1000;
+        settings.bufferPath = folder.File("Buffer.sqlite");
+        settings.tickMilliseconds = 50; // every 30 ticks: 1.5 seconds
     }
     // RegIDs and raw data texts of the buffer, in RegID order.
     std::vector<std::string> BufferRows()
@@ -66,11 +61,12 @@ protected:
     TempFolder folder;
     TestView view;
     RingBus bus;
+    DatabaseThreadSettings settings;
 };
 
 TEST_F(DatabaseThread, ReachableDatabaseGetsOneCallPerRegistrationAndNoBufferRows)
 {
-    RunningDatabaseThread thread(view);
+    RunningDatabaseThread thread(view, bus, settings);
     ASSERT_TRUE(view.PumpUntil([&] { return view.Count(138) == 1; })) << "never connected";
     for (int n = 1; n <= 3; ++n)
         thread.Post(n);
@@ -90,10 +86,11 @@ TEST_F(DatabaseThread, ReachableDatabaseGetsOneCallPerRegistrationAndNoBufferRow
 TEST_F(DatabaseThread, RegistrationsHandedOnAreForwardedAsTheyWereAfterTheRingWrapped)
 {
     const int ringSize = 8192, n = ringSize + 200;
-    RunningDatabaseThread thread(view, false); // it gets to its queue only after all n
+    RunningDatabaseThread thread(view, bus, settings, false); // it gets to its queue only after all n
     CTH_Consumer consumer;                     // its handler, called on this thread
     consumer.m_bAutoDelete = FALSE;
     consumer.m_pOwnerView = &view;
+    consumer.m_pBus = &bus;
     consumer.m_pDatabaseQueue = &thread.Queue();
     for (int i = 1; i <= n; ++i) {
         const int slot = i & (ringSize - 1);
@@ -115,7 +112,7 @@ TEST_F(DatabaseThread, RegistrationsHandedOnAreForwardedAsTheyWereAfterTheRingWr
 TEST_F(DatabaseThread, OutageBuffersRetriesAndFlushesInOrderAfterRecovery)
 {
     ASSERT_EQ("OK", control.Command("refuse on"));
-    RunningDatabaseThread thread(view);
+    RunningDatabaseThread thread(view, bus, settings);
     ASSERT_TRUE(view.PumpUntil([&] { return view.Count(139) >= 1; }));
     for (int n = 1; n <= 5; ++n)
         thread.Post(n);
@@ -137,7 +134,7 @@ TEST_F(DatabaseThread, FlushStopsAtTheFirstFailureAndResumesThereLater)
 {
     ASSERT_EQ("OK", control.Command("refuse on"));
     {
-        RunningDatabaseThread thread(view);
+        RunningDatabaseThread thread(view, bus, settings);
         for (int n = 1; n <= 4; ++n)
             thread.Post(n);
         ASSERT_TRUE(view.PumpUntil([&] { return view.Count(142) == 4; }));
@@ -146,7 +143,7 @@ TEST_F(DatabaseThread, FlushStopsAtTheFirstFailureAndResumesThereLater)
     ASSERT_EQ((std::vector<std::string>{ "RAW1", "RAW2", "RAW3", "RAW4" }), BufferRows());
     ASSERT_EQ("OK", control.Command("fail text '00000003'"));
     ASSERT_EQ("OK", control.Command("refuse off"));
-    RunningDatabaseThread thread(view);
+    RunningDatabaseThread thread(view, bus, settings);
     ASSERT_TRUE(view.PumpUntil([&] { return Calls().size() >= 3; }));
     ASSERT_TRUE(view.PumpUntil([&] { return BufferRows().size() == 2; }));
     EXPECT_EQ((std::vector<std::string>{ "RAW3", "RAW4" }), BufferRows());
@@ -160,9 +157,9 @@ TEST_F(DatabaseThread, FlushStopsAtTheFirstFailureAndResumesThereLater)
 
 TEST_F(DatabaseThread, StopDuringAnOutageIsPromptAndKeepsTheRows)
 {
-    CTH_DatabaseBC::s_nTickMilliseconds = 1000; // the product's tick
+    settings.tickMilliseconds = 1000; // the product's tick
     ASSERT_EQ("OK", control.Command("refuse on"));
-    RunningDatabaseThread thread(view);
+    RunningDatabaseThread thread(view, bus, settings);
     for (int n = 1; n <= 3; ++n)
         thread.Post(n);
     ASSERT_TRUE(view.PumpUntil([&] { return view.Count(142) == 3; }));
@@ -175,7 +172,7 @@ TEST_F(DatabaseThread, StopDuringAFlushIsPromptAndKeepsEveryUnsentRow)
 {
     const int n = 300;
     ASSERT_EQ("OK", control.Command("refuse on"));
-    RunningDatabaseThread thread(view);
+    RunningDatabaseThread thread(view, bus, settings);
     for (int i = 1; i <= n; ++i)
         thread.Post(i);
     ASSERT_TRUE(view.PumpUntil([&] { return view.Count(142) == n; }, 120000));
@@ -198,7 +195,7 @@ TEST_F(DatabaseThread, StopDuringAFlushIsPromptAndKeepsEveryUnsentRow)
 TEST_F(DatabaseThread, UseBCDBOffNeitherSendsNorBuffers)
 {
     view.useBCDB = false;
-    RunningDatabaseThread thread(view);
+    RunningDatabaseThread thread(view, bus, settings);
     thread.Post(1);
     ASSERT_TRUE(view.PumpUntil([&] { return view.Count(141) >= 1; }));
     ASSERT_TRUE(thread.Stop());

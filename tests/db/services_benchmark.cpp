@@ -79,12 +79,13 @@ int main(int argc, char** argv)
     control.Command("refuse on");
     TempFolder folder;
     const std::string buffer = folder.File("Buffer.sqlite");
-    CTH_DatabaseBC::s_strBufferPath = buffer;
-    CTH_DatabaseBC::s_nTickMilliseconds = 20;
+    DatabaseThreadSettings settings;
+    settings.bufferPath = buffer;
+    settings.tickMilliseconds = 20;
     RingBus bus;
     ConsumerView view;
 
-    RunningDatabaseThread database(view);
+    RunningDatabaseThread database(view, bus, settings);
     view.PumpUntil([&] { return view.Count(139) >= 1; });
 
     // The consumer's hand-on, called on this thread as its message loop would.
@@ -119,6 +120,5 @@ int main(int argc, char** argv)
     QueryPerformanceCounter(&t3);
     PrintRate("buffered rows flushed to the reporting database", count, Seconds(t2, t3), busRate);
     database.Stop();
-    CTH_DatabaseBC::s_strBufferPath.clear();
     return 0;
 }

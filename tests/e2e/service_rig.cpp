@@ -8,7 +8,6 @@
 #include "bus/VTMultiDrop.h"
 #include "server/services/BusServices.h"
 #include "server/services/HalvexServices.h"
-#include "server/services/ReceiveThread.h"
 #include "server/services/ServerSettings.h"
 #include "server/services/ServiceMessages.h"
 #include <stdio.h>
@@ -106,8 +105,6 @@ int main()
     ServiceSettings settings = LoadServiceSettings(ini);
     RigView view(settings);
     CBusServices bus(view);
-    g_pServiceBus = &bus;
-    g_pCommandTarget = &bus;
     VTMultiDrop::SetBusView(&view);
 
     for (const ControllerEntry& c : settings.controllers) {
@@ -121,17 +118,17 @@ int main()
     CHalvexViewSetTime setTime(view, QueueSetTimeOnBus);
     CHalvexServices services;
     view.services = &services;
-    services.StartServices(&view, &setTime);
+    services.StartServices(&view, &bus, &bus, &setTime);
     // The application names the consumer as the bus's event thread after the
     // view's first update.
     VTMultiDrop::Initialize(services.ConsumerThreadId());
 
-    HANDLE listening = g_CommandListener.ListeningEvent();
+    HANDLE listening = services.Listener().ListeningEvent();
     if (WaitForSingleObject(listening, 60000) != WAIT_OBJECT_0) {
         printf("NOT LISTENING\n");
         return 1;
     }
-    printf("LISTENING %d\n", g_CommandListener.BoundPort());
+    printf("LISTENING %d\n", services.Listener().BoundPort());
     fflush(stdout);
 
     g_stdinClosed = CreateEventA(NULL, TRUE, FALSE, NULL);

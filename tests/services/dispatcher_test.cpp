@@ -102,7 +102,11 @@ size_t Waiting(PendingKind kind)
 
 class Dispatcher : public ::testing::Test {
 protected:
-    void SetUp() override { PendingRequests().Clear(); }
+    void SetUp() override
+    {
+        PendingRequests().Clear();
+        core.m_pBus = &source;
+    }
     FakeBus source;
     // The handlers, called directly on this thread.
     CTH_TCPDispatcher core;
@@ -242,6 +246,7 @@ TEST_F(Dispatcher, ThreadAnswersPostedRepliesAndEndsOnStop)
     ASSERT_NE(nullptr, thread);
     ASSERT_TRUE(thread->IsKindOf(RUNTIME_CLASS(CTH_TCPDispatcher)));
     thread->m_bAutoDelete = TRUE;
+    static_cast<CTH_TCPDispatcher*>(thread)->m_pBus = &source;
     // The object deletes itself when the thread ends: wait on a handle of our own.
     HANDLE handle = NULL;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0));

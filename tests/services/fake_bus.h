@@ -10,9 +10,6 @@ struct FakeBus : IServiceBus {
     std::map<int, RegistrationRecord> records;
     StatusSnapshot current{ "", "", "" };
 
-    FakeBus() { g_pServiceBus = this; }
-    ~FakeBus() override { g_pServiceBus = nullptr; }
-
     bool ReadRegistration(int index, RegistrationRecord& r) override
     {
         std::lock_guard<std::mutex> l(mutex);

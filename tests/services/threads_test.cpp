@@ -199,7 +199,6 @@ TEST(Consumer, OtherEventsGoToDispatcherAndView)
 TEST(Consumer, ThreadHandsOnPostedEventsWritesTheMonthlyFileAndStopsWithItsDatabaseThread)
 {
     TempFolder folder;
-    CTH_DatabaseBC::s_strBufferPath = folder.Path() + "Buffer.sqlite";
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::string file = RegistrationFileName(ApplicationFolder(), now);
@@ -215,6 +214,8 @@ TEST(Consumer, ThreadHandsOnPostedEventsWritesTheMonthlyFileAndStopsWithItsDatab
     ASSERT_NE(nullptr, thread);
     CTH_Consumer* consumer = static_cast<CTH_Consumer*>(thread);
     consumer->m_pOwnerView = &view;
+    consumer->m_pBus = &bus;
+    consumer->m_databaseSettings.bufferPath = folder.Path() + "Buffer.sqlite";
     consumer->m_bAutoDelete = TRUE;
     HANDLE handle = NULL;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0));
@@ -235,7 +236,6 @@ TEST(Consumer, ThreadHandsOnPostedEventsWritesTheMonthlyFileAndStopsWithItsDatab
     EXPECT_EQ(0u, text.find("Raw,MediaID,DateTime,Port,Controller,Event,DateTimeDL\r\n"
                             "1A2403051407000000012345,000000012345,2024-03-05 14:07:00,003,012,1A,")) << text;
     DeleteFileA(file.c_str());
-    CTH_DatabaseBC::s_strBufferPath.clear();
 }
 
 // Controllers whose set-time fails get a failure line and no user-log event.

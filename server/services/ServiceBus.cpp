@@ -1,3 +1,0 @@
-#include "server/services/ServiceBus.h"
-
-IServiceBus* g_pServiceBus = nullptr;

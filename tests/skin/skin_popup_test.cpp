@@ -255,6 +255,7 @@ TEST(SkinPopupScreen, OwnBorderFrameShadowAndPrint)
         frameMenu = GetMenuBackgroundColor(seen.menu);
         printedDifferences = Differences(*shown, Printed(seen.window, window));
     });
+    ASSERT_NE(nullptr, p.window) << "no popup opened";
     ASSERT_NE(nullptr, shown);
     SIZE size = SizeOf(window);
     EXPECT_EQ(plain.cx + 2, size.cx);

@@ -59,7 +59,7 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
         !m_wndToolBar.LoadToolBarBitmap(IDB_TOOLBAR, ToolbarTransparent))
         return -1;
     // The menu items show the images of their toolbar buttons.
-    if (!m_DefaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent)) return -1;
+    if (!m_defaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent)) return -1;
     if (!m_wndBarStatus.CreateBar(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_SIZE_DYNAMIC,
                                   IDW_BAR_STATUS))
         return -1;

@@ -113,13 +113,13 @@ HBITMAP CopyBitmap(HBITMAP bitmap)
 }
 
 CImageListIcon::CImageListIcon(HIMAGELIST list, int index)
-    : m_icon(list ? ImageList_GetIcon(list, index, ILD_NORMAL) : nullptr)
+    : m_hIcon(list ? ImageList_GetIcon(list, index, ILD_NORMAL) : nullptr)
 {
 }
 
 CImageListIcon::~CImageListIcon()
 {
-    if (m_icon) DestroyIcon(m_icon);
+    if (m_hIcon) DestroyIcon(m_hIcon);
 }
 
 // The icon's bitmaps (from GetIconInfo) are copies: both are freed here.

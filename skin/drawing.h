@@ -43,8 +43,8 @@ public:
     enum { kSolid = 2, kGradient = 8, kGradientAlt = 10 };
     CSkinBrush(int kind, COLORREF first, COLORREF second);
 
-    int m_kind;
-    COLORREF m_first, m_second;
+    int m_nKind;
+    COLORREF m_clrFirst, m_clrSecond;
 };
 
 // The brush of the current draw mode's menu bar, or null; cached by kind and colours.
@@ -57,9 +57,9 @@ public:
     CSkinMemDC(const RECT& rect, HDC target);
     ~CSkinMemDC() override;
 
-    HDC m_target;
-    RECT m_rect;
-    BOOL m_noCopy = FALSE;
+    HDC m_hTarget;
+    RECT m_rcBounds;
+    BOOL m_bNoCopy = FALSE;
 };
 
 // ---- bitmaps
@@ -83,10 +83,10 @@ public:
     ~CImageListIcon();
     CImageListIcon(const CImageListIcon&) = delete;
     CImageListIcon& operator=(const CImageListIcon&) = delete;
-    HICON Get() const { return m_icon; }
+    HICON Get() const { return m_hIcon; }
 
 private:
-    HICON m_icon;
+    HICON m_hIcon;
 };
 
 // Variants of an icon's image with its own mask: added to the list (index -1)

@@ -61,7 +61,7 @@ void FillGradientRect(HDC dc, const RECT& rect, COLORREF start, COLORREF end, BO
 }
 
 CSkinBrush::CSkinBrush(int kind, COLORREF first, COLORREF second)
-    : m_kind(kind), m_first(first), m_second(second)
+    : m_nKind(kind), m_clrFirst(first), m_clrSecond(second)
 {
     if (IsPlainMenuSystem() || (kind != kGradient && kind != kGradientAlt)) {
         CreateSolidBrush(first);
@@ -123,7 +123,7 @@ CSkinBrush* GetMenuBarBrush()
         return nullptr;
     }
     auto matches = [&](const CSkinBrush* b) {
-        return b->m_kind == kind && b->m_first == first && b->m_second == second;
+        return b->m_nKind == kind && b->m_clrFirst == first && b->m_clrSecond == second;
     };
     if (g_brushList.last && matches(g_brushList.last)) return g_brushList.last;
     for (auto& b : g_brushList.brushes) {
@@ -136,7 +136,7 @@ CSkinBrush* GetMenuBarBrush()
 }
 
 CSkinMemDC::CSkinMemDC(const RECT& rect, HDC target)
-    : CMemoryDC(target, rect.right - rect.left, rect.bottom - rect.top), m_target(target), m_rect(rect)
+    : CMemoryDC(target, rect.right - rect.left, rect.bottom - rect.top), m_hTarget(target), m_rcBounds(rect)
 {
     ::SetWindowOrgEx(m_hDC, rect.left, rect.top, nullptr);
 }
@@ -145,7 +145,7 @@ CSkinMemDC::CSkinMemDC(const RECT& rect, HDC target)
 // frees bitmap and DC.
 CSkinMemDC::~CSkinMemDC()
 {
-    if (!m_noCopy)
-        ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC,
-                 m_rect.left, m_rect.top, SRCCOPY);
+    if (!m_bNoCopy)
+        ::BitBlt(m_hTarget, m_rcBounds.left, m_rcBounds.top, m_rcBounds.right - m_rcBounds.left, m_rcBounds.bottom - m_rcBounds.top, m_hDC,
+                 m_rcBounds.left, m_rcBounds.top, SRCCOPY);
 }

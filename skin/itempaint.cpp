@@ -122,15 +122,15 @@ void DrawCheckBitmapCentred(CDC& dc, const RECT& r, HBITMAP bitmap, UINT flags)
 MenuItemPaint::MenuItemPaint(CSkinMenu* m, DRAWITEMSTRUCT* d, BOOL menuBarItem)
     : menu(m), dis(d), data((const CSkinMenuItemData*)d->itemData), bar(menuBarItem != 0), state(d->itemState)
 {
-    rightOrder = data && (data->m_menuFlags & MFT_RIGHTORDER);
+    rightOrder = data && (data->m_nMenuFlags & MFT_RIGHTORDER);
     if (data)
         SplitMenuText(data->GetShowText(GetShowAccelerators() ? menu->GetAccelerators() : nullptr), &label, &accel);
 }
 
-bool MenuItemPaint::IsSeparator() const { return data && (data->m_menuFlags & MF_SEPARATOR); }
-bool MenuItemPaint::IsTitle() const { return IsSeparator() && (data->m_titleFlags & 0x01); }
-bool MenuItemPaint::HasIcon() const { return data && data->m_icons && data->m_iconIndex >= 0; }
-SIZE MenuItemPaint::IconSize() const { return HasIcon() ? data->m_icons->GetIconSize() : SIZE{0, 0}; }
+bool MenuItemPaint::IsSeparator() const { return data && (data->m_nMenuFlags & MF_SEPARATOR); }
+bool MenuItemPaint::IsTitle() const { return IsSeparator() && (data->m_nTitleFlags & 0x01); }
+bool MenuItemPaint::HasIcon() const { return data && data->m_pIcons && data->m_nIconIndex >= 0; }
+SIZE MenuItemPaint::IconSize() const { return HasIcon() ? data->m_pIcons->GetIconSize() : SIZE{0, 0}; }
 
 void MenuItemPaint::PrepareState(ItemLayout layout)
 {
@@ -138,7 +138,7 @@ void MenuItemPaint::PrepareState(ItemLayout layout)
         // The item's own flags say whether it opens a popup: its id is a menu
         // handle only then, and a command id may equal some other live
         // menu's handle.
-        bool hasPopup = data ? (data->m_menuFlags & MF_POPUP) != 0 : ::IsMenu((HMENU)(UINT_PTR)dis->itemID) != FALSE;
+        bool hasPopup = data ? (data->m_nMenuFlags & MF_POPUP) != 0 : ::IsMenu((HMENU)(UINT_PTR)dis->itemID) != FALSE;
         state = RewriteBarItemState(state, hasPopup, menu->GetOpenPopupCount());
     }
     if (layout == ItemLayout::Flat && Has(ODS_HOTLIGHT | ODS_INACTIVE)) state |= ODS_SELECTED;

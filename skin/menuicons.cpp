@@ -51,18 +51,18 @@ CSkinMenuIcons::CSkinMenuIcons() {}
 CSkinMenuIcons::~CSkinMenuIcons()
 {
     SetResourceName(nullptr);
-    if (m_imageList) ImageList_Destroy(m_imageList);
+    if (m_hImageList) ImageList_Destroy(m_hImageList);
 }
 
 int CSkinMenuIcons::AddRef(CSkinMenuIcons* store)
 {
-    return store ? ++store->m_refCount : 0;
+    return store ? ++store->m_nRefCount : 0;
 }
 
 int CSkinMenuIcons::Release(CSkinMenuIcons* store)
 {
     if (!store) return 0;
-    int count = --store->m_refCount;
+    int count = --store->m_nRefCount;
     if (count == 0) {
         if (g_stores) {
             auto it = std::find(g_stores->begin(), g_stores->end(), store);
@@ -75,15 +75,15 @@ int CSkinMenuIcons::Release(CSkinMenuIcons* store)
 
 void CSkinMenuIcons::SetResourceName(LPCSTR name)
 {
-    if (m_resourceName && !IsIntName(m_resourceName)) delete[] m_resourceName;
-    m_resourceName = nullptr;
+    if (m_lpszResourceName && !IsIntName(m_lpszResourceName)) delete[] m_lpszResourceName;
+    m_lpszResourceName = nullptr;
     if (!name) return;
     if (IsIntName(name)) {
-        m_resourceName = name;
+        m_lpszResourceName = name;
     } else {
         char* copy = new char[strlen(name) + 1];
         strcpy(copy, name);
-        m_resourceName = copy;
+        m_lpszResourceName = copy;
     }
 }
 
@@ -91,7 +91,7 @@ SIZE CSkinMenuIcons::GetIconSize() const
 {
     SIZE sz = {0, 0};
     int cx, cy;
-    if (m_imageList && ImageList_GetIconSize(m_imageList, &cx, &cy)) {
+    if (m_hImageList && ImageList_GetIconSize(m_hImageList, &cx, &cy)) {
         sz.cx = cx;
         sz.cy = cy;
     }
@@ -107,19 +107,19 @@ int CSkinMenuIcons::FindIcon(UINT id) const
 
 BOOL CSkinMenuIcons::LoadImageList(int width, int height, LPCSTR bitmapName, HINSTANCE module)
 {
-    m_colorCount = 0;
+    m_nColorCount = 0;
     UINT colors = 0;
     CBitmap bitmap;
     if (!bitmap.Attach(LoadBitmapResource((UINT)(ULONG_PTR)bitmapName, module, &colors))) return FALSE;
-    m_colorCount = colors & 0xFFFF;
-    if (m_imageList) ImageList_Destroy(m_imageList);
-    m_imageList = ImageList_Create(width, height, kListFlags, 0, 10);
+    m_nColorCount = colors & 0xFFFF;
+    if (m_hImageList) ImageList_Destroy(m_hImageList);
+    m_hImageList = ImageList_Create(width, height, kListFlags, 0, 10);
     COLORREF mask = m_transparent;
     if (mask == CLR_DEFAULT) {   // the colour of the top-left pixel
         CMemoryDC dc(nullptr, bitmap);
         mask = GetPixel(dc, 0, 0);
     }
-    ImageList_AddMasked(m_imageList, bitmap, mask);
+    ImageList_AddMasked(m_hImageList, bitmap, mask);
     return TRUE;
 }
 
@@ -142,7 +142,7 @@ BOOL CSkinMenuIcons::LoadToolBarData(const WORD* data, COLORREF transparent)
 BOOL CSkinMenuIcons::LoadToolBarResource(LPCSTR name, HINSTANCE module)
 {
     SetResourceName(name);
-    m_module = module;
+    m_hModule = module;
     const WORD* words = FindToolBarWords(name, module);
     if (!words) return FALSE;
     bool appended = false;
@@ -164,15 +164,15 @@ BOOL CSkinMenuIcons::LoadToolBarResource(LPCSTR name, HINSTANCE module)
 BOOL CSkinMenuIcons::LoadFromBitmap(HBITMAP bitmap, int width, int height, const UINT* ids,
                                     COLORREF transparent)
 {
-    m_colorCount = 0;
+    m_nColorCount = 0;
     BITMAP bm;
     if (!bitmap || !GetObjectA(bitmap, sizeof bm, &bm)) return FALSE;
     m_transparent = transparent;
-    if (m_imageList) ImageList_Destroy(m_imageList);
-    m_imageList = ImageList_Create(width, height, kListFlags, 0, 10);
+    if (m_hImageList) ImageList_Destroy(m_hImageList);
+    m_hImageList = ImageList_Create(width, height, kListFlags, 0, 10);
     CBitmap copy;
     copy.Attach(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
-    ImageList_AddMasked(m_imageList, copy, transparent);
+    ImageList_AddMasked(m_hImageList, copy, transparent);
     m_ids.clear();
     bool appended = false;
     for (const UINT* id = ids; id && *id; ++id) {
@@ -186,7 +186,7 @@ BOOL CSkinMenuIcons::LoadFromBitmap(HBITMAP bitmap, int width, int height, const
 BOOL CSkinMenuIcons::MatchesBitmap(DWORD key, int width, int height, const UINT* ids) const
 {
     SIZE sz = GetIconSize();
-    if (key != m_bitmapKey || sz.cx != width || sz.cy != height || !ids) return FALSE;
+    if (key != m_dwBitmapKey || sz.cx != width || sz.cy != height || !ids) return FALSE;
     for (size_t i = 0; i < m_ids.size(); ++i)
         if (!ids[i] || ids[i] != m_ids[i]) return FALSE;
     return TRUE;
@@ -195,7 +195,7 @@ BOOL CSkinMenuIcons::MatchesBitmap(DWORD key, int width, int height, const UINT*
 BOOL CSkinMenuIcons::MatchesToolBarData(const WORD* data, COLORREF transparent) const
 {
     if (transparent != m_transparent || !data || !data[0]) return FALSE;
-    if (!IsIntName(m_resourceName) || data[0] != (WORD)(ULONG_PTR)m_resourceName) return FALSE;
+    if (!IsIntName(m_lpszResourceName) || data[0] != (WORD)(ULONG_PTR)m_lpszResourceName) return FALSE;
     for (size_t i = 0; i < m_ids.size(); ++i)
         if (!data[3 + i] || data[3 + i] != m_ids[i]) return FALSE;
     return TRUE;
@@ -203,22 +203,22 @@ BOOL CSkinMenuIcons::MatchesToolBarData(const WORD* data, COLORREF transparent) 
 
 BOOL CSkinMenuIcons::MatchesResource(LPCSTR name, HINSTANCE module) const
 {
-    if (module != m_module || !name || !m_resourceName) return FALSE;
-    if (IsIntName(name) || IsIntName(m_resourceName)) return name == m_resourceName;
-    return strcmp(name, m_resourceName) == 0;
+    if (module != m_hModule || !name || !m_lpszResourceName) return FALSE;
+    if (IsIntName(name) || IsIntName(m_lpszResourceName)) return name == m_lpszResourceName;
+    return strcmp(name, m_lpszResourceName) == 0;
 }
 
 BOOL CSkinMenuIcons::BuildVariants()
 {
-    int n = m_imageList ? ImageList_GetImageCount(m_imageList) : 0;
+    int n = m_hImageList ? ImageList_GetImageCount(m_hImageList) : 0;
     if (n == 0) return FALSE;
-    HIMAGELIST old = m_imageList;
+    HIMAGELIST old = m_hImageList;
     int cx = 0, cy = 0;
     ImageList_GetIconSize(old, &cx, &cy);
-    m_imageList = ImageList_Create(cx, cy, kListFlags, 0, 10);
+    m_hImageList = ImageList_Create(cx, cy, kListFlags, 0, 10);
     for (int i = 0; i < n; ++i) {
         HICON icon = ImageList_GetIcon(old, i, ILD_NORMAL);
-        ImageList_ReplaceIcon(m_imageList, -1, icon);
+        ImageList_ReplaceIcon(m_hImageList, -1, icon);
         AddShadedIcon(icon, -1);
         AddDisabledIcon(icon, -1);
         DestroyIcon(icon);
@@ -229,7 +229,7 @@ BOOL CSkinMenuIcons::BuildVariants()
 
 int CSkinMenuIcons::AddShadedIcon(HICON icon, int index)
 {
-    return AddShadedImage(m_imageList, index, icon, GetIconShadeAmount());
+    return AddShadedImage(m_hImageList, index, icon, GetIconShadeAmount());
 }
 
 int CSkinMenuIcons::AddDisabledIcon(HICON icon, int index)
@@ -242,26 +242,26 @@ int CSkinMenuIcons::AddDisabledIcon(HICON icon, int index)
         base = GetThemeBarBaseColor();
     else
         base = GetMenuBarColor(nullptr);
-    return AddTintedImage(m_imageList, index, icon, LightenColor(115, base));
+    return AddTintedImage(m_hImageList, index, icon, LightenColor(115, base));
 }
 
 BOOL CSkinMenuIcons::Reload()
 {
     SIZE sz = GetIconSize();
-    if (!m_resourceName || (sz.cx == 0 && sz.cy == 0)) return FALSE;
-    if (!LoadImageList(sz.cx, sz.cy, m_resourceName, m_module)) return FALSE;
+    if (!m_lpszResourceName || (sz.cx == 0 && sz.cy == 0)) return FALSE;
+    if (!LoadImageList(sz.cx, sz.cy, m_lpszResourceName, m_hModule)) return FALSE;
     return BuildVariants();
 }
 
 
 void CSkinMenuIcons::Draw(HDC dc, int index, POINT at) const
 {
-    if (m_imageList) ImageList_Draw(m_imageList, index, dc, at.x, at.y, ILD_TRANSPARENT);
+    if (m_hImageList) ImageList_Draw(m_hImageList, index, dc, at.x, at.y, ILD_TRANSPARENT);
 }
 
 void CSkinMenuIcons::DrawMono(HDC dc, int index, POINT at, COLORREF color) const
 {
-    CImageListIcon icon(m_imageList, index);
+    CImageListIcon icon(m_hImageList, index);
     if (!icon.Get()) return;
     SIZE sz = GetIconSize();
     CBrush brush(color);

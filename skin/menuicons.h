@@ -37,19 +37,19 @@ public:
 
     void SetResourceName(LPCSTR name);
     SIZE GetIconSize() const;
-    HIMAGELIST GetImageList() const { return m_imageList; }
+    HIMAGELIST GetImageList() const { return m_hImageList; }
     const std::vector<UINT>& GetCommandIds() const { return m_ids; }
 
-    LPCSTR m_resourceName = nullptr;   // integer id or owned copy
-    HINSTANCE m_module = nullptr;
-    DWORD m_bitmapKey = 0;
-    UINT m_colorCount = 0;
+    LPCSTR m_lpszResourceName = nullptr;   // integer id or owned copy
+    HINSTANCE m_hModule = nullptr;
+    DWORD m_dwBitmapKey = 0;
+    UINT m_nColorCount = 0;
     COLORREF m_transparent = (COLORREF)-1;
 
 private:
-    HIMAGELIST m_imageList = nullptr;
+    HIMAGELIST m_hImageList = nullptr;
     std::vector<UINT> m_ids;
-    int m_refCount = 0;
+    int m_nRefCount = 0;
 };
 
 // The library-wide list of shared stores; created on demand.

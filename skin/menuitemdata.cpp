@@ -9,12 +9,12 @@ IMPLEMENT_DYNAMIC(CSkinMenuItemDataTitle, CSkinMenuItemData)
 
 CSkinMenuItemData::~CSkinMenuItemData()
 {
-    CSkinMenuIcons::Release(m_icons);
+    CSkinMenuIcons::Release(m_pIcons);
 }
 
 void CSkinMenuItemData::SetString(LPCSTR text)
 {
-    m_text = text ? text : "";
+    m_strText = text ? text : "";
 }
 
 // Keys of the navigation block share their scan codes with the keypad; only the
@@ -50,11 +50,11 @@ CString AcceleratorText(const ACCEL& a)
 
 CString CSkinMenuItemData::GetShowText(HACCEL accel) const
 {
-    if (m_menuFlags & MF_POPUP) accel = nullptr;
-    CString result = m_text;
-    int tab = m_text.IsEmpty() ? -1 : m_text.Find('\t');
+    if (m_nMenuFlags & MF_POPUP) accel = nullptr;
+    CString result = m_strText;
+    int tab = m_strText.IsEmpty() ? -1 : m_strText.Find('\t');
     if (!accel) {
-        if (tab >= 0) result = m_text.Left(tab);
+        if (tab >= 0) result = m_strText.Left(tab);
         return result;
     }
     if (tab >= 0) return result;
@@ -68,7 +68,7 @@ CString CSkinMenuItemData::GetShowText(HACCEL accel) const
     CopyAcceleratorTableA(accel, entries.data(), n);
     CString keys;
     for (const ACCEL& a : entries) {
-        if (a.cmd != (WORD)m_id) continue;
+        if (a.cmd != (WORD)m_nID) continue;
         if (!keys.IsEmpty()) keys += ", ";
         keys += AcceleratorText(a);
     }
@@ -96,9 +96,9 @@ TitleColors GetTitleColors(const CSkinMenuItemData* item)
                      GetSysColor(COLOR_ACTIVECAPTION)};
     const CSkinMenuItemDataTitle* title = DYNAMIC_DOWNCAST(CSkinMenuItemDataTitle, const_cast<CSkinMenuItemData*>(item));
     if (!title) return c;
-    if (title->m_textColor != CSkinMenuItemDataTitle::kUseDefault) c.text = title->m_textColor;
-    if (title->m_secondColor != CSkinMenuItemDataTitle::kUseDefault) c.second = title->m_secondColor;
-    if (title->m_backgroundColor != CSkinMenuItemDataTitle::kUseDefault) c.background = title->m_backgroundColor;
+    if (title->m_clrText != CSkinMenuItemDataTitle::kUseDefault) c.text = title->m_clrText;
+    if (title->m_clrSecond != CSkinMenuItemDataTitle::kUseDefault) c.second = title->m_clrSecond;
+    if (title->m_clrBackground != CSkinMenuItemDataTitle::kUseDefault) c.background = title->m_clrBackground;
     return c;
 }
 

@@ -17,25 +17,25 @@ public:
     virtual CString GetShowText(HACCEL accel) const;
     virtual void SetString(LPCSTR text);
 
-    CString m_text;
-    UINT m_titleFlags = 0;
-    UINT m_menuFlags = 0;
-    UINT_PTR m_id = 0;              // submenu handle for MF_POPUP items
-    BOOL m_used = FALSE;            // reuse mark of a conversion
-    CSkinMenuIcons* m_icons = nullptr;
-    int m_iconIndex = -1;
+    CString m_strText;
+    UINT m_nTitleFlags = 0;
+    UINT m_nMenuFlags = 0;
+    UINT_PTR m_nID = 0;              // submenu handle for MF_POPUP items
+    BOOL m_bUsed = FALSE;            // reuse mark of a conversion
+    CSkinMenuIcons* m_pIcons = nullptr;
+    int m_nIconIndex = -1;
 };
 
-// A title separator (title flag 0x01 in m_titleFlags) with its own colours;
+// A title separator (title flag 0x01 in m_nTitleFlags) with its own colours;
 // kUseDefault (0xff000000) in a colour means the default colour.
 class CSkinMenuItemDataTitle : public CSkinMenuItemData {
     DECLARE_DYNAMIC(CSkinMenuItemDataTitle)
 public:
     enum : COLORREF { kUseDefault = 0xff000000 };
 
-    COLORREF m_textColor = kUseDefault;
-    COLORREF m_secondColor = kUseDefault;       // gradient end
-    COLORREF m_backgroundColor = kUseDefault;
+    COLORREF m_clrText = kUseDefault;
+    COLORREF m_clrSecond = kUseDefault;       // gradient end
+    COLORREF m_clrBackground = kUseDefault;
 };
 
 // The colours a title item is drawn in: its own where it has them, else the

@@ -17,7 +17,7 @@ public:
     virtual BOOL OnInitWnd(HWND wnd);
     virtual BOOL OnUnInitWnd(HWND wnd);
 
-    virtual BOOL HasOwnBorder() const { return (m_effect & 1) != 0; }
+    virtual BOOL HasOwnBorder() const { return (m_dwEffect & 1) != 0; }
     virtual void UpdateSysColors();
     virtual void UpdateBorderSizes();
     // The popup window's frame in its window DC: stage 0 before the system
@@ -36,12 +36,12 @@ public:
     // Colour set of the gradient draw modes (light to dark).
     virtual void GetThemeGradientColors(COLORREF* c1, COLORREF* c2, COLORREF* c3, COLORREF* c4);
 
-    UINT m_id;
-    DWORD m_effect;
-    MeasureOp m_measure;
-    PaintOp m_paint;
-    PaintOp m_title;
-    int m_borderLeft = 2, m_borderTop = 2, m_borderRight = 2, m_borderBottom = 2;
+    UINT m_nID;
+    DWORD m_dwEffect;
+    MeasureOp m_pfnMeasure;
+    PaintOp m_pfnPaint;
+    PaintOp m_pfnTitle;
+    int m_nBorderLeft = 2, m_nBorderTop = 2, m_nBorderRight = 2, m_nBorderBottom = 2;
     COLORREF m_clrBtnFace = 0, m_clrBtnShadow = 0, m_clrBtnHilite = 0, m_clrBtnText = 0,
              m_clrWindowFrame = 0;
 

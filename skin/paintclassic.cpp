@@ -213,8 +213,8 @@ void ClassicPainter::PaintIcon(CDC& dc, const MenuItemGeometry& g)
         if (m_p.Checked()) Frame3d(dc, box, shadow, light);
         else if (m_p.Selected() && !m_p.Grayed()) Frame3d(dc, box, light, shadow);
     }
-    const CSkinMenuIcons* store = m_p.data->m_icons;
-    int index = m_p.data->m_iconIndex;
+    const CSkinMenuIcons* store = m_p.data->m_pIcons;
+    int index = m_p.data->m_nIconIndex;
     POINT at = PlaceItemIcon(g, m_p.dis->rcItem, m_menu->GetIconSize(), m_p.IconSize(), ItemLayout::Classic);
     if (!m_p.Disabled()) store->Draw(dc, index, at);
     else if (m_look == Classic::Plain) store->Draw(dc, index + 2, at);

@@ -253,8 +253,8 @@ void FlatPainter::PaintIcon(CDC& dc, const MenuItemGeometry& g, bool selected)
     const RECT item = m_p.dis->rcItem;
     if (m_p.Checked())
         PaintBox(dc, CheckBoxRect(g, item, m_p.rightOrder), selected ? m_c.boxSelected : m_c.box, m_c.pen);
-    const CSkinMenuIcons* store = m_p.data->m_icons;
-    int index = m_p.data->m_iconIndex;
+    const CSkinMenuIcons* store = m_p.data->m_pIcons;
+    int index = m_p.data->m_nIconIndex;
     POINT at = PlaceItemIcon(g, item, m_menu->GetIconSize(), m_p.IconSize(), ItemLayout::Flat);
     bool shaded = GetUseShadedIcons() != 0;
     if (m_look == Flat::Office2003) {

@@ -40,12 +40,12 @@ void CSkinMenu::DrawMenuTitle(DRAWITEMSTRUCT* dis, BOOL)
     CDC& dc = *CDC::FromHandle(dis->hDC);
     CSavedDC state(dc);
     TitleColors colors = GetTitleColors(data);
-    UINT flags = data->m_titleFlags;
+    UINT flags = data->m_nTitleFlags;
     bool vertical = (flags & kTitleVertical) != 0;
     SIZE icon = {0, 0};
-    bool hasIcon = data->m_icons && data->m_iconIndex >= 0;
+    bool hasIcon = data->m_pIcons && data->m_nIconIndex >= 0;
     if (hasIcon) {
-        SIZE own = data->m_icons->GetIconSize();
+        SIZE own = data->m_pIcons->GetIconSize();
         if (own.cx || own.cy) icon = {own.cx + 4, own.cy + 4};
     }
 
@@ -88,7 +88,7 @@ void CSkinMenu::DrawMenuTitle(DRAWITEMSTRUCT* dis, BOOL)
     dc.SetTextColor(colors.text);
     dc.SetBkMode(TRANSPARENT);
     dc.TextOut(x, y, text, text.GetLength());
-    if (hasIcon) data->m_icons->Draw(dc, data->m_iconIndex, {vertical ? x : x - icon.cx, y + 2});
+    if (hasIcon) data->m_pIcons->Draw(dc, data->m_nIconIndex, {vertical ? x : x - icon.cx, y + 2});
     if (flags & kTitleEtched) {
         if (vertical) {
             RECT a = {area.left + 20, area.top + 5, area.left + 22, area.bottom - 5};

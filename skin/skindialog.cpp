@@ -16,7 +16,7 @@ CSkinDialog::CSkinDialog(UINT nIDTemplate, CWnd* pParentWnd)
 BOOL CSkinDialog::OnInitDialog()
 {
     BOOL result = CDialog::OnInitDialog();
-    SkinFrameAttachMenus(m_hWnd, m_SystemMenu, m_DefaultMenu);
+    SkinFrameAttachMenus(m_hWnd, m_systemMenu, m_defaultMenu);
     return result;
 }
 

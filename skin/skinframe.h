@@ -42,13 +42,13 @@ public:
     CSkinFrame() = default;
     ~CSkinFrame() override = default;   // system menu, then default menu, then the base
 
-    CSkinMenu& GetDefaultMenu() { return m_DefaultMenu; }
-    CSkinMenu& GetSystemSkinMenu() { return m_SystemMenu; }
+    CSkinMenu& GetDefaultMenu() { return m_defaultMenu; }
+    CSkinMenu& GetSystemSkinMenu() { return m_systemMenu; }
     const SkinFrameTracking& GetTracking() const { return m_tracking; }
 
 protected:
-    CSkinMenu m_DefaultMenu;
-    CSkinMenu m_SystemMenu;
+    CSkinMenu m_defaultMenu;
+    CSkinMenu m_systemMenu;
     SkinFrameTracking m_tracking;
 
     void OnMeasureItem(int id, LPMEASUREITEMSTRUCT mis)
@@ -97,11 +97,11 @@ protected:
     int OnCreate(LPCREATESTRUCTA cs)
     {
         if (Base::OnCreate(cs) == -1) return -1;
-        if (m_SystemMenu.GetSafeHmenu()) {
-            HMENU old = m_SystemMenu.Detach();
+        if (m_systemMenu.GetSafeHmenu()) {
+            HMENU old = m_systemMenu.Detach();
             if (::IsMenu(old)) ::DestroyMenu(old);
         }
-        m_SystemMenu.Attach(::GetSystemMenu(this->m_hWnd, FALSE));
+        m_systemMenu.Attach(::GetSystemMenu(this->m_hWnd, FALSE));
         return 0;
     }
     LRESULT OnNcHitTest(CPoint p)
@@ -119,16 +119,16 @@ protected:
     // let go of them so that they never hold a dead handle or item data.
     void OnNcDestroy()
     {
-        if (m_DefaultMenu.GetSafeHmenu() && m_DefaultMenu.GetSafeHmenu() == ::GetMenu(this->m_hWnd))
-            m_DefaultMenu.ReleaseWindowMenu();
-        if (m_SystemMenu.GetSafeHmenu()) m_SystemMenu.ReleaseWindowMenu();
+        if (m_defaultMenu.GetSafeHmenu() && m_defaultMenu.GetSafeHmenu() == ::GetMenu(this->m_hWnd))
+            m_defaultMenu.ReleaseWindowMenu();
+        if (m_systemMenu.GetSafeHmenu()) m_systemMenu.ReleaseWindowMenu();
         Base::OnNcDestroy();
     }
     void OnSysColorChange()
     {
         CWnd::OnSysColorChange();
         RefreshIconStores();
-        ApplyMenuBarBrush(m_DefaultMenu.GetSafeHmenu());
+        ApplyMenuBarBrush(m_defaultMenu.GetSafeHmenu());
     }
     void OnNcPaint()
     {

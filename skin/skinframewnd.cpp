@@ -9,8 +9,8 @@ BOOL CSkinFrameWnd::Create(LPCSTR className, LPCSTR windowName, DWORD style, con
                            LPCSTR menuName, DWORD exStyle, CCreateContext* context)
 {
     if (menuName) {
-        m_DefaultMenu.LoadMenu(menuName);
-        if (!m_DefaultMenu.GetSafeHmenu()) {
+        m_defaultMenu.LoadMenu(menuName);
+        if (!m_defaultMenu.GetSafeHmenu()) {
             PostNcDestroy();
             return FALSE;
         }
@@ -19,8 +19,8 @@ BOOL CSkinFrameWnd::Create(LPCSTR className, LPCSTR windowName, DWORD style, con
     // A failed creation has already run PostNcDestroy: nothing of this object
     // may be touched afterwards.
     if (!CreateEx(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
-                  rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr, m_DefaultMenu.GetSafeHmenu(), context))
+                  rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr, m_defaultMenu.GetSafeHmenu(), context))
         return FALSE;
-    ApplyMenuBarBrush(m_DefaultMenu.GetSafeHmenu());
+    ApplyMenuBarBrush(m_defaultMenu.GetSafeHmenu());
     return TRUE;
 }

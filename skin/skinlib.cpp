@@ -143,7 +143,7 @@ void InitMenuSkinLibrary()
             s.themes->push_back(CreateMenuTheme(id));
     }
     for (CMenuTheme* t : *s.themes)
-        if (t->m_id == 2) s.current = t;
+        if (t->m_nID == 2) s.current = t;
 
     if (!s.hook) {
         s.hook = SetWindowsHookExA(WH_CALLWNDPROC, MenuCallWndProcHook, nullptr, GetCurrentThreadId());
@@ -179,8 +179,8 @@ int SetMenuDrawMode(int mode)
         ++mode;
     if (!s.themes) return -1;
     for (CMenuTheme* t : *s.themes) {
-        if ((int)t->m_id == mode) {
-            int previous = s.current ? (int)s.current->m_id : -1;
+        if ((int)t->m_nID == mode) {
+            int previous = s.current ? (int)s.current->m_nID : -1;
             s.current = t;
             return previous;
         }
@@ -188,7 +188,7 @@ int SetMenuDrawMode(int mode)
     return -1;
 }
 
-int GetMenuDrawMode() { return State().current ? (int)State().current->m_id : -1; }
+int GetMenuDrawMode() { return State().current ? (int)State().current->m_nID : -1; }
 CMenuTheme* GetCurrentMenuTheme() { return State().current; }
 
 static int Exchange(int& field, int value)

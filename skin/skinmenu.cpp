@@ -8,7 +8,7 @@
 
 IMPLEMENT_DYNAMIC(CSkinMenu, CMenu)
 
-CSkinMenu::CSkinMenu(HMENU parent) : m_parent(parent) {}
+CSkinMenu::CSkinMenu(HMENU parent) : m_hParentMenu(parent) {}
 
 CSkinMenu::~CSkinMenu()
 {
@@ -52,8 +52,8 @@ void CSkinMenu::ReleaseContent()
     m_subMenus.clear();
     for (size_t i = m_items.size(); i-- > 0;) delete m_items[i];
     m_items.clear();
-    if (!m_checkIconsShared) delete m_checkIcons;
-    m_checkIcons = nullptr;
+    if (!m_bCheckIconsShared) delete m_pCheckIcons;
+    m_pCheckIcons = nullptr;
 }
 
 BOOL CSkinMenu::LoadMenu(HMENU menu)
@@ -71,7 +71,7 @@ BOOL CSkinMenu::LoadMenu(HMENU menu)
     // data and submenu objects: its items are owner-drawn by now, and their
     // labels and accelerator texts are kept only there. The conversion takes
     // them up again and adds what is new.
-    m_popup = FALSE;
+    m_bPopup = FALSE;
     std::vector<HMENU> subMenus;
     int count = ::GetMenuItemCount(menu);
     for (int pos = 0; pos < count; ++pos) {
@@ -82,7 +82,7 @@ BOOL CSkinMenu::LoadMenu(HMENU menu)
         if (!sub) sub = new CSkinMenu(m_hMenu);
         subMenus.push_back(subHandle);
         sub->LoadMenu(subHandle);
-        sub->m_popup = TRUE;
+        sub->m_bPopup = TRUE;
     }
     for (HMENU old : m_subMenus)
         if (std::find(subMenus.begin(), subMenus.end(), old) == subMenus.end()) ReleaseSubMenu(old);
@@ -112,7 +112,7 @@ void CSkinMenu::ReleaseWindowMenu()
 void CSkinMenu::DrawTitle(LPDRAWITEMSTRUCT dis, BOOL menuBarItem)
 {
     CMenuTheme* theme = GetCurrentMenuTheme();
-    if (theme && theme->m_title) (this->*theme->m_title)(dis, menuBarItem);
+    if (theme && theme->m_pfnTitle) (this->*theme->m_pfnTitle)(dis, menuBarItem);
 }
 
 BOOL CSkinMenu::EraseBkgnd(HWND wnd, HDC dc)
@@ -127,16 +127,16 @@ BOOL CSkinMenu::EraseBkgnd(HWND wnd, HDC dc)
 static void Paint(CSkinMenu* menu, DRAWITEMSTRUCT* dis, BOOL menuBarItem)
 {
     CMenuTheme* theme = GetCurrentMenuTheme();
-    if (theme && theme->m_paint) (menu->*theme->m_paint)(dis, menuBarItem);
+    if (theme && theme->m_pfnPaint) (menu->*theme->m_pfnPaint)(dis, menuBarItem);
 }
 
 void CSkinMenu::DrawItem(LPDRAWITEMSTRUCT dis)
 {
-    if (m_parent) {
+    if (m_hParentMenu) {
         Paint(this, dis, FALSE);
         return;
     }
-    BOOL bar = !m_popup;
+    BOOL bar = !m_bPopup;
     if (bar && GetHotMenuBarItem() == dis->itemData && !(dis->itemState & ODS_HOTLIGHT))
         SetHotMenuBarItem(0);
     Paint(this, dis, bar);
@@ -146,33 +146,33 @@ void CSkinMenu::MeasureItem(LPMEASUREITEMSTRUCT mis)
 {
     BOOL bar = IsMenuBarItem(mis->itemID);
     CSkinMenu* measurer = this;
-    if (!bar && m_parent && !FindItemData(mis->itemID))
-        if (CSkinMenu* parent = FromMenuHandle(m_parent)) measurer = parent;
+    if (!bar && m_hParentMenu && !FindItemData(mis->itemID))
+        if (CSkinMenu* parent = FromMenuHandle(m_hParentMenu)) measurer = parent;
     CMenuTheme* theme = GetCurrentMenuTheme();
-    if (theme && theme->m_measure) (measurer->*theme->m_measure)(mis, bar);
+    if (theme && theme->m_pfnMeasure) (measurer->*theme->m_pfnMeasure)(mis, bar);
     else measurer->MeasureItemFlat(mis, bar);
 }
 
 BOOL CSkinMenu::IsMenuBarItem(UINT_PTR id) const
 {
-    if (FindItemData(id)) return !m_parent && !m_popup;
-    if (!m_parent) return !m_popup;
-    CSkinMenu* parent = FromMenuHandle(m_parent);
-    return parent && !parent->m_popup;
+    if (FindItemData(id)) return !m_hParentMenu && !m_bPopup;
+    if (!m_hParentMenu) return !m_bPopup;
+    CSkinMenu* parent = FromMenuHandle(m_hParentMenu);
+    return parent && !parent->m_bPopup;
 }
 
 // ---- conversion to owner-draw
 
 void CSkinMenu::ClearItemMarks(BOOL value)
 {
-    for (CSkinMenuItemData* d : m_items) d->m_used = value;
+    for (CSkinMenuItemData* d : m_items) d->m_bUsed = value;
 }
 
 CSkinMenuItemData* CSkinMenu::TakeUnusedItemData(UINT_PTR key)
 {
     for (CSkinMenuItemData* d : m_items) {
-        if (d->m_id == key && !d->m_used) {
-            d->m_used = TRUE;
+        if (d->m_nID == key && !d->m_bUsed) {
+            d->m_bUsed = TRUE;
             return d;
         }
     }
@@ -183,7 +183,7 @@ void CSkinMenu::DeleteUnmarkedItemData()
 {
     m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
                                  [](CSkinMenuItemData* d) {
-                                     if (d->m_used) return false;
+                                     if (d->m_bUsed) return false;
                                      delete d;
                                      return true;
                                  }),
@@ -193,12 +193,12 @@ void CSkinMenu::DeleteUnmarkedItemData()
 CSkinMenuItemData* CSkinMenu::CreateItemData(int pos, UINT flags, UINT_PTR id, LPCSTR text)
 {
     CSkinMenuItemData* d = new CSkinMenuItemData;
-    d->m_menuFlags = flags;
-    d->m_id = id;
+    d->m_nMenuFlags = flags;
+    d->m_nID = id;
     d->SetString(text);
-    d->m_used = TRUE;
+    d->m_bUsed = TRUE;
     if (flags & MF_POPUP)
-        if (CSkinMenu* sub = FromMenuHandle((HMENU)id)) sub->m_parent = m_hMenu;
+        if (CSkinMenu* sub = FromMenuHandle((HMENU)id)) sub->m_hParentMenu = m_hMenu;
     LPCSTR content = nullptr;
     CString shown;
     if (flags & MF_OWNERDRAW) {
@@ -240,9 +240,9 @@ BOOL CSkinMenu::ConvertItemsToOwnerDraw()
             d = TakeUnusedItemData(mii.wID);
             if (!d) {
                 d = new CSkinMenuItemData;
-                d->m_menuFlags = flags;
-                d->m_id = mii.wID;
-                d->m_used = TRUE;
+                d->m_nMenuFlags = flags;
+                d->m_nID = mii.wID;
+                d->m_bUsed = TRUE;
             }
         } else if (subHandle) {
             CString label = MenuLabel(m_hMenu, pos);
@@ -254,12 +254,12 @@ BOOL CSkinMenu::ConvertItemsToOwnerDraw()
                                             MF_OWNERDRAW | MF_BYPOSITION,
                                    (UINT_PTR)subHandle, label);
             }
-            if (CSkinMenu* sub = FromMenuHandle(subHandle)) sub->m_parent = m_hMenu;
+            if (CSkinMenu* sub = FromMenuHandle(subHandle)) sub->m_hParentMenu = m_hMenu;
         } else if (flags & MF_SEPARATOR) {
             flags |= MF_OWNERDRAW | MF_BYPOSITION;
             d = TakeUnusedItemData(0);
             if (d) {
-                d->m_menuFlags = flags;
+                d->m_nMenuFlags = flags;
                 ::ModifyMenuA(m_hMenu, pos, flags, 0, (LPCSTR)d);
             } else {
                 d = CreateItemData(pos, flags, 0, "");
@@ -270,7 +270,7 @@ BOOL CSkinMenu::ConvertItemsToOwnerDraw()
             CString label = MenuLabel(m_hMenu, pos);
             d = TakeUnusedItemData(id);
             if (d) {
-                d->m_menuFlags = flags;
+                d->m_nMenuFlags = flags;
                 if (!label.IsEmpty()) d->SetString(label);
                 ::ModifyMenuA(m_hMenu, pos, flags, id, (LPCSTR)d);
             } else {
@@ -281,7 +281,7 @@ BOOL CSkinMenu::ConvertItemsToOwnerDraw()
     }
     // Whatever was not taken again belongs to items that are gone.
     for (CSkinMenuItemData* d : m_items)
-        if (!d->m_used) delete d;
+        if (!d->m_bUsed) delete d;
     m_items = std::move(list);
     return TRUE;
 }
@@ -289,13 +289,13 @@ BOOL CSkinMenu::ConvertItemsToOwnerDraw()
 CSkinMenuItemData* CSkinMenu::FindItemData(UINT_PTR id) const
 {
     for (CSkinMenuItemData* d : m_items)
-        if (d->m_id == id) return d;
+        if (d->m_nID == id) return d;
     int pos = -1;
     CSkinMenu* self = const_cast<CSkinMenu*>(this);
     CSkinMenu* holder = self->FindMenuOfItem((UINT)id, &pos);
     if (holder && holder != this)
         for (CSkinMenuItemData* d : holder->m_items)
-            if (d->m_id == id) return d;
+            if (d->m_nID == id) return d;
     return nullptr;
 }
 
@@ -333,8 +333,8 @@ BOOL CSkinMenu::ChangeItemId(UINT oldId, UINT newId)
     CSkinMenu* menu = FindMenuOfItem(oldId, &pos);
     if (!menu || pos < 0 || pos >= (int)menu->m_items.size()) return FALSE;
     CSkinMenuItemData* d = menu->m_items[pos];
-    d->m_id = newId;
-    return ::ModifyMenuA(menu->m_hMenu, pos, d->m_menuFlags | MF_OWNERDRAW | MF_BYPOSITION, newId,
+    d->m_nID = newId;
+    return ::ModifyMenuA(menu->m_hMenu, pos, d->m_nMenuFlags | MF_OWNERDRAW | MF_BYPOSITION, newId,
                          (LPCSTR)d);
 }
 
@@ -342,7 +342,7 @@ BOOL CSkinMenu::ChangeItemId(UINT oldId, UINT newId)
 
 BOOL CSkinMenu::OnInitMenuPopup()
 {
-    m_popup = TRUE;
+    m_bPopup = TRUE;
     BOOL result = ConvertItemsToOwnerDraw();
     if (GetWindowsVersionClass() == kOsClassXP) {
         ChangeItemId(SC_RESTORE, SC_RESTORE + 1);
@@ -367,16 +367,16 @@ BOOL CSkinMenu::OnUnInitMenuPopup()
     if (GetWindowsVersionClass() == kOsClassXP) {
         ChangeItemId(SC_MINIMIZE + 1, SC_MINIMIZE);
         ChangeItemId(SC_RESTORE + 1, SC_RESTORE);
-        if (ChangeItemId(SC_CLOSE + 1, SC_CLOSE) && m_owner)
-            ::SetWindowPos(m_owner, nullptr, 0, 0, 0, 0,
+        if (ChangeItemId(SC_CLOSE + 1, SC_CLOSE) && m_hWndOwner)
+            ::SetWindowPos(m_hWndOwner, nullptr, 0, 0, 0, 0,
                            SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
     }
-    CSkinMenu* parent = FromMenuHandle(m_parent);
+    CSkinMenu* parent = FromMenuHandle(m_hParentMenu);
     if (!parent) return FALSE;
-    parent->m_openPopups--;
-    if (parent->m_popup) return FALSE;
-    parent->m_openPopups = 0;
-    RedrawBarItem(m_owner, parent->m_barItemRect);
+    parent->m_nOpenPopups--;
+    if (parent->m_bPopup) return FALSE;
+    parent->m_nOpenPopups = 0;
+    RedrawBarItem(m_hWndOwner, parent->m_rcBarItem);
     return TRUE;
 }
 
@@ -398,12 +398,12 @@ void HandleInitMenuPopup(CWnd* wnd, CMenu* popup, UINT index, BOOL sysMenu)
 
 void CSkinMenu::RememberBarItemRect(HDC dc, const RECT& item)
 {
-    if (m_popup) return;
+    if (m_bPopup) return;
     HWND wnd = ::WindowFromDC(dc);
     RECT w = {0, 0, 0, 0};
     if (wnd) ::GetWindowRect(wnd, &w);
-    m_barItemRect = item;
-    ::OffsetRect(&m_barItemRect, w.left, w.top);
+    m_rcBarItem = item;
+    ::OffsetRect(&m_rcBarItem, w.left, w.top);
 }
 
 BOOL CSkinMenu::TrackPopupMenuBeside(CMenu* popup, UINT flags, const RECT& button, CWnd* owner,
@@ -452,35 +452,35 @@ BOOL CSkinMenu::ModifyItemIcon(LPCSTR text, UINT id, CSkinMenuIcons* store, int 
             d = menu->m_items[pos];
         } else {
             d = new CSkinMenuItemData;
-            d->m_used = TRUE;
+            d->m_bUsed = TRUE;
             menu->m_items.push_back(d);
         }
         bool changed = false;
-        if (text && d->m_text != text) {
+        if (text && d->m_strText != text) {
             d->SetString(text);
             changed = true;
         }
         if (store) {
             CSkinMenuIcons::AddRef(store);
-            CSkinMenuIcons::Release(d->m_icons);
-            d->m_icons = store;
-            d->m_iconIndex = index;
+            CSkinMenuIcons::Release(d->m_pIcons);
+            d->m_pIcons = store;
+            d->m_nIconIndex = index;
             SIZE sz = store->GetIconSize();
-            menu->m_iconWidth = std::max<int>(menu->m_iconWidth, sz.cx);
-            menu->m_iconHeight = std::max<int>(menu->m_iconHeight, sz.cy);
+            menu->m_nIconWidth = std::max<int>(menu->m_nIconWidth, sz.cx);
+            menu->m_nIconHeight = std::max<int>(menu->m_nIconHeight, sz.cy);
         } else {
-            d->m_iconIndex = -1;
+            d->m_nIconIndex = -1;
         }
-        d->m_menuFlags = (d->m_menuFlags & ~MF_BYPOSITION) | MF_OWNERDRAW;
-        d->m_id = id;
+        d->m_nMenuFlags = (d->m_nMenuFlags & ~MF_BYPOSITION) | MF_OWNERDRAW;
+        d->m_nID = id;
         if (changed) {
-            if (!::ModifyMenuA(menu->m_hMenu, pos, (d->m_menuFlags & ~MF_OWNERDRAW) | MF_BYPOSITION, id, text))
+            if (!::ModifyMenuA(menu->m_hMenu, pos, (d->m_nMenuFlags & ~MF_OWNERDRAW) | MF_BYPOSITION, id, text))
                 ok = false;
-            if (!::ModifyMenuA(menu->m_hMenu, pos, d->m_menuFlags | MF_BYPOSITION, id, (LPCSTR)d)) ok = false;
+            if (!::ModifyMenuA(menu->m_hMenu, pos, d->m_nMenuFlags | MF_BYPOSITION, id, (LPCSTR)d)) ok = false;
         }
     }
     if (!d) return FALSE;
-    return ::ModifyMenuA(m_hMenu, id, d->m_menuFlags, id, (LPCSTR)d) && ok;
+    return ::ModifyMenuA(m_hMenu, id, d->m_nMenuFlags, id, (LPCSTR)d) && ok;
 }
 
 void CSkinMenu::ApplyIconsToItems(CSkinMenuIcons* store)
@@ -491,7 +491,7 @@ void CSkinMenu::ApplyIconsToItems(CSkinMenuIcons* store)
 
 BOOL CSkinMenu::AddToolBarIcons(const WORD* block, COLORREF transparent)
 {
-    if (transparent == (COLORREF)-1) transparent = m_defaultTransparent;
+    if (transparent == (COLORREF)-1) transparent = m_clrDefaultTransparent;
     std::vector<CSkinMenuIcons*>* list = GetIconStoreList(false);
     if (list) {
         for (CSkinMenuIcons* s : *list) {

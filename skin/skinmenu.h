@@ -32,23 +32,23 @@ public:
     // The object of a menu handle, when it is a CSkinMenu.
     static CSkinMenu* FromMenuHandle(HMENU menu);
 
-    HMENU GetParentHandle() const { return m_parent; }
-    void SetParentHandle(HMENU parent) { m_parent = parent; }
-    BOOL IsPopup() const { return m_popup; }
-    SIZE GetIconSize() const { return SIZE{m_iconWidth, m_iconHeight}; }
-    int GetOpenPopupCount() const { return m_openPopups; }
+    HMENU GetParentHandle() const { return m_hParentMenu; }
+    void SetParentHandle(HMENU parent) { m_hParentMenu = parent; }
+    BOOL IsPopup() const { return m_bPopup; }
+    SIZE GetIconSize() const { return SIZE{m_nIconWidth, m_nIconHeight}; }
+    int GetOpenPopupCount() const { return m_nOpenPopups; }
     HACCEL GetAccelerators() const { return m_accel; }
     void SetAccelerators(HACCEL accel) { m_accel = accel; }
     const std::vector<CSkinMenuItemData*>& GetItemData() const { return m_items; }
     const std::vector<HMENU>& GetSubMenuHandles() const { return m_subMenus; }
-    HWND GetOwnerWindow() const { return m_owner; }
-    void SetOwnerWindow(HWND wnd) { m_owner = wnd; }
+    HWND GetOwnerWindow() const { return m_hWndOwner; }
+    void SetOwnerWindow(HWND wnd) { m_hWndOwner = wnd; }
 
     void RememberBarItemRect(HDC dc, const RECT& item);
-    void SetBarItemRect(const RECT& screen) { m_barItemRect = screen; }
-    RECT GetBarItemRect() const { return m_barItemRect; }
-    void ChangeOpenPopupCount(int delta) { m_openPopups += delta; }
-    void ResetOpenPopupCount() { m_openPopups = 0; }
+    void SetBarItemRect(const RECT& screen) { m_rcBarItem = screen; }
+    RECT GetBarItemRect() const { return m_rcBarItem; }
+    void ChangeOpenPopupCount(int delta) { m_nOpenPopups += delta; }
+    void ResetOpenPopupCount() { m_nOpenPopups = 0; }
 
     static BOOL TrackPopupMenuBeside(CMenu* popup, UINT flags, const RECT& button, CWnd* owner,
                                      BOOL vertical);
@@ -102,17 +102,17 @@ private:
 
     std::vector<CSkinMenuItemData*> m_items;
     std::vector<HMENU> m_subMenus;
-    int m_iconWidth = 16;
-    int m_iconHeight = 15;
-    HWND m_owner = nullptr;
-    COLORREF m_defaultTransparent = CLR_DEFAULT;
-    CSkinMenuIcons* m_checkIcons = nullptr;
-    BOOL m_checkIconsShared = FALSE;
-    int m_checkIndex[2] = {-1, -1};
-    HMENU m_parent = nullptr;
-    BOOL m_popup = TRUE;
-    RECT m_barItemRect = {0, 0, 0, 0};
-    int m_openPopups = 0;
+    int m_nIconWidth = 16;
+    int m_nIconHeight = 15;
+    HWND m_hWndOwner = nullptr;
+    COLORREF m_clrDefaultTransparent = CLR_DEFAULT;
+    CSkinMenuIcons* m_pCheckIcons = nullptr;
+    BOOL m_bCheckIconsShared = FALSE;
+    int m_nCheckIndex[2] = {-1, -1};
+    HMENU m_hParentMenu = nullptr;
+    BOOL m_bPopup = TRUE;
+    RECT m_rcBarItem = {0, 0, 0, 0};
+    int m_nOpenPopups = 0;
     HACCEL m_accel = (HACCEL)-1;
 };
 

@@ -23,6 +23,6 @@ CSkinPropertySheet::CSkinPropertySheet(UINT nIDCaption, CWnd* pParentWnd, UINT i
 BOOL CSkinPropertySheet::OnInitDialog()
 {
     BOOL result = CPropertySheet::OnInitDialog();
-    SkinFrameAttachMenus(m_hWnd, m_SystemMenu, m_DefaultMenu);
+    SkinFrameAttachMenus(m_hWnd, m_systemMenu, m_defaultMenu);
     return result;
 }

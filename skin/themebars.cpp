@@ -19,7 +19,7 @@ void CMenuTheme::DrawGripper(HDC hdc, const RECT& rect, DWORD style, int left, i
     CSavedDC state(dc);
     bool vertical = IsVerticalBar(style);
     const int x0 = rect.left, y0 = rect.top, width = rect.right - rect.left, height = rect.bottom - rect.top;
-    switch (m_id) {
+    switch (m_nID) {
     case 2: case 3: {
         // Short lines every second pixel.
         COLORREF c = BluishShadowColor(GetDefaultMenuBarColor());
@@ -64,8 +64,8 @@ void CMenuTheme::DrawBarCorners(HDC hdc, const RECT& r, DWORD style)
 {
     if (!HasGripper(style)) return;
     COLORREF c;
-    if (m_id == 6 || m_id == 7) c = GetSysColor(COLOR_3DLIGHT);
-    else if (m_id >= 8 && m_id <= 11) c = GetThemeBarBaseColor();
+    if (m_nID == 6 || m_nID == 7) c = GetSysColor(COLOR_3DLIGHT);
+    else if (m_nID >= 8 && m_nID <= 11) c = GetThemeBarBaseColor();
     else return;
     const POINT corners[] = {
         {r.left + 1, r.top}, {r.left, r.top}, {r.left, r.top + 1},

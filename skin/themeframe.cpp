@@ -180,7 +180,7 @@ BOOL CMenuThemeXP::DrawFrame(HWND wnd, HDC windowDC, int stage)
         Outline(dc, outer, Sys(COLOR_BTNTEXT));
     } else {
         Outline(dc, lightFrame, light);
-        if (shadow && (m_id == 8 || m_id == 9)) line = window;
+        if (shadow && (m_nID == 8 || m_nID == 9)) line = window;
         RECT edge = {1, 2, 2, 2 + g.height - (shadow ? 4 : 8)};
         dc.FillSolidRect(&edge, line);
         Outline(dc, outer, dark);

@@ -5,7 +5,7 @@
 #include "skin/skinmenu.h"
 
 CMenuTheme::CMenuTheme(UINT id, MeasureOp measure, PaintOp paint, PaintOp title, DWORD effect)
-    : m_id(id), m_effect(effect), m_measure(measure), m_paint(paint), m_title(title)
+    : m_nID(id), m_dwEffect(effect), m_pfnMeasure(measure), m_pfnPaint(paint), m_pfnTitle(title)
 {
     Init();
 }
@@ -52,12 +52,12 @@ void CMenuTheme::UpdateSysColors()
 
 void CMenuTheme::UpdateBorderSizes()
 {
-    m_borderLeft = m_borderTop = 2;
+    m_nBorderLeft = m_nBorderTop = 2;
     if (IsDropShadowEnabled()) {
-        m_borderRight = m_borderBottom = 2;
+        m_nBorderRight = m_nBorderBottom = 2;
     } else {
-        m_borderRight = 5;
-        m_borderBottom = 6;
+        m_nBorderRight = 5;
+        m_nBorderBottom = 6;
     }
 }
 
@@ -77,8 +77,8 @@ LRESULT CMenuTheme::CalcFrameRect(HWND, NCCALCSIZE_PARAMS* params)
     if (!HasOwnBorder() || !params) return 0;
     bool shadow = IsDropShadowEnabled() != 0;
     RECT& r = params->rgrc[0];
-    r.left += m_borderLeft;
-    r.top += m_borderTop;
+    r.left += m_nBorderLeft;
+    r.top += m_nBorderTop;
     r.right -= shadow ? 1 : 5;
     r.bottom -= shadow ? 2 : 6;
     return 0;

@@ -27,8 +27,8 @@ BEGIN_MESSAGE_MAP(CD_Controller, CSkinDialog)
 END_MESSAGE_MAP()
 
 CD_Controller::CD_Controller(CWnd* parent, BOOL edit, const CString& name, int port, int controllerId)
-    : CSkinDialog(IDD_CONTROLLER, parent), m_portIndex(port - 1), m_controllerIndex(controllerId - 1), m_name(name),
-      m_edit(edit), m_settingsPath(SettingsFilePath())
+    : CSkinDialog(IDD_CONTROLLER, parent), m_nPortIndex(port - 1), m_nControllerIndex(controllerId - 1), m_strName(name),
+      m_bEdit(edit), m_strSettingsPath(SettingsFilePath())
 {
 }
 
@@ -36,10 +36,10 @@ void CD_Controller::DoDataExchange(CDataExchange* pDX)
 {
     CSkinDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_COMM_PORT, m_portList);
-    DDX_CBIndex(pDX, IDC_COMM_PORT, m_portIndex);
+    DDX_CBIndex(pDX, IDC_COMM_PORT, m_nPortIndex);
     DDX_Control(pDX, IDC_CONTROLLER_ID, m_controllerList);
-    DDX_CBIndex(pDX, IDC_CONTROLLER_ID, m_controllerIndex);
-    DDX_Text(pDX, IDC_CONTROLLER_NAME, m_name);
+    DDX_CBIndex(pDX, IDC_CONTROLLER_ID, m_nControllerIndex);
+    DDX_Text(pDX, IDC_CONTROLLER_NAME, m_strName);
 }
 
 BOOL CD_Controller::OnInitDialog()
@@ -50,7 +50,7 @@ BOOL CD_Controller::OnInitDialog()
     FillNumbers(m_portList);
     FillNumbers(m_controllerList);
     CString caption;
-    if (m_edit) {
+    if (m_bEdit) {
         caption.LoadString(IDS_EDIT_CONTROLLER);
         m_portList.EnableWindow(FALSE);
         m_controllerList.EnableWindow(FALSE);
@@ -58,9 +58,9 @@ BOOL CD_Controller::OnInitDialog()
         caption.LoadString(IDS_ADD_CONTROLLER);
         // An index outside the lists (a hand-edited file) would leave the
         // list without a selection and give port or address 0.
-        AddDialogChoice last = ReadAddDialogChoice(CIniFile(m_settingsPath));
-        m_portIndex = InList(last.commPort);
-        m_controllerIndex = InList(last.controller);
+        AddDialogChoice last = ReadAddDialogChoice(CIniFile(m_strSettingsPath));
+        m_nPortIndex = InList(last.commPort);
+        m_nControllerIndex = InList(last.controller);
     }
     SetWindowText(caption);
     UpdateData(FALSE);
@@ -76,17 +76,17 @@ void CD_Controller::OnOK()
 {
     if (!UpdateData(TRUE))
         return;
-    m_name.Trim();
-    if (m_name.IsEmpty()) {
+    m_strName.Trim();
+    if (m_strName.IsEmpty()) {
         AfxMessageBox(IDS_NO_NAME, MB_ICONSTOP);
         GetDlgItem(IDC_CONTROLLER_NAME)->SetFocus();
         return;
     }
-    if (!m_edit) {
+    if (!m_bEdit) {
         AddDialogChoice choice;
-        choice.commPort = m_portIndex;
-        choice.controller = m_controllerIndex;
-        WriteAddDialogChoice(CIniFile(m_settingsPath), choice);
+        choice.commPort = m_nPortIndex;
+        choice.controller = m_nControllerIndex;
+        WriteAddDialogChoice(CIniFile(m_strSettingsPath), choice);
     }
     EndDialog(IDOK);
 }

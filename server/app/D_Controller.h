@@ -12,19 +12,19 @@ public:
     CD_Controller(CWnd* parent, BOOL edit, const CString& name, int port, int controllerId);
 
     // The settings file the add mode reads and writes; the server's own by default.
-    void SetSettingsPath(const std::string& path) { m_settingsPath = path; }
+    void SetSettingsPath(const std::string& path) { m_strSettingsPath = path; }
 
-    int GetPort() const { return m_portIndex + 1; }
-    int GetControllerId() const { return m_controllerIndex + 1; }
-    const CString& GetName() const { return m_name; }
+    int GetPort() const { return m_nPortIndex + 1; }
+    int GetControllerId() const { return m_nControllerIndex + 1; }
+    const CString& GetName() const { return m_strName; }
 
     // The exchanged values (list indexes, name).
     CComboBox m_portList;
-    int m_portIndex;
+    int m_nPortIndex;
     CComboBox m_controllerList;
-    int m_controllerIndex;
-    CString m_name;
-    BOOL m_edit;
+    int m_nControllerIndex;
+    CString m_strName;
+    BOOL m_bEdit;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -34,5 +34,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    std::string m_settingsPath;
+    std::string m_strSettingsPath;
 };

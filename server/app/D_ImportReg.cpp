@@ -15,10 +15,10 @@ CD_ImportReg::CD_ImportReg(const CString& iniPath, CWnd* parent)
     m_strFilePath = ReadImportFilePath(CIniFile((LPCSTR)iniPath)).c_str();
     CTime now = CTime::GetCurrentTime();
     CTime today(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
-    m_FromDate = today - CTimeSpan(30, 0, 0, 0);
-    m_FromTime = today;
-    m_ToDate = today;
-    m_ToTime = CTime(now.GetYear(), now.GetMonth(), now.GetDay(), 23, 59, 59);
+    m_fromDate = today - CTimeSpan(30, 0, 0, 0);
+    m_fromTime = today;
+    m_toDate = today;
+    m_toTime = CTime(now.GetYear(), now.GetMonth(), now.GetDay(), 23, 59, 59);
 }
 
 CString CD_ImportReg::PeriodText(const CTime& date, const CTime& time)
@@ -33,10 +33,10 @@ void CD_ImportReg::DoDataExchange(CDataExchange* dx)
 {
     CSkinDialog::DoDataExchange(dx);
     DDX_Text(dx, IDC_IMPORT_FILE, m_strFilePath);
-    DDX_DateTimeCtrl(dx, IDC_IMPORT_FROM_DATE, m_FromDate);
-    DDX_DateTimeCtrl(dx, IDC_IMPORT_TO_DATE, m_ToDate);
-    DDX_DateTimeCtrl(dx, IDC_IMPORT_FROM_TIME, m_FromTime);
-    DDX_DateTimeCtrl(dx, IDC_IMPORT_TO_TIME, m_ToTime);
+    DDX_DateTimeCtrl(dx, IDC_IMPORT_FROM_DATE, m_fromDate);
+    DDX_DateTimeCtrl(dx, IDC_IMPORT_TO_DATE, m_toDate);
+    DDX_DateTimeCtrl(dx, IDC_IMPORT_FROM_TIME, m_fromTime);
+    DDX_DateTimeCtrl(dx, IDC_IMPORT_TO_TIME, m_toTime);
 }
 
 void CD_ImportReg::OnBrowse()

@@ -10,7 +10,7 @@ public:
     CD_ImportReg(const CString& iniPath, CWnd* parent = nullptr);
 
     CString m_strFilePath;
-    CTime m_FromDate, m_FromTime, m_ToDate, m_ToTime;
+    CTime m_fromDate, m_fromTime, m_toDate, m_toTime;
 
     // "%04d-%02d-%02d %02d:%02d:%02d" of a date and a time picker's values.
     static CString PeriodText(const CTime& date, const CTime& time);

@@ -2,15 +2,15 @@
 #include "server/app/OperatorDialogsRes.h"
 
 CD_Progress::CD_Progress(UINT captionId)
-    : CProgressWindow<CSkinDialog>(IDD_PROGRESS, IDC_PROGRESS_BAR), m_captionId(captionId ? captionId : IDS_PROGRESS),
-      m_cancelled(FALSE), m_lower(0), m_upper(100), m_step(1), m_position(0)
+    : CProgressWindow<CSkinDialog>(IDD_PROGRESS, IDC_PROGRESS_BAR), m_nCaptionId(captionId ? captionId : IDS_PROGRESS),
+      m_bCancelled(FALSE), m_nLower(0), m_nUpper(100), m_nStep(1), m_nPosition(0)
 {
 }
 
 BOOL CD_Progress::OnInitDialog()
 {
     CSkinDialog::OnInitDialog();
-    ShowProgress(m_captionId, m_lower, m_upper, m_step, m_position);
+    ShowProgress(m_nCaptionId, m_nLower, m_nUpper, m_nStep, m_nPosition);
     return TRUE;
 }
 
@@ -38,12 +38,12 @@ void CD_Progress::PumpMessages()
 BOOL CD_Progress::CheckCancel()
 {
     PumpMessages();
-    BOOL cancelled = m_cancelled;
-    m_cancelled = FALSE;
+    BOOL cancelled = m_bCancelled;
+    m_bCancelled = FALSE;
     return cancelled;
 }
 
 void CD_Progress::OnCancel()
 {
-    m_cancelled = TRUE;
+    m_bCancelled = TRUE;
 }

@@ -17,9 +17,9 @@ public:
     // Pumps, then reports whether Cancel was pressed since the last call.
     BOOL CheckCancel();
 
-    UINT m_captionId;
-    BOOL m_cancelled;
-    int m_lower, m_upper, m_step, m_position;
+    UINT m_nCaptionId;
+    BOOL m_bCancelled;
+    int m_nLower, m_nUpper, m_nStep, m_nPosition;
 
 protected:
     BOOL OnInitDialog() override;

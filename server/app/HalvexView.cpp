@@ -229,7 +229,7 @@ std::string C_HalvexView::LoadResourceString(UINT id)
 
 void C_HalvexView::LogUserEvent(int eventId, int port, int id, const std::string& description)
 {
-    m_UserLog.LogEvent((UINT)eventId, port, id, description.c_str());
+    m_userLog.LogEvent((UINT)eventId, port, id, description.c_str());
 }
 
 void C_HalvexView::RefreshCommandStates()

@@ -50,7 +50,7 @@ public:
     CImageList m_imagesTree;
     CImageList m_imagesMessages;
     CImageList m_imagesRegistrations;
-    CUserLog m_UserLog;
+    CUserLog m_userLog;
     // The services' way to the bus; the service threads end before it goes.
     CBusServices m_busServices;
     CHalvexServices m_services;

@@ -65,7 +65,7 @@ void C_HalvexView::RunControllerCommand(const ControllerCommand& command)
         return;
     }
     if (command.userLogEvent != 0)
-        m_UserLog.LogEvent(command.userLogEvent, port, id, "");
+        m_userLog.LogEvent(command.userLogEvent, port, id, "");
 }
 
 void C_HalvexView::OnStatus() { RunControllerCommand(StatusCommand); }
@@ -148,7 +148,7 @@ void C_HalvexView::OnCollapseAll()
 
 void C_HalvexView::OnShowUserLog()
 {
-    m_UserLog.ShowLog();
+    m_userLog.ShowLog();
 }
 
 void C_HalvexView::OnTestReadEEPROM()

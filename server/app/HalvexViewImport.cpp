@@ -53,8 +53,8 @@ void C_HalvexView::OnImportRegistrations()
     CD_ImportReg dlg(AfxGetApp()->m_pszProfileName);
     if (dlg.DoModal() != IDOK)
         return;
-    const ImportPeriod period = { std::string(CD_ImportReg::PeriodText(dlg.m_FromDate, dlg.m_FromTime).GetString()),
-                                  std::string(CD_ImportReg::PeriodText(dlg.m_ToDate, dlg.m_ToTime).GetString()) };
+    const ImportPeriod period = { std::string(CD_ImportReg::PeriodText(dlg.m_fromDate, dlg.m_fromTime).GetString()),
+                                  std::string(CD_ImportReg::PeriodText(dlg.m_toDate, dlg.m_toTime).GetString()) };
 
     CD_Progress progress(IDS_IMPORT_CAPTION);
     if (!progress.Create())

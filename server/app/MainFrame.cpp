@@ -76,7 +76,7 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs)
     // Without its bitmap the toolbar keeps the resource's own images.
     m_wndToolBar.LoadToolBarBitmap(IDB_TOOLBAR, ToolbarTransparent);
     // The menu items show the images of their toolbar buttons.
-    if (!m_DefaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent))
+    if (!m_defaultMenu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, ToolbarTransparent))
         return -1;
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar.SetIndicators(StatusIndicators, 1))
@@ -88,9 +88,9 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs)
                                                 16, 16, LR_DEFAULTSIZE));
     CString tip;
     tip.LoadString(AFX_IDS_APP_TITLE);
-    if (!m_TrayIcon.Create(this, WM_TRAY_NOTIFY, tip, m_hTrayIconImage, IDR_TRAY_MENU))
+    if (!m_trayIcon.Create(this, WM_TRAY_NOTIFY, tip, m_hTrayIconImage, IDR_TRAY_MENU))
         return -1;
-    m_TrayIcon.SetMenuDefaultItem(ID_RESTORE, FALSE);
+    m_trayIcon.SetMenuDefaultItem(ID_RESTORE, FALSE);
     return 0;
 }
 
@@ -117,7 +117,7 @@ bool C_MainFrame::CreateNotifier()
 void C_MainFrame::OnDestroy()
 {
     // The shell knows the icon by this window: it goes while the window exists.
-    m_TrayIcon.RemoveIcon();
+    m_trayIcon.RemoveIcon();
     m_wndNotifier.Hide();
     C_MainFrameBase::OnDestroy();
 }
@@ -188,7 +188,7 @@ LRESULT C_MainFrame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
     // second Exit.
     if (ShuttingDown())
         return 0;
-    return m_TrayIcon.OnTrayNotification(wParam, lParam);
+    return m_trayIcon.OnTrayNotification(wParam, lParam);
 }
 
 void C_MainFrame::OnRestore()

@@ -31,7 +31,7 @@ public:
     // The icon image outlives the tray icon that shows it; the notifier's
     // invisible parent outlives the notifier (it owns its window).
     COwnedIcon m_hTrayIconImage;
-    CTrayIcon m_TrayIcon;
+    CTrayIcon m_trayIcon;
     CWnd m_wndNotifierParent;
     CPopupNotifier m_wndNotifier;
 

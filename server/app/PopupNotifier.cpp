@@ -136,7 +136,7 @@ bool BuildSkinRegion(HBITMAP skin, COLORREF transparent, CRgn& region)
 CPopupNotifier::CPopupNotifier()
     : m_pParent(nullptr), m_crNormalText(RGB(133, 146, 181)), m_crHoverText(RGB(10, 36, 106)), m_hCursor(nullptr),
       m_rcText(), m_nSkinWidth(0), m_nSkinHeight(0), m_bMouseOver(false), m_nAnimState(Idle), m_dwTimeToShow(0),
-      m_dwTimeToStay(0), m_dwTimeToHide(0), m_position(), m_nIncrement(2)
+      m_dwTimeToStay(0), m_dwTimeToHide(0), m_ptPosition(), m_nIncrement(2)
 {
 }
 
@@ -233,8 +233,8 @@ BOOL CPopupNotifier::Show(LPCSTR text, DWORD timeToShow, DWORD timeToStay, DWORD
     switch (m_nAnimState) {
     case Idle:
         m_path = path;
-        m_position = path.start;
-        MoveTo(m_position);
+        m_ptPosition = path.start;
+        MoveTo(m_ptPosition);
         ShowWindow(SW_SHOW);
         SetTimer(AppearTimer, m_path.showStepMs, nullptr);
         break;
@@ -250,8 +250,8 @@ BOOL CPopupNotifier::Show(LPCSTR text, DWORD timeToShow, DWORD timeToStay, DWORD
         KillTimer(DisappearTimer);
         SetTimer(StayTimer, m_dwTimeToStay, nullptr);
         m_nAnimState = Waiting;
-        m_position = m_path.shown;
-        MoveTo(m_position);
+        m_ptPosition = m_path.shown;
+        MoveTo(m_ptPosition);
         RedrawWindow();
         break;
     }
@@ -274,12 +274,12 @@ void CPopupNotifier::OnTimer(UINT_PTR id)
     switch (id) {
     case AppearTimer:
         m_nAnimState = Appearing;
-        if (StepTowards(m_path, m_position, m_path.shown, m_nIncrement)) {
+        if (StepTowards(m_path, m_ptPosition, m_path.shown, m_nIncrement)) {
             KillTimer(AppearTimer);
             SetTimer(StayTimer, m_dwTimeToStay, nullptr);
             m_nAnimState = Waiting;
         }
-        MoveTo(m_position);
+        MoveTo(m_ptPosition);
         break;
     case StayTimer:
         KillTimer(StayTimer);
@@ -287,12 +287,12 @@ void CPopupNotifier::OnTimer(UINT_PTR id)
         break;
     case DisappearTimer:
         m_nAnimState = Disappearing;
-        if (StepTowards(m_path, m_position, m_path.start, m_nIncrement)) {
+        if (StepTowards(m_path, m_ptPosition, m_path.start, m_nIncrement)) {
             KillTimer(DisappearTimer);
             Hide();
             return;
         }
-        MoveTo(m_position);
+        MoveTo(m_ptPosition);
         break;
     }
     CWnd::OnTimer(id);

@@ -96,6 +96,6 @@ private:
     DWORD m_dwTimeToStay;
     DWORD m_dwTimeToHide;
     NotifierPath m_path;
-    POINT m_position;
+    POINT m_ptPosition;
     int m_nIncrement;
 };

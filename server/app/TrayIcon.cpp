@@ -33,7 +33,7 @@ bool NtFiveOrLater()
 
 CTrayIcon::CTrayIcon()
     : m_nid(), m_bEnabled(false), m_bHidden(true), m_bRemoved(true), m_bShowIconPending(false),
-      m_bStateSupported(NtFiveOrLater()), m_pTarget(nullptr), m_DefaultMenuItemID(0), m_DefaultMenuItemByPos(TRUE),
+      m_bStateSupported(NtFiveOrLater()), m_pTarget(nullptr), m_nDefaultMenuItemID(0), m_bDefaultMenuItemByPos(TRUE),
       m_uCreationFlags(0)
 {
 }
@@ -173,7 +173,7 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
         if (popup == nullptr)
             return 0;
         menu.LoadToolBar(IDR_MAINFRAME, IDB_TOOLBAR, MenuIconTransparent);
-        ::SetMenuDefaultItem(popup->GetSafeHmenu(), m_DefaultMenuItemID, m_DefaultMenuItemByPos);
+        ::SetMenuDefaultItem(popup->GetSafeHmenu(), m_nDefaultMenuItemID, m_bDefaultMenuItemByPos);
         CustomizeMenu(popup);
         POINT cursor = {};
         ::GetCursorPos(&cursor);
@@ -186,13 +186,13 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONDBLCLK: {
         target->SetForegroundWindow();
-        UINT command = m_DefaultMenuItemID;
-        if (m_DefaultMenuItemByPos) {
+        UINT command = m_nDefaultMenuItemID;
+        if (m_bDefaultMenuItemByPos) {
             CMenu menu;
             CMenu* popup = LoadTrayMenu(menu);
             if (popup == nullptr)
                 return 0;
-            command = popup->GetMenuItemID((int)m_DefaultMenuItemID);
+            command = popup->GetMenuItemID((int)m_nDefaultMenuItemID);
             menu.DestroyMenu();
         }
         target->PostMessage(WM_COMMAND, command, 0);
@@ -205,10 +205,10 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 
 BOOL CTrayIcon::SetMenuDefaultItem(UINT item, BOOL byPosition)
 {
-    if (m_DefaultMenuItemID == item && m_DefaultMenuItemByPos == byPosition)
+    if (m_nDefaultMenuItemID == item && m_bDefaultMenuItemByPos == byPosition)
         return TRUE;
-    m_DefaultMenuItemID = item;
-    m_DefaultMenuItemByPos = byPosition;
+    m_nDefaultMenuItemID = item;
+    m_bDefaultMenuItemByPos = byPosition;
     CMenu menu;
     CMenu* popup = LoadTrayMenu(menu);
     if (popup == nullptr)

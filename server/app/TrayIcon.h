@@ -61,7 +61,7 @@ private:
     bool m_bShowIconPending;
     bool m_bStateSupported;
     CWnd* m_pTarget;
-    UINT m_DefaultMenuItemID;
-    BOOL m_DefaultMenuItemByPos;
+    UINT m_nDefaultMenuItemID;
+    BOOL m_bDefaultMenuItemByPos;
     UINT m_uCreationFlags;
 };

@@ -213,8 +213,8 @@ TEST_F(ControllerDialog, PortSelectionChangeTakesTheValues)
         ::SetDlgItemTextA(d, IDC_CONTROLLER_NAME, "Lobby");
         ::SendDlgItemMessageA(d, IDC_COMM_PORT, CB_SETCURSEL, 6, 0);
         ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_COMM_PORT, CBN_SELCHANGE), (LPARAM)::GetDlgItem(d, IDC_COMM_PORT));
-        EXPECT_EQ(dlg.m_portIndex, 6);
-        EXPECT_STREQ(dlg.m_name, "Lobby");
+        EXPECT_EQ(dlg.m_nPortIndex, 6);
+        EXPECT_STREQ(dlg.m_strName, "Lobby");
         Click(d, IDCANCEL);
         return true;
     }});

@@ -9,9 +9,9 @@
 inline void CollectMenuTexts(CSkinMenu& menu, const std::string& indent, std::vector<std::string>& lines)
 {
     for (CSkinMenuItemData* item : menu.GetItemData()) {
-        lines.push_back(indent + (LPCSTR)item->m_text);
-        if (item->m_menuFlags & MF_POPUP)
-            if (CSkinMenu* sub = CSkinMenu::FromMenuHandle((HMENU)item->m_id))
+        lines.push_back(indent + (LPCSTR)item->m_strText);
+        if (item->m_nMenuFlags & MF_POPUP)
+            if (CSkinMenu* sub = CSkinMenu::FromMenuHandle((HMENU)item->m_nID))
                 CollectMenuTexts(*sub, indent + "  ", lines);
     }
 }

@@ -3,13 +3,13 @@
 namespace {
 class CFixedItem : public CSkinBarItem {
 public:
-    explicit CFixedItem(UINT id) : m_id(id) {}
+    explicit CFixedItem(UINT id) : m_nID(id) {}
     void Draw(HWND, HDC) override {}
     HMENU GetPopup(HWND) const override { return nullptr; }
-    UINT GetID() const override { return m_id; }
+    UINT GetID() const override { return m_nID; }
 
 private:
-    UINT m_id;
+    UINT m_nID;
 };
 } // namespace
 

@@ -191,7 +191,7 @@ TEST(SkinBrushes, MenuBarBrushIsCachedByKindAndColours)
     SetMenuDrawMode(3);
     CSkinBrush* a = GetMenuBarBrush();
     ASSERT_NE(nullptr, a);
-    EXPECT_EQ(CSkinBrush::kSolid, a->m_kind);
+    EXPECT_EQ(CSkinBrush::kSolid, a->m_nKind);
     EXPECT_EQ(a, GetMenuBarBrush());
     int held = GetMenuBarBrushCountForTest();
     SetMenuDrawMode(9);
@@ -387,26 +387,26 @@ TEST(SkinMenuText, AcceleratorTexts)
     };
     CSkinMenuItemData d;
     d.SetString("&Save");
-    d.m_id = 101;
+    d.m_nID = 101;
     EXPECT_EQ("&Save\tCtrl+" + name('S', false) + ", " + name(VK_F5, false), Text(&d, table));
     EXPECT_EQ("&Save", Text(&d, nullptr));
-    d.m_id = 103;
+    d.m_nID = 103;
     std::string del = Text(&d, table);
     EXPECT_EQ("&Save\t" + name(VK_DELETE, true), del);
     if (name(VK_DELETE, true) != name(VK_DELETE, false)) {
         EXPECT_NE("&Save\t" + name(VK_DELETE, false), del);
     }
-    d.m_id = 104;
+    d.m_nID = 104;
     EXPECT_EQ("&Save\tAlt+Shift+" + name(VK_HOME, true), Text(&d, table));
-    d.m_id = 105;
+    d.m_nID = 105;
     EXPECT_EQ("&Save\tq", Text(&d, table));
-    d.m_id = 106;
+    d.m_nID = 106;
     EXPECT_EQ("&Save", Text(&d, table));
     d.SetString("&Open\tCtrl+O");
-    d.m_id = 101;
+    d.m_nID = 101;
     EXPECT_EQ("&Open\tCtrl+O", Text(&d, table));   // an own accelerator text stays
     EXPECT_EQ("&Open", Text(&d, nullptr));
-    d.m_menuFlags = MF_POPUP;
+    d.m_nMenuFlags = MF_POPUP;
     EXPECT_EQ("&Open", Text(&d, table));
     d.SetString(nullptr);
     EXPECT_EQ("", Text(&d, table));

@@ -162,7 +162,7 @@ TEST(SkinDialog, PopupCommandsWithoutHandlerAreGrayedButSystemCommandsAreNot)
     CSkinMenu* skin = CSkinMenu::FromMenuHandle(edit);
     ASSERT_NE(nullptr, skin);
     EXPECT_EQ((size_t)GetMenuItemCount(edit), skin->GetItemData().size());
-    EXPECT_TRUE(skin->GetItemData()[1]->m_menuFlags & MF_GRAYED);   // the item data follows the state
+    EXPECT_TRUE(skin->GetItemData()[1]->m_nMenuFlags & MF_GRAYED);   // the item data follows the state
     EXPECT_EQ(edit, GetMenuBeingOpened());
     EXPECT_EQ(dlg.m_hWnd, skin->GetOwnerWindow());
     SetMenuBeingOpened(nullptr);

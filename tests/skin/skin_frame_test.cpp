@@ -13,11 +13,11 @@ class CTestSkinWnd : public CSkinFrame<CWnd> {
 public:
     BOOL CreateWithMenu(UINT menuId)
     {
-        if (!m_DefaultMenu.LoadMenu(menuId)) return FALSE;
+        if (!m_defaultMenu.LoadMenu(menuId)) return FALSE;
         if (!CreateEx(0, AfxDefaultWndClass(), "Skin frame test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 420,
-                      300, nullptr, m_DefaultMenu.GetSafeHmenu()))
+                      300, nullptr, m_defaultMenu.GetSafeHmenu()))
             return FALSE;
-        ApplyMenuBarBrush(m_DefaultMenu.GetSafeHmenu());
+        ApplyMenuBarBrush(m_defaultMenu.GetSafeHmenu());
         return TRUE;
     }
 };

@@ -30,7 +30,7 @@ typedef void (CSkinMenu::*MeasureOp)(MEASUREITEMSTRUCT*, BOOL);
 SIZE Measure(CSkinMenu& menu, MeasureOp op, int pos, BOOL bar)
 {
     CSkinMenuItemData* d = menu.GetItemData()[pos];
-    MEASUREITEMSTRUCT mis = {ODT_MENU, 0, (UINT)d->m_id, 0, 0, (ULONG_PTR)d};
+    MEASUREITEMSTRUCT mis = {ODT_MENU, 0, (UINT)d->m_nID, 0, 0, (ULONG_PTR)d};
     (menu.*op)(&mis, bar);
     return {(LONG)mis.itemWidth, (LONG)mis.itemHeight};
 }
@@ -143,10 +143,10 @@ TEST(SkinTitleItem, ColoursAndDefaults)
                             GetSysColor(COLOR_ACTIVECAPTION)};
     CSkinMenuItemData plain;
     CSkinMenuItemDataTitle unset, partly, full;
-    partly.m_secondColor = RGB(1, 2, 3);
-    full.m_textColor = RGB(10, 20, 30);
-    full.m_secondColor = RGB(40, 50, 60);
-    full.m_backgroundColor = RGB(0, 0, 0);   // black is a colour, not the default
+    partly.m_clrSecond = RGB(1, 2, 3);
+    full.m_clrText = RGB(10, 20, 30);
+    full.m_clrSecond = RGB(40, 50, 60);
+    full.m_clrBackground = RGB(0, 0, 0);   // black is a colour, not the default
     struct Case {
         const char* what;
         const CSkinMenuItemData* item;
@@ -253,21 +253,21 @@ TEST(SkinConversion, EveryKindOfItem)
         if (!bitmap) {
             EXPECT_EQ((ULONG_PTR)menu.GetItemData()[pos], ItemDataOf(h, pos)) << pos;
         }
-        EXPECT_STREQ(texts[pos], menu.GetItemData()[pos]->m_text) << pos;
+        EXPECT_STREQ(texts[pos], menu.GetItemData()[pos]->m_strText) << pos;
     }
-    EXPECT_EQ((UINT_PTR)sub, menu.GetItemData()[2]->m_id);
-    EXPECT_EQ(11u, menu.GetItemData()[3]->m_id);
+    EXPECT_EQ((UINT_PTR)sub, menu.GetItemData()[2]->m_nID);
+    EXPECT_EQ(11u, menu.GetItemData()[3]->m_nID);
     EXPECT_NE(menu.GetItemData()[4], menu.GetItemData()[5]);
 
     // Converted again (the popup opens): the same objects with the same texts.
     std::vector<CSkinMenuItemData*> first = menu.GetItemData();
     menu.OnInitMenuPopup();
     EXPECT_EQ(first, menu.GetItemData());
-    for (int pos = 0; pos < 6; ++pos) EXPECT_STREQ(texts[pos], menu.GetItemData()[pos]->m_text) << pos;
+    for (int pos = 0; pos < 6; ++pos) EXPECT_STREQ(texts[pos], menu.GetItemData()[pos]->m_strText) << pos;
 
     // A removed item's data is freed: it releases its icon store reference.
     ASSERT_TRUE(menu.LoadToolBar(128, 144, RGB(255, 0, 255)));
-    CSkinMenuIcons* store = menu.GetItemData()[0]->m_icons;
+    CSkinMenuIcons* store = menu.GetItemData()[0]->m_pIcons;
     ASSERT_NE(nullptr, store);
     int references = StoreReferences(store);
     DeleteMenu(h, 0, MF_BYPOSITION);
@@ -311,12 +311,12 @@ TEST(SkinConversion, ToolbarImagesGoToTheirCommands)
     ASSERT_TRUE(first.LoadToolBar(130, 144, RGB(255, 0, 255)));
     CSkinMenuItemData* a = first.FindItemData(100);
     CSkinMenuItemData* b = first.FindItemData(101);
-    ASSERT_NE(nullptr, a->m_icons);
-    ASSERT_NE(nullptr, b->m_icons);
-    EXPECT_EQ(0, a->m_iconIndex);
-    EXPECT_EQ(3, b->m_iconIndex);
-    EXPECT_EQ(-1, first.FindItemData(102)->m_iconIndex);   // not on this toolbar
-    CSkinMenuIcons* store = b->m_icons;
+    ASSERT_NE(nullptr, a->m_pIcons);
+    ASSERT_NE(nullptr, b->m_pIcons);
+    EXPECT_EQ(0, a->m_nIconIndex);
+    EXPECT_EQ(3, b->m_nIconIndex);
+    EXPECT_EQ(-1, first.FindItemData(102)->m_nIconIndex);   // not on this toolbar
+    CSkinMenuIcons* store = b->m_pIcons;
     EXPECT_EQ(std::vector<UINT>({100, 101}), store->GetCommandIds());
     COLORREF normal = ImageColour(store, 3);
     EXPECT_EQ(RGB(20, 180, 90), normal);   // the second image of the bitmap
@@ -325,6 +325,6 @@ TEST(SkinConversion, ToolbarImagesGoToTheirCommands)
     size_t stores = GetIconStoreList(false)->size();
     ASSERT_TRUE(second.LoadToolBar(130, 144, RGB(255, 0, 255)));
     EXPECT_EQ(stores, GetIconStoreList(false)->size());
-    EXPECT_EQ(store, second.FindItemData(101)->m_icons);
-    EXPECT_EQ(3, second.FindItemData(101)->m_iconIndex);
+    EXPECT_EQ(store, second.FindItemData(101)->m_pIcons);
+    EXPECT_EQ(3, second.FindItemData(101)->m_nIconIndex);
 }

@@ -47,7 +47,7 @@ void ExpectConverted(CSkinMenu& menu)
             ASSERT_NE(nullptr, sub);
             EXPECT_EQ(menu.m_hMenu, sub->GetParentHandle());
             EXPECT_TRUE(sub->IsPopup());
-            EXPECT_EQ((UINT_PTR)info.sub, menu.GetItemData()[pos]->m_id);
+            EXPECT_EQ((UINT_PTR)info.sub, menu.GetItemData()[pos]->m_nID);
             ExpectConverted(*sub);
         }
     }
@@ -68,11 +68,11 @@ TEST(SkinMenu, LoadConvertsEveryLevel)
     ASSERT_NE(nullptr, fileMenu);
     const auto& items = fileMenu->GetItemData();
     ASSERT_EQ(5u, items.size());
-    EXPECT_EQ("&Open\tCtrl+O", std::string((LPCSTR)items[0]->m_text));
-    EXPECT_EQ(100u, items[0]->m_id);
-    EXPECT_TRUE(items[2]->m_menuFlags & MF_SEPARATOR);
-    EXPECT_TRUE(items[3]->m_menuFlags & MF_POPUP);
-    EXPECT_TRUE(items[4]->m_menuFlags & MF_GRAYED);   // state survives the conversion
+    EXPECT_EQ("&Open\tCtrl+O", std::string((LPCSTR)items[0]->m_strText));
+    EXPECT_EQ(100u, items[0]->m_nID);
+    EXPECT_TRUE(items[2]->m_nMenuFlags & MF_SEPARATOR);
+    EXPECT_TRUE(items[3]->m_nMenuFlags & MF_POPUP);
+    EXPECT_TRUE(items[4]->m_nMenuFlags & MF_GRAYED);   // state survives the conversion
     EXPECT_TRUE(GetMenuState(file, 102, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_EQ(items[0], menu.FindItemData(100));
     EXPECT_NE(nullptr, menu.FindItemData(111));        // two levels down
@@ -156,7 +156,7 @@ TEST(SkinMenu, SystemCommandsRenumberedWhileOpenOnClassSeven)
         EXPECT_EQ((UINT)SC_RESTORE, closed[0]);
         EXPECT_EQ((UINT)SC_MINIMIZE, closed[1]);
         EXPECT_EQ((UINT)SC_CLOSE, closed[2]);
-        EXPECT_EQ((UINT)SC_CLOSE, menu.GetItemData()[3]->m_id);
+        EXPECT_EQ((UINT)SC_CLOSE, menu.GetItemData()[3]->m_nID);
         ExpectConverted(menu);
     }
 }
@@ -197,10 +197,10 @@ TEST(SkinMenu, ToolbarIconsAreSharedBetweenMenus)
     EXPECT_EQ(stores, GetIconStoreList(false)->size());
     CSkinMenuItemData* save = first.FindItemData(101);
     ASSERT_NE(nullptr, save);
-    ASSERT_NE(nullptr, save->m_icons);
-    EXPECT_EQ(3, save->m_iconIndex);
-    EXPECT_EQ(save->m_icons, second.FindItemData(101)->m_icons);
-    EXPECT_EQ(-1, first.FindItemData(120)->m_iconIndex);
+    ASSERT_NE(nullptr, save->m_pIcons);
+    EXPECT_EQ(3, save->m_nIconIndex);
+    EXPECT_EQ(save->m_pIcons, second.FindItemData(101)->m_pIcons);
+    EXPECT_EQ(-1, first.FindItemData(120)->m_nIconIndex);
     ExpectConverted(first);
 }
 
@@ -218,10 +218,10 @@ TEST(SkinMenuGdi, LoadingPaintingAndDestroyingLeavesNoObject)
         HBITMAP bm = CreateBitmap(200, 30, 1, 32, nullptr);
         HGDIOBJ old = SelectObject(dc, bm);
         for (size_t k = 0; k < file->GetItemData().size(); ++k) {
-            MEASUREITEMSTRUCT mis = {ODT_MENU, 0, (UINT)file->GetItemData()[k]->m_id, 0, 0,
+            MEASUREITEMSTRUCT mis = {ODT_MENU, 0, (UINT)file->GetItemData()[k]->m_nID, 0, 0,
                                      (ULONG_PTR)file->GetItemData()[k]};
             file->MeasureItem(&mis);
-            DRAWITEMSTRUCT dis = {ODT_MENU, 0, (UINT)file->GetItemData()[k]->m_id, ODA_DRAWENTIRE,
+            DRAWITEMSTRUCT dis = {ODT_MENU, 0, (UINT)file->GetItemData()[k]->m_nID, ODA_DRAWENTIRE,
                                   k == 0 ? (UINT)ODS_SELECTED : 0u, (HWND)file->m_hMenu, dc, {0, 0, 200, 30},
                                   (ULONG_PTR)file->GetItemData()[k]};
             file->DrawItem(&dis);

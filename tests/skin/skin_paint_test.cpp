@@ -76,7 +76,7 @@ UINT Paint(CSkinMenu* menu, PaintOp op, int pos, UINT state, Canvas& canvas, BOO
            const RECT& rect = kItem)
 {
     CSkinMenuItemData* d = menu->GetItemData()[pos];
-    DRAWITEMSTRUCT dis = {ODT_MENU, 0, (UINT)d->m_id, ODA_DRAWENTIRE, state, (HWND)menu->m_hMenu, canvas.Dc(), rect,
+    DRAWITEMSTRUCT dis = {ODT_MENU, 0, (UINT)d->m_nID, ODA_DRAWENTIRE, state, (HWND)menu->m_hMenu, canvas.Dc(), rect,
                           (ULONG_PTR)d};
     (menu->*op)(&dis, bar);
     return dis.itemState;
@@ -253,10 +253,10 @@ TEST(SkinPainters, BarItemWithAndWithoutOpenPopup)
             // program: the item still has no popup.
             CSkinMenuItemData* d = f.bar.GetItemData()[1];
             HMENU other = CreatePopupMenu();
-            UINT_PTR id = d->m_id;
-            d->m_id = (UINT_PTR)other;
+            UINT_PTR id = d->m_nID;
+            d->m_nID = (UINT_PTR)other;
             EXPECT_EQ(hot, Paint(&f.bar, p.op, 1, ODS_SELECTED | kStateBarNoPopup, help, TRUE, kBarItem)) << p.name;
-            d->m_id = id;
+            d->m_nID = id;
             DestroyMenu(other);
         }
         if (p.mode == 3) {
@@ -307,9 +307,9 @@ TEST(SkinPainters, LabelAndAccelerator)
         PaintModeScope scope(p.mode);
         Canvas c(200, 22, kSentinel), rtl(200, 22, kSentinel);
         Paint(f.file, p.op, kPlain, 0, c);
-        open->m_menuFlags |= MFT_RIGHTORDER;
+        open->m_nMenuFlags |= MFT_RIGHTORDER;
         Paint(f.file, p.op, kPlain, 0, rtl);
-        open->m_menuFlags &= ~MFT_RIGHTORDER;
+        open->m_nMenuFlags &= ~MFT_RIGHTORDER;
         int column = f.file->GetIconSize().cx + (p.flat ? 8 : 9);
         std::pair<int, int> text = c.Span(Sys(COLOR_MENUTEXT), true);
         EXPECT_GE(text.first, column + 4) << p.name;
@@ -335,12 +335,12 @@ TEST(SkinPainters, VerticalGradientTitle)
 {
     Fixture f;
     CSkinMenuItemDataTitle title;
-    title.m_menuFlags = MF_SEPARATOR | MF_OWNERDRAW;
-    title.m_titleFlags = 0x01 | 0x02 | 0x04;
-    title.m_text = "Halvex";
-    title.m_secondColor = RGB(255, 0, 0);
-    title.m_backgroundColor = RGB(0, 0, 255);
-    title.m_textColor = RGB(255, 255, 255);
+    title.m_nMenuFlags = MF_SEPARATOR | MF_OWNERDRAW;
+    title.m_nTitleFlags = 0x01 | 0x02 | 0x04;
+    title.m_strText = "Halvex";
+    title.m_clrSecond = RGB(255, 0, 0);
+    title.m_clrBackground = RGB(0, 0, 255);
+    title.m_clrText = RGB(255, 255, 255);
     Canvas c(40, 160, kSentinel);
     DRAWITEMSTRUCT dis = {ODT_MENU, 0, 0, ODA_DRAWENTIRE, 0, (HWND)f.file->m_hMenu, c.Dc(), {0, 0, 20, 30},
                           (ULONG_PTR)&title};

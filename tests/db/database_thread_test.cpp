@@ -28,9 +28,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(TdsControl::Dsn().empty()) << "run through with-tds.sh";
-        ASSERT_EQ("OK", control.Command("refuse off"));
-        ASSERT_EQ("OK", control.Command("fail none"));
-        ASSERT_EQ("OK", control.Command("clear"));
+        ASSERT_EQ("OK", control.Reset());
         settings.bufferPath = folder.File("Buffer.sqlite");
         settings.tickMilliseconds = 50; // every 30 ticks: 1.5 seconds
     }

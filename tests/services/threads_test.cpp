@@ -128,16 +128,26 @@ std::vector<std::string> Drain(CRegistrationQueue& queue)
     return texts;
 }
 
-TEST(Consumer, RegistrationsReachDispatcherViewDatabaseAndFile)
+// The consumer's handlers, called on this thread, with the view and the
+// dispatcher's queue they hand on to.
+class ConsumerHandlers : public ::testing::Test
 {
-    TempFolder folder;
+protected:
+    ConsumerHandlers()
+    {
+        view.dispatcher = dispatcher.id;
+        consumer.m_bAutoDelete = FALSE;
+        consumer.m_pOwnerView = &view;
+    }
     RecordingView view;
     Queue dispatcher;
+    CTH_Consumer consumer;
+};
+
+TEST_F(ConsumerHandlers, RegistrationsReachDispatcherViewDatabaseAndFile)
+{
+    TempFolder folder;
     CRegistrationQueue database;
-    view.dispatcher = dispatcher.id;
-    CTH_Consumer consumer; // handlers called on this thread
-    consumer.m_bAutoDelete = FALSE;
-    consumer.m_pOwnerView = &view;
     consumer.m_pDatabaseQueue = &database;
     ASSERT_TRUE(consumer.OpenFile(folder.Path(), Time(2011, 1, 31, 23, 59, 0)));
     EXPECT_EQ(folder.Path() + "Halvex-2011-01.regQv", consumer.FileName());
@@ -159,30 +169,18 @@ TEST(Consumer, RegistrationsReachDispatcherViewDatabaseAndFile)
               ReadFileBytes(consumer.FileName()));
 }
 
-TEST(Consumer, WithoutFileRegistrationsAreStillHandedOn)
+TEST_F(ConsumerHandlers, WithoutFileRegistrationsAreStillHandedOn)
 {
     TempFolder folder;
-    RecordingView view;
-    Queue dispatcher;
-    view.dispatcher = dispatcher.id;
-    CTH_Consumer consumer; // handlers called on this thread
-    consumer.m_bAutoDelete = FALSE;
-    consumer.m_pOwnerView = &view;
     EXPECT_FALSE(consumer.OpenFile(folder.Path() + "missing\\", Time(2011, 3, 1, 0, 0, 0)));
     consumer.HandleRegistration(1, Record(true), Time(2011, 3, 1, 0, 0, 0));
     EXPECT_EQ(std::vector<std::string>{ "8007 3 1" }, dispatcher.Drain());
     EXPECT_EQ(std::vector<std::string>{ "registration 1" }, view.Log());
 }
 
-TEST(Consumer, OtherEventsGoToDispatcherAndView)
+TEST_F(ConsumerHandlers, OtherEventsGoToDispatcherAndView)
 {
     PendingRequests().Clear();
-    RecordingView view;
-    Queue dispatcher;
-    view.dispatcher = dispatcher.id;
-    CTH_Consumer consumer; // handlers called on this thread
-    consumer.m_bAutoDelete = FALSE;
-    consumer.m_pOwnerView = &view;
     consumer.HandleStatus(1, 5, { "2024-03-05 14:07:00", "AB", "101" });
     consumer.OnEEPROMRead(5, 496);
     consumer.OnEEPROMWrite(5, 500);

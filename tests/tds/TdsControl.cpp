@@ -99,6 +99,16 @@ std::string TdsControl::Command(const std::string& line)
     return Exchange(line, false);
 }
 
+std::string TdsControl::Reset()
+{
+    for (const char* line : { "refuse off", "fail none", "clear" }) {
+        const std::string reply = Command(line);
+        if (reply != "OK")
+            return std::string(line) + ": " + reply;
+    }
+    return "OK";
+}
+
 std::vector<std::string> TdsControl::Batches()
 {
     std::string reply = Exchange("batches", true);

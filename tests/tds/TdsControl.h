@@ -21,6 +21,9 @@ public:
     // Sends one command line and returns the reply line; "" when the channel
     // cannot be reached.
     std::string Command(const std::string& line);
+    // Puts the stand-in back as it starts: logins accepted, no statement
+    // failed, no batch kept. "OK", or the first command with its reply.
+    std::string Reset();
     // The texts of all batches the stand-in has received, oldest first.
     std::vector<std::string> Batches();
     int Logins();

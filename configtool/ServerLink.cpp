@@ -34,11 +34,8 @@ bool ServerLink::SendFrame(const CString& frame) {
     } catch (CTcpSocketException* e) {
         Forget(e);
     }
-    socket.Cleanup();  // closed whatever happened
     return sent;
 }
-
-CReplyListener::~CReplyListener() { m_listening.Cleanup(); }
 
 bool CReplyListener::Open(USHORT port) {
     CSocketAddress address;
@@ -105,7 +102,6 @@ CReplyListener::Result CReplyListener::ReceiveNext(CString& text) {
         Forget(e);
         complete = false;
     }
-    connection.Cleanup();
     if (!complete || used == 0) return m_bStopped ? Stopped : NoAnswer;
     text = buffer.data();
     return Answer;

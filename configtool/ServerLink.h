@@ -24,7 +24,6 @@ public:
     enum Result { Answer, NoAnswer, Stopped };
 
     explicit CReplyListener(std::function<bool()> stopRequested) : m_stopRequested(std::move(stopRequested)) {}
-    ~CReplyListener();
     CReplyListener(const CReplyListener&) = delete;
     CReplyListener& operator=(const CReplyListener&) = delete;
 

@@ -53,7 +53,7 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
             for (;;) {
                 CTcpSocket connection; // closed when this client is done
                 CSocketAddress peer;
-                if (!m_socket.Accept(connection, peer))
+                if (!AcceptNext(connection, peer))
                     break;
                 try {
                     int length = ReceiveRequest(connection, buffer.data());
@@ -72,6 +72,27 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
     if (SUCCEEDED(com))
         CoUninitialize();
     return result;
+}
+
+bool CCommandListener::AcceptNext(CTcpSocket& connection, CSocketAddress& peer)
+{
+    for (;;) {
+        try {
+            return m_socket.Accept(connection, peer) != FALSE;
+        } catch (CTcpSocketException* e) {
+            // One client's failure (it reset before it was taken, or the
+            // process is short of sockets for a moment) must not end the
+            // listening for everybody else; a pause keeps a lasting error
+            // from spinning.
+            e->Delete();
+        }
+        {
+            CSingleLock lock(&m_lock, TRUE);
+            if (m_bClosed)
+                return false;
+        }
+        Sleep(AcceptRetryPauseMs);
+    }
 }
 
 void CCommandListener::Close()

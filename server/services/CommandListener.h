@@ -12,7 +12,7 @@ public:
 
     // Binds the address of the host's own name and serves until Close. Port 0
     // takes any free port (BoundPort tells which). Returns 0 after Close, 1
-    // when the socket could not be set up or accepting failed otherwise.
+    // when the socket could not be set up. A failed accept is not an end.
     int Run(USHORT port, ICommandTarget& target);
     // From another thread: ends Run, also when Run has not bound yet.
     void Close();
@@ -21,6 +21,10 @@ public:
     USHORT BoundPort() const { return m_nBoundPort; }
 
 private:
+    static const DWORD AcceptRetryPauseMs = 100;
+    // The next client; false once the listening socket is closed.
+    bool AcceptNext(CTcpSocket& connection, CSocketAddress& peer);
+
     CCommandListener(const CCommandListener&) = delete;
     CCommandListener& operator=(const CCommandListener&) = delete;
 

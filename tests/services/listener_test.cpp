@@ -117,6 +117,37 @@ TEST(Listener, OnlyTheFirstFullBufferIsParsed)
     EXPECT_EQ((std::vector<std::string>{ "write 500 1", "status 5" }), server.target.Wait(2));
 }
 
+// Clients that reset their connection before the listener takes it: the
+// accept of such a connection fails, and the next client must still be heard.
+TEST(Listener, ResetClientsDoNotEndIt)
+{
+    PendingRequests().Clear();
+    Server server;
+    char host[1025] = {};
+    gethostname(host, 1024);
+    const CSocketAddress address = CTcpSocket::GetHostByName(host, server.listener.BoundPort());
+    int refused = 0;
+    for (int i = 0; i < 20; ++i) {
+        CTcpSocket client;
+        client.Create();
+        try {
+            // Bounded: with nobody accepting, the backlog fills and connects hang.
+            client.Connect(address, 5);
+        } catch (CTcpSocketException* e) {
+            e->Delete();
+            ++refused;
+            continue;
+        }
+        linger reset = { 1, 0 };
+        setsockopt(client.Handle(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof(reset));
+        client.Close();
+    }
+    ASSERT_EQ(0, refused) << "clients left unheard after the resets";
+    server.Send("VeTr 1 0 Ob21 1 5 ST 0 0 VTEnd");
+    EXPECT_EQ(std::vector<std::string>{ "status 5" }, server.target.Wait(1));
+    EXPECT_FALSE(server.ended.load()) << "the listener ended with result " << server.result.load();
+}
+
 TEST(Listener, CloseBeforeRunStartsStillEndsIt)
 {
     Target target;

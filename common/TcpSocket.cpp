@@ -68,9 +68,9 @@ void CTcpSocket::Bind(const CSocketAddress& address)
         throw new CTcpSocketException("Bind");
 }
 
-void CTcpSocket::Listen()
+void CTcpSocket::Listen(int backlog)
 {
-    if (listen(m_hSocket, 5) == SOCKET_ERROR)
+    if (listen(m_hSocket, backlog) == SOCKET_ERROR)
         throw new CTcpSocketException("Listen");
 }
 

@@ -50,7 +50,7 @@ public:
 
     void Create(int type = SOCK_STREAM);
     void Bind(const CSocketAddress& address);
-    void Listen();
+    void Listen(int backlog = 5);
     // FALSE when the listening socket was closed by another thread. The
     // connection goes into `connected`, which first closes what it held.
     BOOL Accept(CTcpSocket& connected, CSocketAddress& peer);

@@ -41,7 +41,10 @@ int CCommandListener::Run(USHORT port, ICommandTarget& target)
             if (!closed) {
                 m_socket.Create();
                 m_socket.Bind(address);
-                m_socket.Listen();
+                // Clients wait here while one is served: on loopback a
+                // short queue loses those beyond it after their connect
+                // and write have succeeded, so none of them hears why.
+                m_socket.Listen(SOMAXCONN);
                 sockaddr_in bound = {};
                 int length = sizeof(bound);
                 getsockname(m_socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);

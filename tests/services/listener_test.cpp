@@ -148,6 +148,41 @@ TEST(Listener, ResetClientsDoNotEndIt)
     EXPECT_FALSE(server.ended.load()) << "the listener ended with result " << server.result.load();
 }
 
+// Clients that all come at once while the listener serves one at a time:
+// each of them is heard. A short backlog drops some of them on loopback
+// after their connect, write and close have all succeeded.
+TEST(Listener, ABurstOfClientsIsHeardInFull)
+{
+    PendingRequests().Clear();
+    Server server;
+    char host[1025] = {};
+    gethostname(host, 1024);
+    const CSocketAddress address = CTcpSocket::GetHostByName(host, server.listener.BoundPort());
+    const int clients = 50;
+    std::atomic<int> failed{0};
+    std::vector<std::thread> burst;
+    for (int i = 0; i < clients; ++i) {
+        burst.emplace_back([&] {
+            const std::string request = "VeTr 1 0 Ob21 1 5 ST 0 0 VTEnd";
+            CTcpSocket client;
+            try {
+                client.Create();
+                client.Connect(address, 30);
+                client.Write(request.data(), (int)request.size(), 30);
+                client.Close();
+            } catch (CTcpSocketException* e) {
+                e->Delete();
+                client.Cleanup();
+                ++failed;
+            }
+        });
+    }
+    for (std::thread& t : burst)
+        t.join();
+    ASSERT_EQ(0, failed.load()) << "clients told of a failure";
+    EXPECT_EQ(clients, (int)server.target.Wait(clients).size()) << "requests lost after the clients had sent them";
+}
+
 TEST(Listener, CloseBeforeRunStartsStillEndsIt)
 {
     Target target;

@@ -8,13 +8,22 @@ CCommandListener::CCommandListener()
 {
 }
 
-int ReceiveRequest(CTcpSocket& connection, char* buffer)
+int ReceiveRequest(CTcpSocket& connection, char* buffer, int boundSeconds)
 {
     const int size = CommandProtocol::MaxRequestBytes;
     memset(buffer, 0, size + 1);
+    // The bound holds for the whole request, not for each receive: a client
+    // that sends a byte now and then would otherwise keep every other
+    // client waiting for as long as it likes.
+    const DWORD start = GetTickCount();
+    const DWORD bound = (DWORD)boundSeconds * 1000;
     int total = 0;
     while (total < size) {
-        int got = connection.Receive(buffer + total, size - total, 60);
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= bound)
+            throw new CTcpSocketException("Receive timeout", 0);
+        const int left = (int)((bound - elapsed + 999) / 1000);
+        int got = connection.Receive(buffer + total, size - total, left);
         if (got == 0)
             break;
         total += got;

@@ -35,8 +35,11 @@ private:
     std::atomic<USHORT> m_nBoundPort;
 };
 
-// Reads one request: 60 seconds per receive, until the peer closes or
-// MaxRequestBytes have come. `buffer` holds MaxRequestBytes + 1 bytes and
-// always ends with a NUL. Returns the byte count; throws on a failed or
-// timed-out receive.
-int ReceiveRequest(CTcpSocket& connection, char* buffer);
+// How long one client may take to send its request.
+const int RequestBoundSeconds = 60;
+
+// Reads one request until the peer closes or MaxRequestBytes have come,
+// within `boundSeconds` in all. `buffer` holds MaxRequestBytes + 1 bytes and
+// always ends with a NUL. Returns the byte count; throws on a failed receive
+// and when the bound has passed.
+int ReceiveRequest(CTcpSocket& connection, char* buffer, int boundSeconds = RequestBoundSeconds);

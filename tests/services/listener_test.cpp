@@ -183,6 +183,52 @@ TEST(Listener, ABurstOfClientsIsHeardInFull)
     EXPECT_EQ(clients, (int)server.target.Wait(clients).size()) << "requests lost after the clients had sent them";
 }
 
+// A client that never closes and sends a byte now and then, each within the
+// receive bound: its request still ends at the bound, so that it cannot keep
+// the clients behind it waiting for as long as it goes on.
+TEST(Listener, ATricklingClientIsCutOffAtTheBound)
+{
+    CTcpSocket listening;
+    listening.Create();
+    listening.Bind(CSocketAddress(INADDR_LOOPBACK, 0));
+    listening.Listen();
+    sockaddr_in bound = {};
+    int length = sizeof(bound);
+    getsockname(listening.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
+
+    std::atomic<bool> stop{false}, finished{false};
+    std::thread trickler([&] {
+        CTcpSocket client;
+        try {
+            client.Create();
+            client.Connect(CSocketAddress(INADDR_LOOPBACK, ntohs(bound.sin_port)));
+            for (int i = 0; i < 100 && !stop; ++i) { // 30 s at most
+                client.Write(" ", 1, 5);
+                Sleep(300);
+            }
+        } catch (CTcpSocketException* e) {
+            e->Delete(); // the server has closed its side
+        }
+        finished = true;
+    });
+    CTcpSocket connection;
+    CSocketAddress peer;
+    ASSERT_TRUE(listening.Accept(connection, peer));
+    std::vector<char> buffer(CommandProtocol::MaxRequestBytes + 1);
+    bool cutOff = false;
+    try {
+        ReceiveRequest(connection, buffer.data(), 2);
+    } catch (CTcpSocketException* e) {
+        e->Delete();
+        cutOff = true;
+    }
+    const bool clientStillSending = !finished;
+    stop = true;
+    connection.Cleanup();
+    trickler.join();
+    EXPECT_TRUE(cutOff && clientStillSending) << "the request was read until the client stopped by itself";
+}
+
 TEST(Listener, CloseBeforeRunStartsStillEndsIt)
 {
     Target target;

@@ -5,6 +5,7 @@
 #include "server/services/TH_TCPDispatcher.h"
 #include "fake_bus.h"
 #include "held_port.h"
+#include "loopback_listen.h"
 #include "winsock_environment.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -20,13 +21,7 @@ class ReplyListener
 public:
     ReplyListener()
     {
-        m_socket.Create();
-        m_socket.Bind(CSocketAddress(INADDR_LOOPBACK, 0));
-        m_socket.Listen();
-        sockaddr_in bound = {};
-        int length = sizeof(bound);
-        getsockname(m_socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
-        m_port = ntohs(bound.sin_port);
+        m_port = ListenOnLoopback(m_socket);
         m_thread = std::thread([this] { Serve(); });
     }
     ~ReplyListener()

@@ -4,6 +4,7 @@
 #include "server/services/CommandListener.h"
 #include "server/services/CommandProtocol.h"
 #include "server/services/PendingRequests.h"
+#include "loopback_listen.h"
 #include "wait_until.h"
 #include "winsock_environment.h"
 #include <gtest/gtest.h>
@@ -67,13 +68,18 @@ struct Server {
         listener.Close();
         thread.join();
     }
-    void Send(const std::string& request)
+    // Where the listener listens: the host's own name, as clients reach it.
+    CSocketAddress Address() const
     {
         char host[1025] = {};
         gethostname(host, 1024);
+        return CTcpSocket::GetHostByName(host, listener.BoundPort());
+    }
+    void Send(const std::string& request)
+    {
         CTcpSocket client;
         client.Create();
-        client.Connect(CTcpSocket::GetHostByName(host, listener.BoundPort()));
+        client.Connect(Address());
         if (!request.empty())
             client.Write(request.data(), (int)request.size(), 30);
         client.Close();
@@ -123,9 +129,7 @@ TEST(Listener, ResetClientsDoNotEndIt)
 {
     PendingRequests().Clear();
     Server server;
-    char host[1025] = {};
-    gethostname(host, 1024);
-    const CSocketAddress address = CTcpSocket::GetHostByName(host, server.listener.BoundPort());
+    const CSocketAddress address = server.Address();
     int refused = 0;
     for (int i = 0; i < 20; ++i) {
         CTcpSocket client;
@@ -155,9 +159,7 @@ TEST(Listener, ABurstOfClientsIsHeardInFull)
 {
     PendingRequests().Clear();
     Server server;
-    char host[1025] = {};
-    gethostname(host, 1024);
-    const CSocketAddress address = CTcpSocket::GetHostByName(host, server.listener.BoundPort());
+    const CSocketAddress address = server.Address();
     const int clients = 50;
     std::atomic<int> failed{0};
     std::vector<std::thread> burst;
@@ -189,19 +191,14 @@ TEST(Listener, ABurstOfClientsIsHeardInFull)
 TEST(Listener, ATricklingClientIsCutOffAtTheBound)
 {
     CTcpSocket listening;
-    listening.Create();
-    listening.Bind(CSocketAddress(INADDR_LOOPBACK, 0));
-    listening.Listen();
-    sockaddr_in bound = {};
-    int length = sizeof(bound);
-    getsockname(listening.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
+    const USHORT port = ListenOnLoopback(listening);
 
     std::atomic<bool> stop{false}, finished{false};
     std::thread trickler([&] {
         CTcpSocket client;
         try {
             client.Create();
-            client.Connect(CSocketAddress(INADDR_LOOPBACK, ntohs(bound.sin_port)));
+            client.Connect(CSocketAddress(INADDR_LOOPBACK, port));
             for (int i = 0; i < 100 && !stop; ++i) { // 30 s at most
                 client.Write(" ", 1, 5);
                 Sleep(300);

@@ -2,6 +2,7 @@
 // listener close that ends the server's accept loop.
 #include "common/TcpSocket.h"
 #include "held_port.h"
+#include "loopback_listen.h"
 #include "winsock_environment.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -21,16 +22,7 @@ std::string MessageOf(const CTcpSocketException* e, UINT size = 256)
 struct Listener {
     CTcpSocket socket;
     USHORT port = 0;
-    Listener()
-    {
-        socket.Create();
-        socket.Bind(CSocketAddress(INADDR_LOOPBACK, 0));
-        socket.Listen();
-        sockaddr_in bound = {};
-        int length = sizeof(bound);
-        getsockname(socket.Handle(), reinterpret_cast<sockaddr*>(&bound), &length);
-        port = ntohs(bound.sin_port);
-    }
+    Listener() { port = ListenOnLoopback(socket); }
 };
 
 // A connected pair of sockets over loopback.

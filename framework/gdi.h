@@ -111,6 +111,17 @@ public:
     CGdiObject() = default;
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
+    // Moving hands the object over; the one held before is deleted, the
+    // source holds none. `x = CBitmap()` lets go of what x held.
+    CGdiObject(CGdiObject&& other) noexcept : m_hObject(other.m_hObject), m_bOwned(other.m_bOwned) { other.Detach(); }
+    CGdiObject& operator=(CGdiObject&& other) noexcept {
+        if (this != &other) {
+            DeleteObject();
+            m_bOwned = other.m_bOwned;
+            m_hObject = other.Detach();
+        }
+        return *this;
+    }
     virtual ~CGdiObject() { DeleteObject(); }
     operator HGDIOBJ() const { return AfxOpaquePointer(this) ? m_hObject : nullptr; }
     HGDIOBJ GetSafeHandle() const { return AfxOpaquePointer(this) ? m_hObject : nullptr; }

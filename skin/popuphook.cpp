@@ -5,6 +5,7 @@
 #include "skin/skinmenu.h"
 #include <cstring>
 #include <map>
+#include <utility>
 
 namespace {
 const char kPropName[] = "OldMenuProc";
@@ -130,9 +131,10 @@ LRESULT OnNcPaint(HWND wnd, CMenuHookData* data, WNDPROC previous, WPARAM wParam
     CMenuTheme* theme = GetCurrentMenuTheme();
     bool printing = (data->state & CMenuHookData::kPrinting) != 0;
     if (!data->framePainted && (HRGN)wParam != (HRGN)data->updateRegion.GetSafeHandle()) {
-        data->updateRegion.DeleteObject();
-        if (wParam != 1 && data->updateRegion.CreateRectRgn(0, 0, 1, 1))
-            ::CombineRgn(data->updateRegion, (HRGN)wParam, nullptr, RGN_COPY);
+        CRgn kept; // stays empty for the whole window (1)
+        if (wParam != 1 && kept.CreateRectRgn(0, 0, 1, 1))
+            ::CombineRgn(kept, (HRGN)wParam, nullptr, RGN_COPY);
+        data->updateRegion = std::move(kept);
     }
     if (data->framePainted && theme->HasOwnBorder()) {
         CWindowDC dc(wnd);
@@ -204,7 +206,7 @@ void OnWindowPosChanged(HWND wnd, CMenuHookData* data, const WINDOWPOS* pos)
     } else if (data->position.x != pos->x || data->position.y != pos->y) {
         if (pos->flags & SWP_NOSIZE) {
             data->position = {pos->x, pos->y};
-            data->capture.DeleteObject();
+            data->capture = CBitmap();
         } else {
             ReleasePopupMenuWindow(wnd);
         }

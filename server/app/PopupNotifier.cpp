@@ -1,4 +1,5 @@
 #include "server/app/PopupNotifier.h"
+#include <utility>
 #include <vector>
 
 BEGIN_MESSAGE_MAP(CPopupNotifier, CWnd)
@@ -181,9 +182,12 @@ void CPopupNotifier::SetTextColor(COLORREF normal, COLORREF hover)
 
 BOOL CPopupNotifier::SetSkin(UINT bitmapId, int red, int green, int blue)
 {
-    m_bitmapSkin.DeleteObject();
+    // The skin shown before goes whether or not the new one loads.
+    CBitmap loaded;
+    const BOOL ok = loaded.LoadBitmap(bitmapId);
+    m_bitmapSkin = std::move(loaded);
     m_nSkinWidth = m_nSkinHeight = 0;
-    if (!m_bitmapSkin.LoadBitmap(bitmapId))
+    if (!ok)
         return FALSE;
     BITMAP info = {};
     m_bitmapSkin.GetBitmap(&info);

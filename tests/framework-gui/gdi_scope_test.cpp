@@ -28,6 +28,29 @@ TEST(GdiOwnership, AttachFreesWhatWasHeld) {
     EXPECT_FALSE(Exists(raw)) << "exception";
 }
 
+TEST(GdiOwnership, MovingHandsTheObjectOverAndFreesWhatWasHeld) {
+    CBitmap held, moved;
+    ASSERT_TRUE(held.Attach(CreateBitmap(4, 4, 1, 1, nullptr)));
+    ASSERT_TRUE(moved.Attach(CreateBitmap(8, 8, 1, 1, nullptr)));
+    HGDIOBJ old = held, handed = moved;
+    held = std::move(moved);
+    EXPECT_FALSE(Exists(old)) << "the object held before the move";
+    EXPECT_EQ(handed, held.GetSafeHandle());
+    EXPECT_EQ(nullptr, moved.GetSafeHandle()) << "the source still holds it";
+    held = std::move(held);
+    EXPECT_TRUE(Exists(handed)) << "a move onto itself";
+    held = CBitmap();
+    EXPECT_FALSE(Exists(handed)) << "an empty object moved in";
+
+    // A wrapper that does not own its handle never deletes it, moved or not.
+    CBrush system;
+    system.m_hObject = GetStockObject(GRAY_BRUSH);
+    CBrush taken(std::move(system));
+    HGDIOBJ stock = taken;
+    taken = CBrush();
+    EXPECT_TRUE(Exists(stock));
+}
+
 TEST(GdiOwnership, SelectionsComeBackOnEveryWayOut) {
     CMemoryDC dc;
     ASSERT_TRUE(dc.GetSafeHdc());

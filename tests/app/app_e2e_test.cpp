@@ -72,8 +72,7 @@ TEST(ServerRun, MainWindowStacksMenuBarToolbarViewAndStatusBar)
 {
     std::string folder = ServerProcess::MakeFolder("bars", "[Misc]\r\nTCPPort=65021\r\n");
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    HWND main = server.WaitForMainWindow();
+    HWND main = server.StartForMainWindow();
     ASSERT_NE(nullptr, main);
     // The menu bar takes the window's menu over at the first idle pass.
     HWND menuBar = GetDlgItem(main, MenuBarId);
@@ -144,8 +143,7 @@ TEST(ServerRun, KeysReachTheMenuBar)
 {
     std::string folder = ServerProcess::MakeFolder("menubar", "[Misc]\r\nTCPPort=65021\r\n");
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    HWND main = server.WaitForMainWindow();
+    HWND main = server.StartForMainWindow();
     ASSERT_NE(nullptr, main);
     ASSERT_TRUE(WaitUntil([&] { return GetMenu(main) == nullptr; }));
     SetForegroundWindow(main);
@@ -181,8 +179,7 @@ TEST(ServerRun, StartsWithFixedSizeWindowAndServesTcp)
 {
     std::string folder = ServerProcess::MakeFolder("start", InvalidEntriesIni);
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    HWND main = server.WaitForMainWindow();
+    HWND main = server.StartForMainWindow();
     ASSERT_NE(nullptr, main);
     LONG style = GetWindowLongA(main, GWL_STYLE);
     EXPECT_EQ(0, style & WS_THICKFRAME);
@@ -197,8 +194,7 @@ TEST(ServerRun, WritesEverySettingBackAtExit)
 {
     std::string folder = ServerProcess::MakeFolder("settings", InvalidEntriesIni);
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    ASSERT_NE(nullptr, server.WaitForMainWindow());
+    ASSERT_NE(nullptr, server.StartForMainWindow());
     ASSERT_EQ(0, server.Exit());
 
     struct Key { const char *section, *key, *value; } const expected[] = {
@@ -218,8 +214,7 @@ TEST(ServerRun, CloseBoxHidesAndSecondStartBringsTheFirstBack)
 {
     std::string folder = ServerProcess::MakeFolder("single", "[Misc]\r\nTCPPort=65013\r\n");
     ServerProcess first(folder);
-    ASSERT_TRUE(first.Start());
-    HWND main = first.WaitForMainWindow();
+    HWND main = first.StartForMainWindow();
     ASSERT_NE(nullptr, main);
 
     // The close box only hides the window; the server goes on running.

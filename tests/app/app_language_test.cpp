@@ -64,8 +64,7 @@ TEST(ServerLanguage, MenusListChoiceAndMissingDlls)
     ServerProcess server(folder);
 
     // Hrvatski chosen: its menus, and a choice to make.
-    ASSERT_TRUE(server.Start());
-    HWND main = server.WaitForMainWindow();
+    HWND main = server.StartForMainWindow();
     ASSERT_NE(nullptr, main);
     EXPECT_EQ("k", MenuLetters(server));
 
@@ -88,8 +87,7 @@ TEST(ServerLanguage, MenusListChoiceAndMissingDlls)
     EXPECT_EQ("Deutsch", Profile(folder, "Settings", "Language"));
 
     // The next start speaks Deutsch; Cancel keeps the choice.
-    ASSERT_TRUE(server.Start());
-    main = server.WaitForMainWindow();
+    main = server.StartForMainWindow();
     ASSERT_NE(nullptr, main);
     EXPECT_EQ("s", MenuLetters(server));
     PostMessageA(main, WM_COMMAND, CmdLanguage, 0);
@@ -103,8 +101,7 @@ TEST(ServerLanguage, MenusListChoiceAndMissingDlls)
     // The DLLs gone: the built-in English, no choice, the name kept.
     for (const char* dll : {"Deutsch.dll", "Hrvatski.dll", "Resources.dll"})
         ASSERT_TRUE(DeleteFileA((folder + "\\" + dll).c_str())) << dll;
-    ASSERT_TRUE(server.Start());
-    main = server.WaitForMainWindow();
+    main = server.StartForMainWindow();
     ASSERT_NE(nullptr, main);
     EXPECT_EQ("c", MenuLetters(server));
     PostMessageA(main, WM_COMMAND, CmdLanguage, 0);

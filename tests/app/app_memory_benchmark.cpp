@@ -101,8 +101,7 @@ TEST(MemoryBenchmark, PrivateBytesPerRegistrationOnceTheListsAreFull)
     const std::vector<Controller> controllers = {{ports[0], 1}, {ports[1], 2}};
     const std::string folder = ServerProcess::MakeFolder("memory", Ini(controllers));
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    ASSERT_NE(nullptr, server.WaitForMainWindow());
+    ASSERT_NE(nullptr, server.StartForMainWindow());
     const RemoteList list = server.List(server.Control(IdcRegistrations));
     const RemoteList messages = server.List(server.Control(IdcMessages));
 

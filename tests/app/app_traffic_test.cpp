@@ -267,8 +267,7 @@ TEST(RegistrationTraffic, ReachesListFileAndDatabaseAndTcpIsAnsweredMeanwhile)
     ASSERT_TRUE(client.Listening());
 
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    HWND main = server.WaitForMainWindow();
+    HWND main = server.StartForMainWindow();
     ASSERT_NE(nullptr, main);
     HWND list = server.Control(IdcRegistrations);
     HWND tree = server.Control(IdcTree);
@@ -381,8 +380,7 @@ TEST(RegistrationTraffic, SilentControllerGoesFailingThenNotAnsweringAndBack)
     const Controller& other = controllers[1];
     std::string folder = ServerProcess::MakeFolder("traffic-silence", Ini(controllers, 65032, false));
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    ASSERT_NE(nullptr, server.WaitForMainWindow());
+    ASSERT_NE(nullptr, server.StartForMainWindow());
     HWND tree = server.Control(IdcTree);
     ASSERT_NE(nullptr, tree);
     ASSERT_TRUE(WaitUntil([&] { return sim.State(quiet.com, quiet.id)["SD"] > 3; }, 20000, 50));
@@ -437,8 +435,7 @@ TEST(RegistrationTraffic, DatabaseDownBuffersEveryRegistrationAndSendsThemWhenBa
     const int tcpPort = 65034;
     std::string folder = ServerProcess::MakeFolder("traffic-dbdown", Ini(controllers, tcpPort, true));
     ServerProcess server(folder);
-    ASSERT_TRUE(server.Start());
-    ASSERT_NE(nullptr, server.WaitForMainWindow());
+    ASSERT_NE(nullptr, server.StartForMainWindow());
     HWND messages = server.Control(IdcMessages);
     ASSERT_NE(nullptr, messages);
 
@@ -492,8 +489,7 @@ TEST(RegistrationTraffic, ExitDuringTrafficLosesNothing)
         std::string folder = ServerProcess::MakeFolder(std::string("traffic-exit-") + (test.databaseDown ? "down" : "up"),
                                                        Ini(controllers, tcpPort++, true));
         ServerProcess server(folder);
-        ASSERT_TRUE(server.Start());
-        ASSERT_NE(nullptr, server.WaitForMainWindow());
+        ASSERT_NE(nullptr, server.StartForMainWindow());
 
         const int queued = 400;
         std::map<int, std::vector<Registration>> made;

@@ -156,6 +156,11 @@ bool ProgramProcess::Start(const std::string& arguments)
            FALSE;
 }
 
+HWND ServerProcess::StartForMainWindow(const std::string& arguments)
+{
+    return Start(arguments) ? WaitForMainWindow() : nullptr;
+}
+
 HWND ServerProcess::WaitForMainWindow(DWORD timeoutMs)
 {
     DWORD start = GetTickCount();

@@ -154,6 +154,8 @@ public:
 
     // The main window once it is shown; null after the time-out.
     HWND WaitForMainWindow(DWORD timeoutMs = 30000);
+    // Start, then WaitForMainWindow; null when either fails.
+    HWND StartForMainWindow(const std::string& arguments = "");
     // Posts the Exit command and waits for the process to end; its exit code,
     // or -1 after the time-out.
     int Exit(DWORD timeoutMs = 30000);

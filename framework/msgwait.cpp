@@ -16,25 +16,30 @@ struct Quit {
     WPARAM code = 0;
 };
 
-void Dispatch(MSG& msg, Quit& quit)
+// Seen first by a poll's caller; the waits have none.
+typedef std::function<bool(MSG&)> PreTranslate;
+
+void Dispatch(MSG& msg, Quit& quit, const PreTranslate& preTranslate)
 {
     if (msg.message == WM_QUIT) {
         quit.seen = true;
         quit.code = msg.wParam;
         return;
     }
+    if (preTranslate && preTranslate(msg))
+        return;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
 }
 
-void RunPass(Quit& quit)
+void RunPass(Quit& quit, const PreTranslate& preTranslate)
 {
     MSG msg;
     const bool marked = PostThreadMessageA(GetCurrentThreadId(), PassEnd, 0, 0) != FALSE;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.hwnd == nullptr && msg.message == PassEnd)
             break;
-        Dispatch(msg, quit);
+        Dispatch(msg, quit, preTranslate);
         if (!marked)
             break;  // a full queue took no marker: one message, then the handle
     }
@@ -43,12 +48,12 @@ void RunPass(Quit& quit)
     for (int i = 0; i < LowPriorityPerPass; ++i) {
         if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT | PM_QS_PAINT))
             break;
-        Dispatch(msg, quit);
+        Dispatch(msg, quit, preTranslate);
     }
     for (int i = 0; i < LowPriorityPerPass; ++i) {
         if (!PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
             break;
-        Dispatch(msg, quit);
+        Dispatch(msg, quit, preTranslate);
     }
 }
 
@@ -64,9 +69,17 @@ DWORD AfxWaitWithMessagePump(HANDLE handle)
         result = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (result != WAIT_OBJECT_0 + 1)
             break;  // signalled, or the wait failed: waiting again would spin
-        RunPass(quit);
+        RunPass(quit, nullptr);
     }
     if (quit.seen)
         PostQuitMessage(static_cast<int>(quit.code));
     return result;
+}
+
+void AfxPumpPendingMessages(const std::function<bool(MSG&)>& preTranslate)
+{
+    Quit quit;
+    RunPass(quit, preTranslate);
+    if (quit.seen)
+        PostQuitMessage(static_cast<int>(quit.code));
 }

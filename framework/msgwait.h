@@ -1,6 +1,7 @@
 // Waiting for a kernel object on a thread that owns windows.
 #pragma once
 #include <windows.h>
+#include <functional>
 
 // Waits for `handle` while dispatching the calling thread's messages, so that
 // its windows stay served while it waits. Messages are taken in bounded
@@ -13,3 +14,10 @@
 // Returns WAIT_OBJECT_0 (or WAIT_ABANDONED_0) once the handle is signalled,
 // WAIT_FAILED when it cannot be waited for (an invalid handle).
 DWORD AfxWaitWithMessagePump(HANDLE handle);
+
+// One such bounded pass over the messages waiting now, without waiting for
+// anything, for a thread that polls while it works (a progress window's
+// Cancel). `preTranslate`, when given, sees each message first and returns
+// true for one it has handled (say IsDialogMessage of a modeless dialog).
+// A WM_QUIT met is posted again.
+void AfxPumpPendingMessages(const std::function<bool(MSG&)>& preTranslate = nullptr);

@@ -21,18 +21,8 @@ void CD_Progress::SetText(LPCSTR text)
 
 void CD_Progress::PumpMessages()
 {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Not ours to take: the message loop that ends the program must see it.
-            ::PostQuitMessage((int)msg.wParam);
-            return;
-        }
-        if (m_hWnd && ::IsDialogMessageA(m_hWnd, &msg))
-            continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
+    // The window's own keys: Esc cancels, Tab moves between its controls.
+    AfxPumpPendingMessages([this](MSG& msg) { return m_hWnd && ::IsDialogMessageA(m_hWnd, &msg); });
 }
 
 BOOL CD_Progress::CheckCancel()

@@ -12,7 +12,7 @@ public:
     explicit CD_Progress(UINT captionId = 0);
 
     void SetText(LPCSTR text);
-    // Handles every message waiting in this thread's queue.
+    // Serves the messages waiting now, in one bounded pass.
     void PumpMessages();
     // Pumps, then reports whether Cancel was pressed since the last call.
     BOOL CheckCancel();

@@ -165,3 +165,34 @@ TEST(WaitWithMessagePump, QuitMetDuringTheWaitIsPostedAgainAndAFailedWaitReturns
     EXPECT_EQ(7u, msg.wParam);
     EXPECT_EQ(WAIT_FAILED, AfxWaitWithMessagePump(nullptr));
 }
+
+// The poll of a thread that works while it shows a window: what waits now
+// is served once, a message that re-posts itself comes through once per
+// poll instead of holding the poll, and a WM_QUIT stays for the caller's loop.
+TEST(PumpPendingMessages, ServesWhatWaitsOnceAndKeepsTheQuit)
+{
+    Window window;
+    const DWORD start = GetTickCount();
+    int reposts = 0, pings = 0;
+    window.handler = [&](UINT message, WPARAM, LPARAM) {
+        if (message == WM_PING)
+            ++pings;
+        if (message != WM_REPOST)
+            return message == WM_PING;
+        ++reposts;
+        // Stops coming after a while, so that a poll that never ends fails
+        // instead of holding the run.
+        if (GetTickCount() - start < 5000)
+            PostMessageA(window.hwnd, WM_REPOST, 0, 0);
+        return true;
+    };
+    PostMessageA(window.hwnd, WM_REPOST, 0, 0);
+    PostMessageA(window.hwnd, WM_PING, 0, 0);
+    PostQuitMessage(3);
+    AfxPumpPendingMessages();
+    EXPECT_EQ(1, pings);
+    EXPECT_EQ(1, reposts) << "the poll went on with what came during it";
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(3u, msg.wParam);
+}

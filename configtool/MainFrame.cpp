@@ -49,7 +49,7 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs) {
     // The menu bar first: it takes the frame's menu at the first idle pass
     // and lies above the other bars.
     if (!m_wndMenuBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
-                             IDW_MENU_BAR))
+                             AFX_IDW_MENUBAR))
         return -1;
     if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
                                WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM | CBRS_FLYBY |

@@ -89,7 +89,6 @@
 // The status bar's child id in the frame
 #define IDW_BAR_STATUS          1001
 // The menu bar's child id in the frame
-#define IDW_MENU_BAR            0xE81A
 
 // Commands
 #define ID_RESET_PAGE           32771

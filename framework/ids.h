@@ -33,6 +33,7 @@
 #define AFX_IDW_CONTROLBAR_LAST 0xE8FF
 #define AFX_IDW_DIALOGBAR 0xE805
 #endif
+#define AFX_IDW_MENUBAR 0xE81A
 #define AFX_IDW_PANE_LAST 0xE9FF
 
 #endif

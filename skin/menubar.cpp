@@ -96,7 +96,7 @@ BOOL CSkinMenuBar::CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD style, CRect bo
 {
     SetBorders(&borders);
     m_dwStyle = style & CBRS_ALL;
-    if (id == 0xE81A) m_dwStyle |= CBRS_HIDE_INPLACE;
+    if (id == AFX_IDW_MENUBAR) m_dwStyle |= CBRS_HIDE_INPLACE;
     static const char kClass[] = "SkinMenuBar";
     WNDCLASSA wc = {};
     if (!::GetClassInfoA(AfxGetInstanceHandle(), kClass, &wc)) {

@@ -34,7 +34,7 @@ public:
     void DrawBorders(CDC*, CRect&) override {}
     void DrawGripper(CDC* dc, const CRect& rect) override;
 
-    virtual BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, UINT id = 0xE81A);
+    virtual BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, UINT id = AFX_IDW_MENUBAR);
     virtual BOOL CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD style, CRect borders, UINT id);
     using CWnd::Create;
     using CWnd::CreateEx;

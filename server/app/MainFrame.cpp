@@ -16,7 +16,6 @@ BEGIN_MESSAGE_MAP(C_MainFrame, C_MainFrameBase)
 END_MESSAGE_MAP()
 
 namespace {
-const UINT MenuBarId = 0xE81A;
 const UINT StatusIndicators[] = { ID_SEPARATOR };
 const COLORREF ToolbarTransparent = RGB(255, 0, 255);
 const COLORREF NotifierTransparent = RGB(255, 255, 255);
@@ -66,7 +65,7 @@ int C_MainFrame::OnCreate(LPCREATESTRUCTA cs)
         return -1;
     // The menu bar takes the window's menu over at the first idle pass.
     if (!m_wndMenuBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_TOOLTIPS | CBRS_SIZE_DYNAMIC,
-                             MenuBarId))
+                             AFX_IDW_MENUBAR))
         return -1;
     if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
                                WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
